@@ -1,0 +1,57 @@
+#include "gamelog/entry_line.h"
+
+#include "gamelog/chunk_view.h"
+
+#include <cstring>
+
+namespace tellwick {
+namespace {
+
+constexpr char kHexUpper[] = "0123456789ABCDEF";
+
+std::uint32_t read_u32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+bool is_utf8_trail(std::uint8_t b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char* line) {
+  const std::uint32_t time = read_u32(entry);
+  const std::uint32_t code = read_u32(entry + 4);
+  for (int i = 0; i < 8; ++i) line[i] = kHexUpper[(time >> (28 - 4 * i)) & 0xF];
+
+  // "%04X" of the code, of which only the first four digits fit before the text.
+  int digits = 4;
+  while (digits < 8 && (code >> (4 * digits)) != 0) ++digits;
+  for (int i = 0; i < 4; ++i) line[8 + i] = kHexUpper[(code >> (4 * (digits - 1 - i))) & 0xF];
+
+  const std::uint8_t* text = entry + kEntryHeaderSize;
+  std::size_t text_length = length - kEntryHeaderSize;
+  constexpr std::size_t kMaxText = kEntryLineCapacity - 1 - kEntryLinePrefix;
+  if (text_length > kMaxText) {
+    text_length = kMaxText;
+    // Back up to the first byte of a character the cut would split.
+    for (int back = 0; back < 3 && text_length > 0 && is_utf8_trail(text[text_length]); ++back) --text_length;
+  }
+  std::memcpy(line + kEntryLinePrefix, text, text_length);
+  line[kEntryLinePrefix + text_length] = '\0';
+  return kEntryLinePrefix + text_length;
+}
+
+int hex_digit_value(int c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::uint32_t entry_time_of_line(const char* line) {
+  std::uint32_t time = 0;
+  for (int i = 0; i < 8; ++i) time = time * 16 + static_cast<std::uint32_t>(hex_digit_value(line[i]));
+  return time;
+}
+
+}  // namespace tellwick

@@ -1,0 +1,26 @@
+// An entry becomes its entry line: eight hex digits of the entry time, four
+// of the entry code, then the entry's text bytes, zero-terminated.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tellwick {
+
+constexpr std::size_t kEntryLinePrefix = 12;
+constexpr std::size_t kEntryLineCapacity = 1024;  // terminator included
+constexpr std::size_t kMaxEntryLength = kEntryLineCapacity - 1 - kEntryLinePrefix + 8;  // 1019 bytes
+
+// Writes the entry line of an entry of `length` bytes (at least 8) into
+// `line`, which holds kEntryLineCapacity bytes, and returns its length
+// without the terminator. An entry longer than kMaxEntryLength has its text
+// cut to fit, before any UTF-8 character that would not fit whole.
+std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char* line);
+
+// 0..15 for a hex digit of either case, -1 for any other character.
+int hex_digit_value(int c);
+
+// The entry time read back from the first eight characters of a line.
+std::uint32_t entry_time_of_line(const char* line);
+
+}  // namespace tellwick

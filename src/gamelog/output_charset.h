@@ -1,0 +1,24 @@
+// The charsets an export file and a recipe file can be written in. No byte
+// order mark or header is ever written; a charset outside 0..2 writes nothing.
+#pragma once
+
+#include <cstddef>
+
+#include "gamelog/output_file.h"
+
+namespace tellwick {
+
+enum OutputCharset : int {
+  kCharsetAnsi = 0,   // the system ANSI code page (932 on Japanese systems)
+  kCharsetUtf8 = 1,
+  kCharsetUtf16 = 2,  // little-endian
+};
+
+// A rendered line (UTF-8 bytes, CR LF included) in the output charset.
+// Charset 1 writes the bytes exactly as they are, valid UTF-8 or not.
+void write_export_line(OutputFile& file, int charset, const char* line, std::size_t length);
+
+// A UTF-16 text in the output charset, whatever its length.
+void write_text(OutputFile& file, int charset, const char16_t* text, std::size_t length);
+
+}  // namespace tellwick

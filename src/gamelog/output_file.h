@@ -1,0 +1,29 @@
+// A file being written by an export: the export writes millions of short
+// lines, so they are gathered in a buffer and handed to the system in large
+// writes. The file's bytes are the same as with one write per line.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/file.h"
+
+namespace tellwick {
+
+constexpr std::size_t kOutputBufferSize = 64 * 1024;
+
+struct OutputFile {
+  FileHandle handle = kNoFile;
+  bool write_failed = false;  // some bytes did not reach the file
+  std::size_t used = 0;
+  char buffer[kOutputBufferSize];
+};
+
+// Creates (or empties) the file; false when it cannot be created, in which
+// case every later write counts as failed.
+bool output_create(OutputFile& file, const char16_t* path);
+void output_append(OutputFile& file, const void* data, std::size_t size);
+// Writes out the buffer and closes the file. True when every byte appended
+// since output_create reached the file.
+bool output_close(OutputFile& file);
+
+}  // namespace tellwick

@@ -1,0 +1,19 @@
+// Text conversions between the game's UTF-8, the program's UTF-16 and the
+// system ANSI code page. Windows uses its own converters; the POSIX build
+// reproduces what they give (code page 932, "?" for an unmappable character,
+// U+FFFD for every ill-formed UTF-8 sequence).
+#pragma once
+
+#include <cstddef>
+
+namespace tellwick {
+
+// Each conversion takes an explicit length (no terminator is read or written)
+// and returns the number of units written. Nothing is written at or past
+// out_cap: a result that would not fit is cut after the last whole character
+// that fits, so a cut never leaves half a character behind.
+std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap);
+std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap);
+std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap);
+
+}  // namespace tellwick

@@ -1,0 +1,75 @@
+// The system's own converters. They refuse to write a partial result into a
+// buffer that is too small, so an over-long text is cut by converting the
+// longest prefix of whole input characters whose result still fits.
+#include "platform/encoding.h"
+
+#include <windows.h>
+
+#include <climits>
+
+namespace tellwick {
+namespace {
+
+int clamp_int(std::size_t n) { return n > INT_MAX ? INT_MAX : static_cast<int>(n); }
+
+bool is_utf8_trail(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+template <typename Convert, typename Boundary>
+std::size_t convert_cut(std::size_t in_len, std::size_t out_cap, Convert convert, Boundary at_boundary) {
+  const int written = convert(in_len, out_cap);
+  if (written > 0) return static_cast<std::size_t>(written);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
+  // Largest prefix (ending on a character boundary) whose conversion fits.
+  std::size_t lo = 0;
+  std::size_t hi = in_len;
+  while (lo < hi) {
+    std::size_t mid = lo + (hi - lo + 1) / 2;
+    while (mid > lo && !at_boundary(mid)) --mid;
+    if (mid == lo) {
+      hi = lo;
+      break;
+    }
+    const int size = convert(mid, 0);
+    if (size > 0 && static_cast<std::size_t>(size) <= out_cap) {
+      lo = mid;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  return lo == 0 ? 0 : static_cast<std::size_t>(convert(lo, out_cap));
+}
+
+}  // namespace
+
+std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
+  if (in_len == 0 || out_cap == 0) return 0;
+  auto convert = [&](std::size_t len, std::size_t cap) {
+    return MultiByteToWideChar(CP_UTF8, 0, in, clamp_int(len), cap ? reinterpret_cast<wchar_t*>(out) : nullptr,
+                               clamp_int(cap));
+  };
+  auto boundary = [&](std::size_t pos) { return pos >= in_len || !is_utf8_trail(in[pos]); };
+  return convert_cut(in_len, out_cap, convert, boundary);
+}
+
+std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap) {
+  if (in_len == 0 || out_cap == 0) return 0;
+  auto convert = [&](std::size_t len, std::size_t cap) {
+    return WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(in), clamp_int(len),
+                               cap ? out : nullptr, clamp_int(cap), nullptr, nullptr);
+  };
+  auto boundary = [&](std::size_t pos) { return pos >= in_len || !is_high_surrogate(in[pos - 1]); };
+  return convert_cut(in_len, out_cap, convert, boundary);
+}
+
+std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap) {
+  if (in_len == 0 || out_cap == 0) return 0;
+  auto convert = [&](std::size_t len, std::size_t cap) {
+    return WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(in), clamp_int(len),
+                               cap ? out : nullptr, clamp_int(cap), nullptr, nullptr);
+  };
+  auto boundary = [&](std::size_t pos) { return pos >= in_len || !is_high_surrogate(in[pos - 1]); };
+  return convert_cut(in_len, out_cap, convert, boundary);
+}
+
+}  // namespace tellwick

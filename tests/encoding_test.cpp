@@ -1,0 +1,99 @@
+// The same table runs natively and under Wine against the system's own
+// converters, so both builds are held to one behaviour.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/encoding.h"
+
+namespace tellwick {
+namespace {
+
+std::u16string to_utf16(const std::string& in, std::size_t cap = 4096) {
+  std::u16string out(cap, u'\0');
+  out.resize(utf8_to_utf16(in.data(), in.size(), out.data(), cap));
+  return out;
+}
+
+std::string to_utf8(const std::u16string& in, std::size_t cap = 4096) {
+  std::string out(cap, '\0');
+  out.resize(utf16_to_utf8(in.data(), in.size(), out.data(), cap));
+  return out;
+}
+
+std::string to_ansi(const std::u16string& in, std::size_t cap = 4096) {
+  std::string out(cap, '\0');
+  out.resize(utf16_to_ansi(in.data(), in.size(), out.data(), cap));
+  return out;
+}
+
+TEST(Encoding, Utf8ToUtf16) {
+  struct Case {
+    std::string in;
+    std::u16string out;
+  } cases[] = {
+      {"Hi!", u"Hi!"},
+      {"\xE3\x81\x82", u"\u3042"},
+      {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},  // outside the BMP: a surrogate pair
+      {"\xC3\xA9", u"\u00E9"},
+      // Ill-formed input: one U+FFFD for each maximal ill-formed subpart.
+      {"\x80", u"\xFFFD"},
+      {"a\xFF" "b", u"a\xFFFD" u"b"},
+      {"\xC0\x80", u"\xFFFD\xFFFD"},
+      {"\xE3\x81" "A", u"\xFFFD" u"A"},
+      {"\xE3\x81", u"\xFFFD"},
+      {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},
+      {"\xE0\x80\x80", u"\xFFFD\xFFFD\xFFFD"},
+      {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},
+      {"\xF0\x9F\x98" "x", u"\xFFFD" u"x"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(to_utf16(c.in), c.out) << c.in;
+}
+
+TEST(Encoding, Utf16ToUtf8) {
+  struct Case {
+    std::u16string in;
+    std::string out;
+  } cases[] = {
+      {u"Hi!", "Hi!"},
+      {u"\u3042", "\xE3\x81\x82"},
+      {u"\xD83D\xDE00", "\xF0\x9F\x98\x80"},
+      {u"a\xD83D" u"b", "a\xEF\xBF\xBD" "b"},  // a lone surrogate
+      {u"\xDE00", "\xEF\xBF\xBD"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(to_utf8(c.in), c.out);
+}
+
+TEST(Encoding, Utf16ToCodePage932) {
+  struct Case {
+    std::u16string in;
+    std::string out;
+  } cases[] = {
+      {u"Check", "Check"},
+      {u"\u3042", "\x82\xA0"},             // あ
+      {u"\u30A2", "\x83\x41"},             // ア
+      {u"\u30DE\u30C6\u30EA\u30A2", "\x83\x7D\x83\x65\x83\x8A\x83\x41"},  // マテリア
+      {u"\uFF1A", "\x81\x46"},             // full-width colon
+      {u"\uFF01", "\x81\x49"},             // ！
+      {u"\uFF71", "\xB1"},                 // half-width ｱ
+      {u"\u4E00", "\x88\xEA"},             // 一
+      {u"\u2460", "\x87\x40"},             // ①
+      {u"\uFF5E", "\x81\x60"},             // ～
+      {u"\u0E01", "?"},                    // Thai: not in 932
+      {u"\xD83D\xDE00", "??"},             // outside the BMP
+  };
+  for (const Case& c : cases) EXPECT_EQ(to_ansi(c.in), c.out) << int(c.in[0]);
+}
+
+TEST(Encoding, ResultsThatDoNotFitAreCutBetweenCharacters) {
+  EXPECT_EQ(to_utf16("a\xE3\x81\x82", 1), u"a");
+  EXPECT_EQ(to_utf16("a\xF0\x9F\x98\x80", 2), u"a");  // never half a surrogate pair
+  EXPECT_EQ(to_utf16("abc", 0), u"");
+  EXPECT_EQ(to_utf8(u"a\u3042", 3), "a");
+  EXPECT_EQ(to_utf8(u"a\xD83D\xDE00", 4), "a");
+  EXPECT_EQ(to_ansi(u"a\u3042", 2), "a");  // never half a double-byte character
+  EXPECT_EQ(to_ansi(u"a\u3042", 3), "a\x82\xA0");
+}
+
+}  // namespace
+}  // namespace tellwick

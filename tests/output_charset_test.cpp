@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gamelog/output_charset.h"
+#include "support/temp_dir.h"
+
+namespace tellwick {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// Writes the given lines through the export line writer and returns the file.
+Bytes export_lines(int charset, const std::vector<std::string>& lines) {
+  test::TempDir dir;
+  const std::u16string path = dir.file("export.log");
+  auto file = std::make_unique<OutputFile>();
+  EXPECT_TRUE(output_create(*file, path.c_str()));
+  for (const std::string& line : lines) write_export_line(*file, charset, line.data(), line.size());
+  EXPECT_TRUE(output_close(*file));
+  return test::read_bytes(path);
+}
+
+Bytes written_text(int charset, const std::u16string& text) {
+  test::TempDir dir;
+  const std::u16string path = dir.file("recipe.log");
+  auto file = std::make_unique<OutputFile>();
+  EXPECT_TRUE(output_create(*file, path.c_str()));
+  write_text(*file, charset, text.data(), text.size());
+  EXPECT_TRUE(output_close(*file));
+  return test::read_bytes(path);
+}
+
+TEST(OutputCharset, ExportLineInEachCharset) {
+  struct Case {
+    int charset;
+    std::string line;
+    Bytes file;
+  } cases[] = {
+      {kCharsetUtf8, "\xE3\x81\x82\r\n", {0xE3, 0x81, 0x82, 0x0D, 0x0A}},
+      {kCharsetUtf16, "\xE3\x81\x82\r\n", {0x42, 0x30, 0x0D, 0x00, 0x0A, 0x00}},  // no FF FE before it
+      {kCharsetAnsi, "\xE3\x81\x82\r\n", {0x82, 0xA0, 0x0D, 0x0A}},
+      {3, "\xE3\x81\x82\r\n", {}},
+      {-1, "abc\r\n", {}},
+      // Outside the BMP: a surrogate pair in UTF-16; code page 932 lacks it.
+      {kCharsetUtf16, "\xF0\x9F\x98\x80\r\n", {0x3D, 0xD8, 0x00, 0xDE, 0x0D, 0x00, 0x0A, 0x00}},
+      {kCharsetAnsi, "a\xF0\x9F\x98\x80" "b\r\n", bytes("a??b\r\n")},
+      // UTF-8 output keeps bytes that are not valid UTF-8 exactly as they are.
+      {kCharsetUtf8, "a\xFF\xE3\x81" "b\r\n", bytes("a\xFF\xE3\x81" "b\r\n")},
+      {kCharsetUtf16, "a\xFF" "b\r\n", {'a', 0, 0xFD, 0xFF, 'b', 0, 0x0D, 0, 0x0A, 0}},
+      {kCharsetAnsi, "a\xFF" "b\r\n", bytes("a?b\r\n")},
+  };
+  for (const Case& c : cases) EXPECT_EQ(export_lines(c.charset, {c.line}), c.file) << c.charset << " " << c.line;
+}
+
+TEST(OutputCharset, TextInEachCharset) {
+  const std::u16string record = u"アイテム：ab\r\n";
+  struct Case {
+    int charset;
+    Bytes file;
+  } cases[] = {
+      {kCharsetAnsi, bytes("\x83\x41\x83\x43\x83\x65\x83\x80\x81\x46" "ab\r\n")},
+      {kCharsetUtf8, bytes("\xE3\x82\xA2\xE3\x82\xA4\xE3\x83\x86\xE3\x83\xA0\xEF\xBC\x9A" "ab\r\n")},
+      {kCharsetUtf16, {0xA2, 0x30, 0xA4, 0x30, 0xC6, 0x30, 0xE0, 0x30, 0x1A, 0xFF, 'a', 0, 'b', 0, 0x0D, 0, 0x0A, 0}},
+      {3, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(written_text(c.charset, record), c.file) << c.charset;
+}
+
+TEST(OutputCharset, LongTextIsWrittenWhole) {
+  // Longer than the conversion slice, with a surrogate pair across the slice edge.
+  std::u16string text(4095, u'x');
+  text += u"\xD83D\xDE00";
+  text += std::u16string(70000, u'\u3042');
+  const Bytes utf8 = written_text(kCharsetUtf8, text);
+  EXPECT_EQ(utf8.size(), 4095u + 4u + 3u * 70000u);
+  EXPECT_EQ(Bytes(utf8.begin() + 4095, utf8.begin() + 4099), (Bytes{0xF0, 0x9F, 0x98, 0x80}));
+  EXPECT_EQ(written_text(kCharsetAnsi, text).size(), 4095u + 2u + 2u * 70000u);
+}
+
+TEST(OutputCharset, ManyLinesMatchOneWritePerLine) {
+  std::vector<std::string> lines;
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    lines.push_back("5399A1B4000A:Sender:line " + std::to_string(i) + std::string(i % 97, 'x') + "\r\n");
+    expected += lines.back();
+  }
+  lines.push_back(std::string(100000, 'L') + "\r\n");  // one write larger than the buffer
+  expected += lines.back();
+  EXPECT_EQ(export_lines(kCharsetUtf8, lines), bytes(expected));
+}
+
+TEST(OutputCharset, FileThatCannotBeCreatedReportsFailure) {
+  test::TempDir dir;
+  const std::u16string path = dir.file("missing-folder/export.log");
+  auto file = std::make_unique<OutputFile>();
+  EXPECT_FALSE(output_create(*file, path.c_str()));
+  write_export_line(*file, kCharsetUtf8, "abc\r\n", 5);
+  EXPECT_FALSE(output_close(*file));
+}
+
+}  // namespace
+}  // namespace tellwick
