@@ -36,15 +36,20 @@ TEST(Encoding, Utf8ToUtf16) {
       {"\xE3\x81\x82", u"\u3042"},
       {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},  // outside the BMP: a surrogate pair
       {"\xC3\xA9", u"\u00E9"},
-      // Ill-formed input: one U+FFFD for each maximal ill-formed subpart.
+      // Ill-formed input, replaced as the system converter does.
       {"\x80", u"\xFFFD"},
       {"a\xFF" "b", u"a\xFFFD" u"b"},
       {"\xC0\x80", u"\xFFFD\xFFFD"},
       {"\xE3\x81" "A", u"\xFFFD" u"A"},
       {"\xE3\x81", u"\xFFFD"},
-      {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},
-      {"\xE0\x80\x80", u"\xFFFD\xFFFD\xFFFD"},
-      {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},
+      {"\xE3" "A", u"\xFFFD" u"A"},
+      {"a\xE3", u"a\xFFFD"},
+      {"\xED\xA0\x80", u"\xFFFD\xFFFD"},            // a surrogate
+      {"\xE0\x80\x80", u"\xFFFD\xFFFD"},            // overlong
+      {"\xF0\x80\x80\x80", u"\xFFFD\xFFFD\xFFFD"},  // overlong
+      {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD"},  // beyond U+10FFFF
+      {"\xF5\x80", u"\xFFFD\xFFFD"},
+      {"\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
       {"\xF0\x9F\x98" "x", u"\xFFFD" u"x"},
   };
   for (const Case& c : cases) EXPECT_EQ(to_utf16(c.in), c.out) << c.in;

@@ -53,6 +53,8 @@ TEST(OutputCharset, ExportLineInEachCharset) {
       {kCharsetUtf8, "a\xFF\xE3\x81" "b\r\n", bytes("a\xFF\xE3\x81" "b\r\n")},
       {kCharsetUtf16, "a\xFF" "b\r\n", {'a', 0, 0xFD, 0xFF, 'b', 0, 0x0D, 0, 0x0A, 0}},
       {kCharsetAnsi, "a\xFF" "b\r\n", bytes("a?b\r\n")},
+      // A sequence cut short right before the line end keeps the line end.
+      {kCharsetUtf16, "a\xF0\r\n", {'a', 0, 0xFD, 0xFF, 0x0D, 0, 0x0A, 0}},
   };
   for (const Case& c : cases) EXPECT_EQ(export_lines(c.charset, {c.line}), c.file) << c.charset << " " << c.line;
 }

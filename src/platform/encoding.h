@@ -8,10 +8,13 @@
 
 namespace tellwick {
 
-// Each conversion takes an explicit length (no terminator is read or written)
-// and returns the number of units written. Nothing is written at or past
-// out_cap: a result that would not fit is cut after the last whole character
-// that fits, so a cut never leaves half a character behind.
+// Each conversion takes the input's length and returns the number of units
+// written, without a terminator. Nothing is written at or past out_cap: a
+// result that would not fit is cut after the last whole character that fits,
+// so a cut never leaves half a character behind.
+
+// `in[in_len]` must be the input's zero terminator: the system converter sees
+// it, and it decides how a sequence cut short at the end is replaced.
 std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap);
 std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap);
 std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap);

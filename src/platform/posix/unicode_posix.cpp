@@ -1,6 +1,10 @@
-// UTF-8 <-> UTF-16 as Windows converts them with flags 0: every ill-formed
-// UTF-8 sequence becomes one U+FFFD per maximal subpart, and a lone surrogate
-// becomes U+FFFD in UTF-8.
+// UTF-8 <-> UTF-16 as Windows converts them with flags 0. An ill-formed UTF-8
+// sequence becomes U+FFFD; how many bytes one U+FFFD stands for follows the
+// system converter, checked against it by the same tests under Wine: the
+// input is seen with its terminator, a sequence is replaced up to the first
+// byte that cannot continue it, and an overlong, surrogate or out-of-range
+// form is found after its second byte and takes those two bytes with it.
+// A lone surrogate becomes U+FFFD in UTF-8.
 #include "platform/encoding.h"
 
 #include <cstdint>
@@ -8,25 +12,49 @@
 namespace tellwick {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
+constexpr std::uint32_t kReplacement = 0xFFFD;
+constexpr std::uint32_t kInvalid = 0xFFFFFFFF;
 
-// The range the second byte of a sequence must fall in, by lead byte; later
-// continuation bytes are always 0x80..0xBF.
-struct LeadRule {
-  int trail_count;
-  std::uint8_t second_min;
-  std::uint8_t second_max;
-};
+int trail_count(std::uint8_t lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 1;
+  if (lead >= 0xE0 && lead <= 0xEF) return 2;
+  if (lead >= 0xF0 && lead <= 0xF4) return 3;
+  return 0;  // 0x80..0xC1 and 0xF5..0xFF never start a sequence
+}
 
-LeadRule lead_rule(std::uint8_t lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) return {1, 0x80, 0xBF};
-  if (lead == 0xE0) return {2, 0xA0, 0xBF};
-  if (lead == 0xED) return {2, 0x80, 0x9F};
-  if (lead >= 0xE1 && lead <= 0xEF) return {2, 0x80, 0xBF};
-  if (lead == 0xF0) return {3, 0x90, 0xBF};
-  if (lead >= 0xF1 && lead <= 0xF3) return {3, 0x80, 0xBF};
-  if (lead == 0xF4) return {3, 0x80, 0x8F};
-  return {0, 0, 0};  // 0x80..0xC1 and 0xF5..0xFF never start a sequence
+bool take_trail(const std::uint8_t* s, std::size_t& i, std::uint32_t& cp) {
+  if ((s[i] & 0xC0) != 0x80) return false;
+  cp = cp << 6 | (s[i] & 0x3F);
+  return true;
+}
+
+// Decodes the sequence whose lead byte is s[i - 1]; advances i past the bytes
+// the result stands for. Returns the code point or kInvalid. s[in_len] is the
+// terminator, which is never a continuation byte.
+std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t in_len) {
+  const std::uint8_t lead = s[i - 1];
+  const int trails = trail_count(lead);
+  if (trails == 0) return kInvalid;
+  if (in_len + 1 - i < static_cast<std::size_t>(trails)) {  // not even room for it before the end
+    i = in_len;
+    return kInvalid;
+  }
+  std::uint32_t cp = lead & (0x3F >> trails);
+  if (trails == 3) {
+    if (!take_trail(s, i, cp)) return kInvalid;
+    ++i;
+    if (cp < 0x10) return kInvalid;  // overlong four-byte form
+  }
+  if (trails >= 2) {
+    if (!take_trail(s, i, cp)) return kInvalid;
+    if (cp >= (0x110000 >> 6)) return kInvalid;  // beyond U+10FFFF; this byte is not taken
+    ++i;
+    if (cp < 0x20) return kInvalid;                                  // overlong three-byte form
+    if (cp >= (0xD800 >> 6) && cp <= (0xDFFF >> 6)) return kInvalid;  // a surrogate
+  }
+  if (!take_trail(s, i, cp)) return kInvalid;
+  ++i;
+  return cp < 0x80 ? kInvalid : cp;
 }
 
 }  // namespace
@@ -36,27 +64,14 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
-    const std::uint8_t lead = s[i];
-    if (lead < 0x80) {
+    if (s[i] < 0x80) {
       if (n == out_cap) break;
-      out[n++] = lead;
-      ++i;
+      out[n++] = s[i++];
       continue;
     }
-    const LeadRule rule = lead_rule(lead);
-    std::uint32_t cp = lead & (0x3F >> rule.trail_count);
-    std::size_t j = i + 1;
-    bool complete = rule.trail_count > 0;
-    for (int t = 0; t < rule.trail_count; ++t, ++j) {
-      const std::uint8_t lo = t == 0 ? rule.second_min : 0x80;
-      const std::uint8_t hi = t == 0 ? rule.second_max : 0xBF;
-      if (j >= in_len || s[j] < lo || s[j] > hi) {
-        complete = false;
-        break;
-      }
-      cp = (cp << 6) | (s[j] & 0x3F);
-    }
-    if (!complete) cp = kReplacement;
+    std::size_t next = i + 1;
+    std::uint32_t cp = decode_sequence(s, next, in_len);
+    if (cp == kInvalid) cp = kReplacement;
     const std::size_t units = cp >= 0x10000 ? 2 : 1;
     if (n + units > out_cap) break;
     if (units == 2) {
@@ -66,7 +81,7 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
     } else {
       out[n++] = static_cast<char16_t>(cp);
     }
-    i = complete ? j : (j > i + 1 ? j : i + 1);
+    i = next;
   }
   return n;
 }

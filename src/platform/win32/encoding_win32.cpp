@@ -44,12 +44,21 @@ std::size_t convert_cut(std::size_t in_len, std::size_t out_cap, Convert convert
 
 std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
   if (in_len == 0 || out_cap == 0) return 0;
+  // Converted with its terminator, as the system converts a zero-terminated
+  // string; the terminator itself is not counted.
+  const int whole = MultiByteToWideChar(CP_UTF8, 0, in, clamp_int(in_len + 1), reinterpret_cast<wchar_t*>(out),
+                                        clamp_int(out_cap));
+  if (whole > 0) return out[whole - 1] == 0 ? static_cast<std::size_t>(whole - 1) : static_cast<std::size_t>(whole);
   auto convert = [&](std::size_t len, std::size_t cap) {
     return MultiByteToWideChar(CP_UTF8, 0, in, clamp_int(len), cap ? reinterpret_cast<wchar_t*>(out) : nullptr,
                                clamp_int(cap));
   };
   auto boundary = [&](std::size_t pos) { return pos >= in_len || !is_utf8_trail(in[pos]); };
-  return convert_cut(in_len, out_cap, convert, boundary);
+  std::size_t n = convert_cut(in_len, out_cap, convert, boundary);
+  // Well-formed or not, UTF-8 never converts to a lone high surrogate: one at
+  // the end is half a character that some converters leave when the buffer fills.
+  if (n > 0 && is_high_surrogate(out[n - 1])) --n;
+  return n;
 }
 
 std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap) {
