@@ -4,12 +4,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace tellwick {
 
 // A Windows HANDLE or a POSIX descriptor; both use -1 for "none".
 using FileHandle = std::intptr_t;
 constexpr FileHandle kNoFile = -1;
+
+// A file's last-write time as a Windows file time: 100-nanosecond intervals
+// since 1601-01-01 00:00 UTC, on both systems, so stored values agree.
+using FileTime = std::uint64_t;
 
 // Creates or truncates a file for writing that nobody else may open while it
 // is held (on POSIX, other processes are not kept out).
@@ -18,5 +25,41 @@ FileHandle create_output_file(const char16_t* path);
 bool write_file(FileHandle file, const void* data, std::size_t size);
 // False when the system reports that buffered data could not be stored.
 bool close_file(FileHandle file);
+
+// The last-write time, taken without asking for any access right and sharing
+// reading and writing, so it works while the game holds the file open.
+// False, with the time 0, when the file cannot be opened.
+bool file_write_time(const char16_t* path, FileTime& time);
+
+bool is_directory(const char16_t* path);
+
+// A whole file in memory, followed by one zero byte that is not counted.
+struct FileContents {
+  std::unique_ptr<std::uint8_t[]> data;
+  std::size_t size = 0;
+};
+
+// Reads a whole file, sharing it for reading only: fails while another
+// process holds the file open for writing (the game still writing a chunk).
+// On failure `contents` holds no buffer and the size 0.
+bool read_whole_file(const char16_t* path, FileContents& contents);
+
+struct DirectoryEntry {
+  std::u16string name;
+  bool is_directory = false;
+};
+
+// The entries of a folder in the order the system lists them, "." and ".."
+// included where the system lists them. False when the folder cannot be listed.
+bool list_directory(const char16_t* folder, std::vector<DirectoryEntry>& entries);
+
+// Creates one folder level; false when it could not be created (also when it exists).
+bool create_directory(const char16_t* path);
+bool delete_file(const char16_t* path);
+// Puts `from` in place of `to` in one step, replacing an existing `to`.
+bool replace_file(const char16_t* from, const char16_t* to);
+
+// The user's Documents folder without a final separator; false when there is none.
+bool documents_folder(std::u16string& path);
 
 }  // namespace tellwick
