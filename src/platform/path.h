@@ -1,4 +1,5 @@
-// The one place that knows which separator the system's paths use.
+// The one place that knows how the system spells paths: the separator, and a
+// folder that cannot exist.
 #pragma once
 
 namespace tellwick {
@@ -7,6 +8,15 @@ namespace tellwick {
 constexpr char16_t kPathSeparator = u'\\';
 #else
 constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// A folder that no path can lead through: paths that would start from a
+// folder the system could not name start here instead, so that they fail
+// rather than reach into the current folder or another unintended place.
+#ifdef _WIN32
+constexpr char16_t kUnreachableFolder[] = u"|";  // "|" is never allowed in a Windows file name
+#else
+constexpr char16_t kUnreachableFolder[] = u"/dev/null";  // a device, so never a folder
 #endif
 
 // Whether a character ends a folder name in a path. The POSIX build also

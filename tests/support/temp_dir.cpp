@@ -35,4 +35,11 @@ void write_bytes(const fs::path& path, const std::vector<unsigned char>& bytes) 
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+bool set_write_time(const fs::path& path, std::int64_t unix_seconds) {
+  const std::chrono::sys_seconds instant{std::chrono::seconds{unix_seconds}};
+  std::error_code error;
+  fs::last_write_time(path, std::chrono::file_clock::from_sys(instant), error);
+  return !error;
+}
+
 }  // namespace tellwick::test

@@ -1,6 +1,7 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,5 +26,7 @@ class TempDir {
 std::vector<unsigned char> read_bytes(const std::filesystem::path& path);
 std::vector<unsigned char> read_bytes(const std::u16string& path);
 void write_bytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+// Sets a file's last-write time to whole seconds since 1970-01-01 00:00 UTC.
+bool set_write_time(const std::filesystem::path& path, std::int64_t unix_seconds);
 
 }  // namespace tellwick::test

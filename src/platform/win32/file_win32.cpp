@@ -1,17 +1,27 @@
 #include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <new>
 
 #include "platform/file.h"
+#include "platform/path.h"
 
 namespace tellwick {
 namespace {
 
+// SHGetPathFromIDListW writes at most MAX_PATH characters, terminator included.
+constexpr std::size_t kDocumentsPathCapacity = MAX_PATH;
+constexpr wchar_t kListAllPattern[] = L"*.*";
+
 HANDLE as_handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+const char16_t* utf16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
 
 }  // namespace
 
 FileHandle create_output_file(const char16_t* path) {
-  HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_ARCHIVE, nullptr);
+  HANDLE h = CreateFileW(wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
   return h == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(h);
 }
 
@@ -31,6 +41,89 @@ bool write_file(FileHandle file, const void* data, std::size_t size) {
 bool close_file(FileHandle file) {
   if (file == kNoFile) return false;
   return CloseHandle(as_handle(file)) != 0;
+}
+
+bool file_write_time(const char16_t* path, FileTime& time) {
+  time = 0;
+  HANDLE h = CreateFileW(wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILETIME written = {};
+  const BOOL ok = GetFileTime(h, nullptr, nullptr, &written);
+  CloseHandle(h);
+  if (!ok) return false;
+  time = static_cast<FileTime>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+  return true;
+}
+
+bool is_directory(const char16_t* path) {
+  const DWORD attributes = GetFileAttributesW(wide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool read_whole_file(const char16_t* path, FileContents& contents) {
+  contents.data.reset();
+  contents.size = 0;
+  HANDLE h = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const DWORD size = GetFileSize(h, nullptr);  // the low 32 bits
+  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    CloseHandle(h);
+    return false;
+  }
+  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[std::size_t{size} + 1]);
+  DWORD read = 0;
+  const BOOL ok = buffer && ReadFile(h, buffer.get(), size, &read, nullptr);
+  CloseHandle(h);
+  if (!ok) return false;
+  // A file that shrank since its size was taken reports what was read; the
+  // rest of the buffer is cleared, so no byte that was not read is visible.
+  std::memset(buffer.get() + read, 0, std::size_t{size} + 1 - read);
+  contents.data = std::move(buffer);
+  contents.size = read;
+  return true;
+}
+
+bool list_directory(const char16_t* folder, std::vector<DirectoryEntry>& entries) {
+  entries.clear();
+  // An empty folder would list the current folder here but nothing on POSIX.
+  if (folder[0] == u'\0') return false;
+  std::wstring pattern(wide(folder));
+  if (!is_path_separator(static_cast<char16_t>(pattern.back()))) pattern += L'\\';
+  pattern += kListAllPattern;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(pattern.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  do {
+    entries.push_back({utf16(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return true;
+}
+
+bool create_directory(const char16_t* path) { return CreateDirectoryW(wide(path), nullptr) != 0; }
+
+bool delete_file(const char16_t* path) { return DeleteFileW(wide(path)) != 0; }
+
+bool replace_file(const char16_t* from, const char16_t* to) {
+  return MoveFileExW(wide(from), wide(to), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool documents_folder(std::u16string& path) {
+  path.clear();
+  LPITEMIDLIST location = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &location)) || location == nullptr) return false;
+  wchar_t buffer[kDocumentsPathCapacity] = {};
+  const BOOL found = SHGetPathFromIDListW(location, buffer);
+  IMalloc* shell_allocator = nullptr;
+  if (SUCCEEDED(SHGetMalloc(&shell_allocator)) && shell_allocator != nullptr) {
+    shell_allocator->Free(location);
+    shell_allocator->Release();
+  }
+  if (!found || buffer[0] == L'\0') return false;
+  path = utf16(buffer);
+  // A drive root comes with its separator ("D:\"); callers add their own.
+  while (!path.empty() && is_path_separator(path.back())) path.pop_back();
+  return true;
 }
 
 }  // namespace tellwick
