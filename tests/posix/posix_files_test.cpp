@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "gamelog/game_folders.h"
 #include "platform/file.h"
 #include "support/temp_dir.h"
 
@@ -69,6 +70,27 @@ TEST(PosixFiles, DocumentsFolderFromTheEnvironment) {
     EXPECT_EQ(documents_folder(documents), c.documents.has_value()) << c.xdg_documents_dir.value_or("(unset)");
     EXPECT_EQ(documents, c.documents.value_or(u"")) << c.xdg_documents_dir.value_or("(unset)");
   }
+}
+
+TEST(PosixFiles, WithoutDocumentsNothingIsFound) {
+  EnvironmentVariable xdg("XDG_DOCUMENTS_DIR", std::nullopt);
+  EnvironmentVariable home("HOME", std::nullopt);
+  const std::u16string folder = game_user_folder_path();
+  EXPECT_EQ(folder, u"/dev/null/My Games/FINAL FANTASY XIV - A Realm Reborn/");
+  EXPECT_EQ(game_user_folder_path(u"Abc"), folder + u"Abc/");
+  enumerate_character_folders(folder);
+  EXPECT_EQ(character_table().count, 0);
+  EXPECT_EQ(active_character(), u"");
+}
+
+TEST(PosixFiles, DocumentsFolderIsUsedAsItIsNow) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "Documents" / "My Games" / "FINAL FANTASY XIV - A Realm Reborn" / "Abc" / "log");
+  EnvironmentVariable xdg("XDG_DOCUMENTS_DIR", std::nullopt);
+  EnvironmentVariable home("HOME", dir.path().string());
+  enumerate_character_folders(game_user_folder_path());
+  ASSERT_EQ(character_table().count, 1);
+  EXPECT_EQ(active_character(), u"Abc");
 }
 
 TEST(PosixFiles, WriteTimeKeepsTenthsOfMicroseconds) {
