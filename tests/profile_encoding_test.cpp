@@ -68,7 +68,8 @@ TEST(ProfileEncoding, LinesOfOtherCharactersKeepTheirBytes) {
   TempDir dir;
   const std::u16string file = dir.file("test.ini");
   // Other lines are written back exactly as they were read.
-  const std::string kept = std::string("[A]\r\nNAME=") + kJapaneseNameCp932 + "\r\nPATH=C:\\\x83\x5C\x83\x74\x83\x67\r\n";
+  const std::string kept =
+      std::string("[A]\r\nNAME=") + kJapaneseNameCp932 + "\r\nPATH=C:\\\x83\x5C\x83\x74\x83\x67\r\n";
   put_file(file, kept);
   ASSERT_TRUE(profile_write_string(u"A", u"LASTNO", u"1", file.c_str()));
   EXPECT_EQ(file_bytes(file), kept + "LASTNO=1\r\n");

@@ -50,7 +50,8 @@ TEST(ProfileWrite, BuildsTheFileLineByLine) {
                  "[GENERIC]\r\nCHARSET=2\r\nOBSERVE=0\r\nLOGDIR=x y\r\n[Other]\r\n"
                  "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
                 {u"GENERIC", u"CHARSET", nullptr,
-                 "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\n[Other]\r\nNAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
+                 "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\n[Other]\r\n"
+                 "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
                 {u"GENERIC", u"EMPTY", u"",
                  "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\nEMPTY=\r\n[Other]\r\n"
                  "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
@@ -174,6 +175,10 @@ TEST(ProfileWrite, Utf16FileIsReadAndWrittenAsUtf16) {
                                      u"[New]\r\nNAME=\u0E01\r\n")},
                   });
   EXPECT_EQ(profile_read_string(u"New", u"NAME", u"", 256, file.c_str()), u"\u0E01");
+  // A file that holds nothing but the byte order mark is a UTF-16 file too.
+  const std::u16string marked = dir.file("marked.ini");
+  put_file(marked, bom);
+  run_steps(marked, {{u"S", u"K", u"\u0E01", bom + utf16le(u"[S]\r\nK=\u0E01\r\n")}});
 }
 
 TEST(ProfileWrite, AFileThatCannotBeWrittenGivesFalse) {

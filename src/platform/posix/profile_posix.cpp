@@ -30,7 +30,7 @@ ProfileText load(const char16_t* file) {
 // A value (or a default) as the caller receives it: one pair of matching
 // quotes around it is dropped, and it is cut to the buffer less one
 // character. With quotes, a value that exactly fills the buffer loses one
-// character more; Windows' profile functions do the same.
+// character more, as it does with Wine's profile functions.
 std::u16string copy_value(std::u16string_view value, std::size_t buffer_size) {
   if (buffer_size == 0) return {};
   value = value.substr(0, value.find(u'\0'));
