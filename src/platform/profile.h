@@ -11,7 +11,8 @@
 
 namespace tellwick {
 
-// As GetPrivateProfileStringW with a buffer of `buffer_size` characters.
+// As GetPrivateProfileStringW with a buffer of `buffer_size` characters. The
+// section and key are never null here (the system would list names instead).
 std::u16string profile_read_string(const char16_t* section, const char16_t* key, const char16_t* default_value,
                                    std::size_t buffer_size, const char16_t* file);
 

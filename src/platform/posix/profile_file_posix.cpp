@@ -1,0 +1,100 @@
+#include "platform/posix/profile_file_posix.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+
+namespace tellwick {
+namespace {
+
+constexpr int kTemporaryNameAttempts = 16;
+constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
+
+bool write_all(int fd, const char* p, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A name beside `path` that no other writer uses: the process id tells
+// processes apart, the counter tells this process's writes apart, and
+// O_EXCL settles anything left over from a crash.
+int create_temporary(const std::string& path, std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    name = path + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+void sync_folder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);  // the rename is durable once the folder is; a failure here changes nothing already done
+  ::close(fd);
+}
+
+}  // namespace
+
+ProfileFileRead read_profile_file(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ProfileFileRead::kMissing : ProfileFileRead::kFailed;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return ProfileFileRead::kFailed;
+  }
+  char chunk[kReadChunk];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      bytes.clear();
+      return ProfileFileRead::kFailed;
+    }
+    if (n == 0) break;
+    bytes.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return ProfileFileRead::kRead;
+}
+
+bool replace_profile_file(const std::string& path, const std::string& bytes) {
+  std::string temporary;
+  const int fd = create_temporary(path, temporary);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
+  bool ok = write_all(fd, bytes.data(), bytes.size());
+  ok = ok && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  sync_folder(folder_of(path));
+  return true;
+}
+
+}  // namespace tellwick

@@ -1,0 +1,175 @@
+// The private-profile functions as Windows has them, over our own reading and
+// editing of the file. Where Windows leaves a detail open, Wine's behaviour
+// is the one followed, since the same tests run against it: quotes around a
+// value are dropped on reading, white space before a written value is
+// dropped, a new key goes after the last non-blank line of its section and a
+// new section at the end of the file. Unlike Wine, lines that a write does
+// not touch keep their bytes exactly, blank lines and spacing included.
+#include "platform/profile.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/posix/path_posix.h"
+#include "platform/posix/profile_file_posix.h"
+#include "platform/posix/profile_text_posix.h"
+
+namespace tellwick {
+namespace {
+
+// GetPrivateProfileIntW reads the value as text into a buffer of this many
+// characters before it converts it, so only the first 29 characters count.
+constexpr std::size_t kIntTextBuffer = 30;
+
+ProfileText load(const char16_t* file) {
+  std::string bytes;
+  if (read_profile_file(native_path(file), bytes) != ProfileFileRead::kRead) return {};
+  return parse_profile_text(bytes);
+}
+
+// A value (or a default) as the caller receives it: one pair of matching
+// quotes around it is dropped, and it is cut to the buffer less one
+// character. With quotes, a value that exactly fills the buffer loses one
+// character more, as it does with Wine's profile functions.
+std::u16string copy_value(std::u16string_view value, std::size_t buffer_size) {
+  if (buffer_size == 0) return {};
+  value = value.substr(0, value.find(u'\0'));
+  bool quoted = false;
+  if (value.size() > 1 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front()) {
+    quoted = true;
+    value.remove_prefix(1);
+  }
+  std::u16string out(value.substr(0, buffer_size - 1));
+  if (quoted && buffer_size >= value.size() && !out.empty()) out.pop_back();
+  return out;
+}
+
+// RtlUnicodeStringToInteger with base 0, which GetPrivateProfileIntW uses:
+// leading control characters and spaces skipped, one sign, a "0x", "0o" or
+// "0b" prefix picks the base, digits up to the first one outside it, and the
+// result wraps around in 32 bits.
+int parse_profile_int(std::u16string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] <= u' ') ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
+  std::uint32_t base = 10;
+  if (i + 1 < s.size() && s[i] == u'0') {
+    const char16_t prefix = s[i + 1];
+    base = prefix == u'x' ? 16 : prefix == u'o' ? 8 : prefix == u'b' ? 2 : 10;
+    if (base != 10) i += 2;
+  }
+  std::uint32_t result = 0;
+  for (; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    std::uint32_t digit;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (c >= u'a' && c <= u'z') {
+      digit = c - u'a' + 10;
+    } else if (c >= u'A' && c <= u'Z') {
+      digit = c - u'A' + 10;
+    } else {
+      break;
+    }
+    if (digit >= base) break;
+    result = result * base + digit;
+  }
+  return static_cast<int>(negative ? 0u - result : result);
+}
+
+std::u16string key_text(std::u16string_view name, std::u16string_view value) {
+  std::u16string line(name);
+  line += u'=';
+  line.append(value);
+  return line;
+}
+
+// Each edit returns whether the file changed; an unchanged file is not written.
+bool set_key(ProfileText& text, const char16_t* section, const char16_t* key, const char16_t* value) {
+  const std::u16string_view new_value = trim_leading_profile_spaces(value);
+  const std::size_t header = find_profile_section(text, trim_profile_spaces(section));
+  if (header == kNotFound) {
+    end_last_profile_line(text);
+    std::u16string section_line = u"[";
+    section_line.append(trim_leading_profile_spaces(section));
+    section_line += u"]";
+    text.lines.push_back(make_profile_line(text.encoding, std::move(section_line)));
+    text.lines.push_back(make_profile_line(text.encoding, key_text(trim_leading_profile_spaces(key), new_value)));
+    return true;
+  }
+  const std::size_t found = find_profile_key(text, header, trim_profile_spaces(key));
+  if (found != kNotFound) {
+    const ProfileEntry entry = read_profile_line(text.lines[found].text);
+    if (entry.has_value && entry.value == new_value) return false;
+    text.lines[found] = make_profile_line(text.encoding, key_text(entry.name, new_value));
+    return true;
+  }
+  // After the section's last non-blank line, so that blank lines before the
+  // next section stay where they are.
+  std::size_t at = profile_section_end(text, header);
+  while (at > header + 1 && read_profile_line(text.lines[at - 1].text).kind == ProfileLineKind::kBlank) --at;
+  if (at == text.lines.size()) end_last_profile_line(text);
+  text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(at),
+                    make_profile_line(text.encoding, key_text(trim_leading_profile_spaces(key), new_value)));
+  return true;
+}
+
+bool remove_key(ProfileText& text, const char16_t* section, const char16_t* key) {
+  const std::size_t header = find_profile_section(text, trim_profile_spaces(section));
+  if (header == kNotFound) return false;
+  const std::size_t found = find_profile_key(text, header, trim_profile_spaces(key));
+  if (found == kNotFound) return false;
+  text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(found));
+  return true;
+}
+
+bool remove_section(ProfileText& text, const char16_t* section) {
+  const std::size_t header = find_profile_section(text, trim_profile_spaces(section));
+  if (header == kNotFound) return false;
+  text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(header),
+                   text.lines.begin() + static_cast<std::ptrdiff_t>(profile_section_end(text, header)));
+  return true;
+}
+
+}  // namespace
+
+std::u16string profile_read_string(const char16_t* section, const char16_t* key, const char16_t* default_value,
+                                   std::size_t buffer_size, const char16_t* file) {
+  // Spaces at the end of the default are not part of it.
+  std::u16string_view fallback = default_value ? default_value : u"";
+  while (!fallback.empty() && fallback.back() == u' ') fallback.remove_suffix(1);
+  if (!section || !key || !file) return copy_value(fallback, buffer_size);
+  const ProfileText text = load(file);
+  const std::size_t header = find_profile_section(text, trim_profile_spaces(section));
+  if (header == kNotFound) return copy_value(fallback, buffer_size);
+  const std::size_t found = find_profile_key(text, header, trim_profile_spaces(key));
+  if (found == kNotFound) return copy_value(fallback, buffer_size);
+  const ProfileEntry entry = read_profile_line(text.lines[found].text);
+  return copy_value(entry.has_value ? entry.value : fallback, buffer_size);
+}
+
+int profile_read_int(const char16_t* section, const char16_t* key, int default_value, const char16_t* file) {
+  const std::u16string text = profile_read_string(section, key, u"", kIntTextBuffer, file);
+  return text.empty() ? default_value : parse_profile_int(text);
+}
+
+bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value,
+                          const char16_t* file) {
+  if (!section || !file) return false;
+  const std::string path = native_path(file);
+  std::string bytes;
+  if (read_profile_file(path, bytes) == ProfileFileRead::kFailed) return false;
+  ProfileText text = parse_profile_text(bytes);
+  bool changed;
+  if (!key) {
+    changed = remove_section(text, section);
+  } else if (!value) {
+    changed = remove_key(text, section, key);
+  } else {
+    changed = set_key(text, section, key, value);
+  }
+  return !changed || replace_profile_file(path, profile_text_bytes(text));
+}
+
+}  // namespace tellwick

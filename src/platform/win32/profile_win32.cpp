@@ -1,0 +1,37 @@
+// The system's own profile functions; char16_t and wchar_t are both 16-bit
+// on Windows, so the program's strings are handed over as they are.
+#include "platform/profile.h"
+
+#include <windows.h>
+
+#include <climits>
+
+namespace tellwick {
+namespace {
+
+const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+}  // namespace
+
+std::u16string profile_read_string(const char16_t* section, const char16_t* key, const char16_t* default_value,
+                                   std::size_t buffer_size, const char16_t* file) {
+  if (buffer_size == 0) return {};
+  const DWORD size = buffer_size > UINT_MAX ? UINT_MAX : static_cast<DWORD>(buffer_size);
+  std::u16string text(size, u'\0');
+  const DWORD length =
+      GetPrivateProfileStringW(wide(section), wide(key), wide(default_value),
+                               reinterpret_cast<wchar_t*>(text.data()), size, wide(file));
+  text.resize(length < size ? length : size - 1);
+  return text;
+}
+
+int profile_read_int(const char16_t* section, const char16_t* key, int default_value, const char16_t* file) {
+  return static_cast<int>(GetPrivateProfileIntW(wide(section), wide(key), default_value, wide(file)));
+}
+
+bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value,
+                          const char16_t* file) {
+  return WritePrivateProfileStringW(wide(section), wide(key), wide(value), wide(file)) != 0;
+}
+
+}  // namespace tellwick

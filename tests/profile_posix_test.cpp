@@ -1,0 +1,125 @@
+// What the POSIX build's own profile code promises beyond the system's
+// functions: lines a write does not touch keep their bytes (Wine rewrites the
+// whole file in its own layout instead), a write is all or nothing, and the
+// file keeps its permissions.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/profile.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+
+namespace tellwick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::file_bytes;
+using test::put_file;
+using test::TempDir;
+
+std::vector<fs::path> folder_entries(const fs::path& folder) {
+  std::vector<fs::path> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  return names;
+}
+
+TEST(ProfilePosix, UntouchedLinesKeepTheirBytes) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  put_file(file,
+           "; settings\n"
+           "\n"
+           "[GENERIC]\n"
+           "  CHARSET = 1  \n"
+           "\tOBSERVE=1\r\n"
+           "\r\n"
+           "[Other]\r"
+           "NAME = x");
+  struct Step {
+    const char16_t* section;
+    const char16_t* key;
+    const char16_t* value;
+    std::string expected;
+  } steps[] = {
+      {u"GENERIC", u"TRAYRUN", u"1",
+       "; settings\n\n[GENERIC]\n  CHARSET = 1  \n\tOBSERVE=1\r\nTRAYRUN=1\r\n\r\n[Other]\rNAME = x"},
+      {u"GENERIC", u"CHARSET", u"2",
+       "; settings\n\n[GENERIC]\nCHARSET=2\r\n\tOBSERVE=1\r\nTRAYRUN=1\r\n\r\n[Other]\rNAME = x"},
+      {u"Other", u"NAME", nullptr, "; settings\n\n[GENERIC]\nCHARSET=2\r\n\tOBSERVE=1\r\nTRAYRUN=1\r\n\r\n[Other]\r"},
+      {u"New", u"K", u"v",
+       "; settings\n\n[GENERIC]\nCHARSET=2\r\n\tOBSERVE=1\r\nTRAYRUN=1\r\n\r\n[Other]\r[New]\r\nK=v\r\n"},
+  };
+  for (const Step& step : steps) {
+    EXPECT_TRUE(profile_write_string(step.section, step.key, step.value, file.c_str()));
+    EXPECT_EQ(file_bytes(file), step.expected);
+  }
+}
+
+// Lowers the largest file this process may write, so that a write runs out
+// of room the way it would on a full disk; root is held to it as well.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    previous_handler_ = signal(SIGXFSZ, SIG_IGN);  // report EFBIG instead of ending the process
+    rlimit lowered = previous_;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    signal(SIGXFSZ, previous_handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  sighandler_t previous_handler_ = SIG_DFL;
+};
+
+TEST(ProfilePosix, AWriteThatRunsOutOfRoomLeavesTheOldFile) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  const std::string before = "[S]\r\nA=1\r\n";
+  put_file(file, before);
+  const std::u16string long_value(200, u'x');
+  {
+    FileSizeLimit limit(64);
+    EXPECT_FALSE(profile_write_string(u"S", u"A", long_value.c_str(), file.c_str()));
+  }
+  EXPECT_EQ(file_bytes(file), before);
+  EXPECT_EQ(folder_entries(dir.path()), std::vector<fs::path>{"test.ini"}) << "no temporary file is left";
+  // With room again, the same write goes through.
+  EXPECT_TRUE(profile_write_string(u"S", u"A", long_value.c_str(), file.c_str()));
+  EXPECT_EQ(profile_read_string(u"S", u"A", u"", 256, file.c_str()), long_value);
+}
+
+TEST(ProfilePosix, TheFileKeepsItsPermissions) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  put_file(file, "[S]\r\nA=1\r\n");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(profile_write_string(u"S", u"A", u"2", file.c_str()));
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(ProfilePosix, BackslashesInThePathAreSeparators) {
+  TempDir dir;
+  std::u16string windows_style = dir.path().u16string() + u"\\test.ini";
+  ASSERT_TRUE(profile_write_string(u"S", u"A", u"1", windows_style.c_str()));
+  EXPECT_EQ(file_bytes(dir.path() / "test.ini"), "[S]\r\nA=1\r\n");
+  EXPECT_EQ(profile_read_int(u"S", u"A", 0, windows_style.c_str()), 1);
+}
+
+}  // namespace
+}  // namespace tellwick
+
+#endif  // _WIN32

@@ -1,0 +1,205 @@
+// Writing the settings file. The expected bytes are what Wine's profile
+// functions write for the same calls, so the same tests hold natively, where
+// our own profile code runs, and under Wine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/profile.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+
+namespace tellwick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::file_bytes;
+using test::put_file;
+using test::TempDir;
+
+struct WriteStep {
+  const char16_t* section;
+  const char16_t* key;
+  const char16_t* value;
+  std::string expected;  // the whole file after the step
+};
+
+void run_steps(const std::u16string& file, const std::vector<WriteStep>& steps) {
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const WriteStep& step = steps[i];
+    EXPECT_TRUE(profile_write_string(step.section, step.key, step.value, file.c_str())) << "step " << i;
+    EXPECT_EQ(file_bytes(file), step.expected) << "step " << i;
+  }
+}
+
+TEST(ProfileWrite, BuildsTheFileLineByLine) {
+  TempDir dir;
+  run_steps(dir.file("test.ini"),
+            {
+                {u"GENERIC", u"CHARSET", u"1", "[GENERIC]\r\nCHARSET=1\r\n"},
+                {u"GENERIC", u"OBSERVE", u"0", "[GENERIC]\r\nCHARSET=1\r\nOBSERVE=0\r\n"},
+                // テスト太郎 in code page 932.
+                {u"Other", u"NAME", u"\u30C6\u30B9\u30C8\u592A\u90CE",
+                 "[GENERIC]\r\nCHARSET=1\r\nOBSERVE=0\r\n[Other]\r\nNAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
+                // Names in other cases find the stored ones, which keep their case.
+                {u"generic", u"charset", u"2",
+                 "[GENERIC]\r\nCHARSET=2\r\nOBSERVE=0\r\n[Other]\r\nNAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
+                // A new key goes at the end of its section; space before a value is dropped.
+                {u"GENERIC", u"LOGDIR", u"  x y",
+                 "[GENERIC]\r\nCHARSET=2\r\nOBSERVE=0\r\nLOGDIR=x y\r\n[Other]\r\n"
+                 "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
+                {u"GENERIC", u"CHARSET", nullptr,
+                 "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\n[Other]\r\n"
+                 "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
+                {u"GENERIC", u"EMPTY", u"",
+                 "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\nEMPTY=\r\n[Other]\r\n"
+                 "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n"},
+                // A character outside code page 932 is stored as "?".
+                {u"Third", u"A", u"\u0E01x",
+                 "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\nEMPTY=\r\n[Other]\r\n"
+                 "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n[Third]\r\nA=?x\r\n"},
+                // Removing what is not there changes nothing.
+                {u"Missing", u"A", nullptr,
+                 "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\nEMPTY=\r\n[Other]\r\n"
+                 "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n[Third]\r\nA=?x\r\n"},
+                {u"Other", u"Missing", nullptr,
+                 "[GENERIC]\r\nOBSERVE=0\r\nLOGDIR=x y\r\nEMPTY=\r\n[Other]\r\n"
+                 "NAME=\x83\x65\x83\x58\x83\x67\x91\xBE\x98\x59\r\n[Third]\r\nA=?x\r\n"},
+            });
+}
+
+TEST(ProfileWrite, RemovingFromAMissingFileCreatesNoFile) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  EXPECT_TRUE(profile_write_string(u"S", u"A", nullptr, file.c_str()));
+  EXPECT_TRUE(profile_write_string(u"S", nullptr, nullptr, file.c_str()));
+  EXPECT_FALSE(fs::exists(file));
+}
+
+TEST(ProfileWrite, CommentsAndUnknownLinesStay) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  const std::string before =
+      "; top comment\r\n"
+      "loose line\r\n"
+      "[GENERIC]\r\n"
+      "CHARSET=1\r\n"
+      "; inner comment\r\n"
+      "noequals\r\n"
+      "[Other]\r\n"
+      "NAME=x\r\n";
+  put_file(file, before);
+  run_steps(file, {
+                      {u"GENERIC", u"OBSERVE", u"0",
+                       "; top comment\r\nloose line\r\n[GENERIC]\r\nCHARSET=1\r\n; inner comment\r\nnoequals\r\n"
+                       "OBSERVE=0\r\n[Other]\r\nNAME=x\r\n"},
+                      {u"GENERIC", u"charset", u"3",
+                       "; top comment\r\nloose line\r\n[GENERIC]\r\nCHARSET=3\r\n; inner comment\r\nnoequals\r\n"
+                       "OBSERVE=0\r\n[Other]\r\nNAME=x\r\n"},
+                      {u"GENERIC", u"OBSERVE", nullptr,
+                       "; top comment\r\nloose line\r\n[GENERIC]\r\nCHARSET=3\r\n; inner comment\r\nnoequals\r\n"
+                       "[Other]\r\nNAME=x\r\n"},
+                      // A line without "=" is a key without a value until one is written.
+                      {u"GENERIC", u"NOEQUALS", u"v",
+                       "; top comment\r\nloose line\r\n[GENERIC]\r\nCHARSET=3\r\n; inner comment\r\nnoequals=v\r\n"
+                       "[Other]\r\nNAME=x\r\n"},
+                  });
+}
+
+TEST(ProfileWrite, RemovingTheLastKeyKeepsTheSection) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  put_file(file, "[S]\r\nA=1\r\n[T]\r\nB=2\r\n");
+  run_steps(file, {
+                      {u"S", u"A", nullptr, "[S]\r\n[T]\r\nB=2\r\n"},
+                      {u"s", u"C", u"3", "[S]\r\nC=3\r\n[T]\r\nB=2\r\n"},
+                  });
+}
+
+TEST(ProfileWrite, NullKeyRemovesTheFirstSectionOfThatName) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  put_file(file, "[S]\r\nA=1\r\n;c\r\n\r\n[T]\r\nB=2\r\n[s]\r\nC=3\r\n");
+  run_steps(file, {{u"s", nullptr, nullptr, "[T]\r\nB=2\r\n[s]\r\nC=3\r\n"}});
+}
+
+TEST(ProfileWrite, AnUnchangedValueLeavesTheFileAlone) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  const std::string before = "[S]\r\n  A = 1 \r\n\r\n";
+  put_file(file, before);
+  run_steps(file, {
+                      {u"S", u"A", u"1", before},
+                      {u"S", u"A", u" 1", before},
+                  });
+}
+
+TEST(ProfileWrite, ALastLineWithoutLineEndGetsOne) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  put_file(file, "[A]\r\nk=1");
+  run_steps(file, {{u"A", u"n", u"5", "[A]\r\nk=1\r\nn=5\r\n"}});
+  put_file(file, "[A]\r\nk=1");
+  run_steps(file, {{u"C", u"n", u"5", "[A]\r\nk=1\r\n[C]\r\nn=5\r\n"}});
+}
+
+TEST(ProfileWrite, NamesAndValuesAreStoredAsGiven) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  // Space before a new name or a value is dropped; space after it stays.
+  run_steps(file, {{u"  S  ", u"  K  ", u"  v  ", "[S  ]\r\nK  =v  \r\n"}});
+  // Quotes are stored; reading drops them.
+  const std::u16string quoted = dir.file("quoted.ini");
+  run_steps(quoted, {{u"Q", u"A", u"\"q\"", "[Q]\r\nA=\"q\"\r\n"}});
+  EXPECT_EQ(profile_read_string(u"Q", u"A", u"", 256, quoted.c_str()), u"q");
+}
+
+TEST(ProfileWrite, Utf16FileIsReadAndWrittenAsUtf16) {
+  using test::utf16le;
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  const std::string bom = "\xFF\xFE";
+  put_file(file, bom + utf16le(u"[GENERIC]\r\nCHARSET=1\r\n[Other]\r\nNAME=\u592A\u90CE\r\n"));
+  EXPECT_EQ(profile_read_string(u"Other", u"NAME", u"", 256, file.c_str()), u"\u592A\u90CE");
+  EXPECT_EQ(profile_read_int(u"GENERIC", u"CHARSET", 0, file.c_str()), 1);
+  run_steps(file, {
+                      {u"GENERIC", u"OBSERVE", u"0",
+                       bom + utf16le(u"[GENERIC]\r\nCHARSET=1\r\nOBSERVE=0\r\n[Other]\r\nNAME=\u592A\u90CE\r\n")},
+                      // A character outside code page 932 survives in UTF-16.
+                      {u"New", u"NAME", u"\u0E01",
+                       bom + utf16le(u"[GENERIC]\r\nCHARSET=1\r\nOBSERVE=0\r\n[Other]\r\nNAME=\u592A\u90CE\r\n"
+                                     u"[New]\r\nNAME=\u0E01\r\n")},
+                      {u"GENERIC", u"CHARSET", nullptr,
+                       bom + utf16le(u"[GENERIC]\r\nOBSERVE=0\r\n[Other]\r\nNAME=\u592A\u90CE\r\n"
+                                     u"[New]\r\nNAME=\u0E01\r\n")},
+                  });
+  EXPECT_EQ(profile_read_string(u"New", u"NAME", u"", 256, file.c_str()), u"\u0E01");
+  // A file that holds nothing but the byte order mark is a UTF-16 file too.
+  const std::u16string marked = dir.file("marked.ini");
+  put_file(marked, bom);
+  run_steps(marked, {{u"S", u"K", u"\u0E01", bom + utf16le(u"[S]\r\nK=\u0E01\r\n")}});
+}
+
+TEST(ProfileWrite, AFileThatCannotBeWrittenGivesFalse) {
+  TempDir dir;
+  // Where the file should be there is a folder, with a file of its own.
+  const fs::path folder = dir.path() / "test.ini";
+  fs::create_directory(folder);
+  put_file(folder / "inner.txt", "kept");
+  EXPECT_FALSE(profile_write_string(u"S", u"A", u"1", folder.u16string().c_str()));
+  EXPECT_FALSE(profile_write_string(u"S", u"A", nullptr, folder.u16string().c_str()));
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(test::file_bytes(folder / "inner.txt"), "kept");
+  // No folder to put it in.
+  const fs::path nowhere = dir.path() / "missing" / "test.ini";
+  EXPECT_FALSE(profile_write_string(u"S", u"A", u"1", nowhere.u16string().c_str()));
+  EXPECT_FALSE(fs::exists(nowhere.parent_path()));
+  // Nothing else appeared beside them, not even a temporary file.
+  std::vector<fs::path> entries;
+  for (const auto& entry : fs::directory_iterator(dir.path())) entries.push_back(entry.path().filename());
+  EXPECT_EQ(entries, std::vector<fs::path>{"test.ini"});
+}
+
+}  // namespace
+}  // namespace tellwick
