@@ -1,0 +1,14 @@
+// The test binary's front end for the logic's reports: every text handed to
+// the debugger output or the status log is kept, in order, for the tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tellwick::test {
+
+std::vector<std::u16string>& captured_debugger_output();
+std::vector<std::u16string>& captured_status_log();
+void clear_captured_reports();
+
+}  // namespace tellwick::test
