@@ -3,7 +3,7 @@
 # background processes that the first Wine program of a test would leave.
 wine_session_start() {
   local build_dir="$1"
-  export WINEPREFIX="$build_dir/wineprefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
+  export WINEPREFIX="$build_dir/wineprefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 TZ=Asia/Tokyo
   export WINEDLLOVERRIDES="mscoree,mshtml="
   "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" "$WINEPREFIX"
   if [ -z "${DISPLAY:-}" ]; then

@@ -17,10 +17,12 @@ bool output_create(OutputFile& file, const char16_t* path) {
   file.handle = create_output_file(path);
   file.write_failed = file.handle == kNoFile;
   file.used = 0;
+  file.size = 0;
   return file.handle != kNoFile;
 }
 
 void output_append(OutputFile& file, const void* data, std::size_t size) {
+  file.size += size;
   if (size > kOutputBufferSize - file.used) {
     flush(file);
     if (size >= kOutputBufferSize) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/file.h"
 
@@ -14,6 +15,7 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 struct OutputFile {
   FileHandle handle = kNoFile;
   bool write_failed = false;  // some bytes did not reach the file
+  std::uint64_t size = 0;     // bytes appended since output_create
   std::size_t used = 0;
   char buffer[kOutputBufferSize];
 };

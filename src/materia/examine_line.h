@@ -12,4 +12,11 @@ namespace tellwick {
 // when `keep_duplicates` is set. Other lines pass without effect.
 void examine_line(const char16_t* line, OutputFile* recipe, int charset, bool keep_duplicates);
 
+// False only for a UTF-8 line (zero-terminated) whose leading number is
+// certainly not 46 or 47, judged from its first bytes, so that the exporter
+// converts only candidates. A line that starts with a space, a sign or a
+// non-ASCII unit is always a candidate: the C library's white space and
+// digits reach beyond ASCII.
+bool may_be_materia_line(const char* utf8_line);
+
 }  // namespace tellwick

@@ -31,6 +31,10 @@ bool close_file(FileHandle file);
 // False, with the time 0, when the file cannot be opened.
 bool file_write_time(const char16_t* path, FileTime& time);
 
+// Sets the last-write time, to 100 ns where the file system keeps that much.
+// Tools that lay out chunk series need it; the program itself never does.
+bool set_file_write_time(const char16_t* path, FileTime time);
+
 bool is_directory(const char16_t* path);
 
 // A whole file in memory, followed by one zero byte that is not counted.

@@ -24,5 +24,11 @@ void clear_captured_reports() {
   captured_status_log().clear();
 }
 
+std::u16string status_log_text() {
+  std::u16string text;
+  for (const std::u16string& piece : captured_status_log()) text += piece;
+  return text;
+}
+
 }  // namespace test
 }  // namespace tellwick

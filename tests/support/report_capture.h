@@ -10,5 +10,7 @@ namespace tellwick::test {
 std::vector<std::u16string>& captured_debugger_output();
 std::vector<std::u16string>& captured_status_log();
 void clear_captured_reports();
+// Everything appended to the status log since the last clear, as one text.
+std::u16string status_log_text();
 
 }  // namespace tellwick::test

@@ -137,6 +137,17 @@ bool file_write_time(const char16_t* path, FileTime& time) {
   return true;
 }
 
+bool set_file_write_time(const char16_t* path, FileTime time) {
+  const std::uint64_t units_since_1970 = time - kSecondsFrom1601To1970 * kFileTimeUnitsPerSecond;
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;  // the access time stays
+  times[1].tv_sec = static_cast<time_t>(units_since_1970 / kFileTimeUnitsPerSecond);
+  times[1].tv_nsec = static_cast<long>(units_since_1970 % kFileTimeUnitsPerSecond * kNanosecondsPerFileTimeUnit);
+  return time >= kSecondsFrom1601To1970 * kFileTimeUnitsPerSecond &&
+         ::utimensat(AT_FDCWD, native_path(path).c_str(), times, 0) == 0;
+}
+
 bool is_directory(const char16_t* path) {
   struct stat st;
   return ::stat(native_path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -55,6 +55,18 @@ bool file_write_time(const char16_t* path, FileTime& time) {
   return true;
 }
 
+bool set_file_write_time(const char16_t* path, FileTime time) {
+  HANDLE h = CreateFileW(wide(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILETIME written;
+  written.dwLowDateTime = static_cast<DWORD>(time);
+  written.dwHighDateTime = static_cast<DWORD>(time >> 32);
+  const BOOL ok = SetFileTime(h, nullptr, nullptr, &written);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
 bool is_directory(const char16_t* path) {
   const DWORD attributes = GetFileAttributesW(wide(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -1,0 +1,75 @@
+#include "export/export_names.h"
+
+#include <string>
+
+#include "platform/local_time.h"
+
+namespace tellwick {
+namespace {
+
+// Past this many series in one minute something else is wrong; the plain
+// name is used rather than searching on.
+constexpr int kMaxNameNumber = 9999;
+
+constexpr char16_t kExtension[] = u".log";
+constexpr char16_t kRecipePrefix[] = u"recipe.";
+
+std::u16string ascii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+std::u16string padded(int value, int width) {
+  std::string digits = std::to_string(value);
+  if (static_cast<int>(digits.size()) < width) digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
+  return ascii(digits);
+}
+
+// "YYYY.MM.DD.hhmm"
+std::u16string stem_of(FileTime chunk0_time) {
+  const CalendarMinute m = local_calendar_minute(chunk0_time);
+  return padded(m.year, 4) + u"." + padded(m.month, 2) + u"." + padded(m.day, 2) + u"." + padded(m.hour, 2) +
+         padded(m.minute, 2);
+}
+
+ExportNames names_for(const std::u16string& log_folder, const std::u16string& file_name) {
+  return {file_name, log_folder + file_name, log_folder + kRecipePrefix + file_name};
+}
+
+std::u16string numbered_name(const std::u16string& stem, int number) {
+  return number <= 1 ? stem + kExtension : stem + u"_" + ascii(std::to_string(number)) + kExtension;
+}
+
+bool exists(const std::u16string& path) {
+  FileTime ignored;
+  return file_write_time(path.c_str(), ignored) || is_directory(path.c_str());
+}
+
+// The plain name, or stem + "_" + a number of at least 2 + ".log".
+bool is_form_of(const std::u16string& name, const std::u16string& stem) {
+  if (name == stem + kExtension) return true;
+  const std::u16string prefix = stem + u"_";
+  const std::size_t extension = std::char_traits<char16_t>::length(kExtension);
+  if (name.size() <= prefix.size() + extension || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - extension, extension, kExtension) != 0) {
+    return false;
+  }
+  const std::u16string digits = name.substr(prefix.size(), name.size() - prefix.size() - extension);
+  if (digits.size() > 4 || digits[0] == u'0') return false;
+  for (char16_t c : digits) {
+    if (c < u'0' || c > u'9') return false;
+  }
+  return digits != u"1";
+}
+
+}  // namespace
+
+ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
+                                const std::u16string& stored_name) {
+  const std::u16string stem = stem_of(chunk0_time);
+  if (!new_series) return names_for(log_folder, is_form_of(stored_name, stem) ? stored_name : stem + kExtension);
+  for (int number = 1; number <= kMaxNameNumber; ++number) {
+    const ExportNames names = names_for(log_folder, numbered_name(stem, number));
+    if (!exists(names.export_path) && !exists(names.recipe_path)) return names;
+  }
+  return names_for(log_folder, stem + kExtension);
+}
+
+}  // namespace tellwick

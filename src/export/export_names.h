@@ -1,0 +1,26 @@
+// The names of an export file and its recipe file: chunk 0's local time to
+// the minute, "YYYY.MM.DD.hhmm.log" and "recipe.YYYY.MM.DD.hhmm.log".
+#pragma once
+
+#include <string>
+
+#include "platform/file.h"
+
+namespace tellwick {
+
+struct ExportNames {
+  std::u16string file_name;    // export file name alone, stored as LOGFILE
+  std::u16string export_path;  // log folder + file name
+  std::u16string recipe_path;  // log folder + "recipe." + file name
+};
+
+// The names for an export of the series whose chunk 0 has `chunk0_time`.
+// A new series never takes the name of another series' files: when the name
+// is taken in the log folder, it becomes "…hhmm_2.log", "_3", … (the first
+// whose export and recipe names are both free). An export of the series
+// exported before keeps the name recorded for it (`stored_name`, LOGFILE)
+// when that is the plain name or one of its numbered forms.
+ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
+                                const std::u16string& stored_name);
+
+}  // namespace tellwick

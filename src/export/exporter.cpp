@@ -1,0 +1,188 @@
+#include "export/exporter.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "export/change_detection.h"
+#include "export/export_flags.h"
+#include "export/export_names.h"
+#include "gamelog/chunk_view.h"
+#include "gamelog/control_sequence.h"
+#include "gamelog/entry_line.h"
+#include "gamelog/game_folders.h"
+#include "gamelog/output_charset.h"
+#include "materia/examine_line.h"
+#include "materia/seen_check_list.h"
+#include "platform/encoding.h"
+#include "platform/report.h"
+#include "settings/settings.h"
+
+namespace tellwick {
+namespace {
+
+constexpr char16_t kNewSeriesMessage[] = u"新しいログの記録を確認しました。\r\n";
+constexpr char16_t kSaveFailedMessage[] = u"の保存に失敗しました。\r\n";
+constexpr char16_t kTemporarySuffix[] = u".part";
+
+// The stripped line goes to the materia detector as UTF-16 of at most this many units.
+constexpr std::size_t kDetectorLineUnits = 1022;
+
+// The last failure told in the status log; an automatic export that fails
+// the same way again on every watch cycle does not repeat it.
+std::u16string g_reported_failure;
+
+struct ExportFiles {
+  OutputFile log;
+  OutputFile recipe;
+};
+
+struct ChunkLoopResult {
+  bool taken = false;    // at least one chunk file continued the series
+  int chunk_count = 0;   // chunk files taken whole; the next one to try
+  std::uint32_t first_entry_time = 0;
+  std::uint32_t last_entry_time = 0;
+};
+
+void export_entry(const ChunkEntry& entry, ExportFiles& files, ChunkLoopResult& result) {
+  char line[kEntryLineCapacity];
+  char rendered[kRenderedLineCapacity];
+  const Settings& s = settings();
+
+  const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
+  const std::uint32_t time = entry_time_of_line(line);
+  if (result.first_entry_time == 0) result.first_entry_time = time;
+  result.last_entry_time = time;
+
+  const std::size_t rendered_length = render_line(line, line_length, s.show_control != 0, rendered);
+  write_export_line(files.log, s.charset, rendered, rendered_length);
+
+  char stripped[kEntryLineCapacity];
+  const std::size_t stripped_length = strip_line(line, line_length, stripped);
+  // Nearly every line fails the detector's leading-number test; it reads the
+  // same on the UTF-8 bytes, so only candidates are converted.
+  if (!may_be_materia_line(stripped)) return;
+  char16_t wide[kDetectorLineUnits + 1];
+  const std::size_t units = utf8_to_utf16(stripped, stripped_length, wide, kDetectorLineUnits);
+  wide[units] = u'\0';
+  examine_line(wide, &files.recipe, s.charset, s.keep_duplicates != 0);
+}
+
+// Reads chunk files 0, 1, 2, ... while each exists, is not older than chunk 0
+// and continues the entry numbering of the one before.
+ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime chunk0_time, ExportFiles& files) {
+  ChunkLoopResult result;
+  std::uint32_t expected_first_index = 0;
+  for (;;) {
+    const std::u16string path = chunk_file_path(character_folder, static_cast<std::uint32_t>(result.chunk_count));
+    FileTime time = 0;
+    if (!file_write_time(path.c_str(), time) || time < chunk0_time) break;
+    FileContents contents;
+    if (!read_whole_file(path.c_str(), contents)) break;  // the game still holds it open for writing
+    ChunkView view;
+    if (!open_chunk_view(contents.data.get(), contents.size, view) || view.first_index != expected_first_index) break;
+    result.taken = true;
+    expected_first_index = view.end_index;
+    for (std::uint32_t k = 0; k < view.entry_count; ++k) {
+      ChunkEntry entry;
+      if (chunk_entry(view, k, entry)) export_entry(entry, files, result);
+    }
+    // A file shorter than its own table says is being written or was cut
+    // short: what it holds is exported, but the series ends here uncounted,
+    // so that the next change of this file brings an export of all of it.
+    if (!view.complete) break;
+    ++result.chunk_count;
+  }
+  return result;
+}
+
+void report_failure(const std::u16string& path, int mode) {
+  if (mode != kManualExport && path == g_reported_failure) return;
+  g_reported_failure = path;
+  status_log_append((path + kSaveFailedMessage).c_str());
+}
+
+// Puts the written temporary files in place. Returns the path of the file
+// that could not be saved, or an empty string.
+std::u16string place_files(ExportFiles& files, const ExportNames& names, bool taken) {
+  const std::u16string export_temp = names.export_path + kTemporarySuffix;
+  const std::u16string recipe_temp = names.recipe_path + kTemporarySuffix;
+  const bool log_written = output_close(files.log);
+  const std::uint64_t recipe_size = files.recipe.size;
+  const bool recipe_written = output_close(files.recipe);
+  if (!log_written || !recipe_written) {
+    delete_file(export_temp.c_str());
+    delete_file(recipe_temp.c_str());
+    return log_written ? names.recipe_path : names.export_path;
+  }
+
+  // An export that took nothing never replaces an earlier export of the name
+  // (chunk 0 removed while exporting): only a new name gets the empty file.
+  FileTime ignored;
+  if (!taken && file_write_time(names.export_path.c_str(), ignored)) {
+    delete_file(export_temp.c_str());
+  } else if (!replace_file(export_temp.c_str(), names.export_path.c_str())) {
+    delete_file(export_temp.c_str());
+    delete_file(recipe_temp.c_str());
+    return names.export_path;
+  }
+
+  if (recipe_size == 0) {
+    delete_file(recipe_temp.c_str());
+    delete_file(names.recipe_path.c_str());
+  } else if (!replace_file(recipe_temp.c_str(), names.recipe_path.c_str())) {
+    delete_file(recipe_temp.c_str());
+    return names.recipe_path;
+  }
+  return {};
+}
+
+std::u16string decimal(std::int32_t value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+int export_character(const char16_t* character, const std::u16string& character_folder,
+                     const std::u16string& log_folder, int mode, std::u16string* export_path_out) {
+  int flags = detect_change(character);
+  if (flags == 0 && mode != kManualExport) return 0;
+  reset_seen_check_list();
+
+  FileTime chunk0_time = 0;
+  if (!file_write_time(chunk_file_path(character_folder, 0).c_str(), chunk0_time)) return 0;
+
+  const ExportNames names = choose_export_names(log_folder, chunk0_time, (flags & kNewSeriesFlag) != 0,
+                                                read_character_text(character, u"LOGFILE", u""));
+  if (export_path_out != nullptr) *export_path_out = names.export_path;
+  if (flags & kNewSeriesFlag) status_log_append(kNewSeriesMessage);
+
+  auto files = std::make_unique<ExportFiles>();
+  const std::u16string export_temp = names.export_path + kTemporarySuffix;
+  const std::u16string recipe_temp = names.recipe_path + kTemporarySuffix;
+  output_create(files->log, export_temp.c_str());
+  output_create(files->recipe, recipe_temp.c_str());
+
+  // With a file that could not even be created there is nothing to write into.
+  ChunkLoopResult result;
+  if (!files->log.write_failed && !files->recipe.write_failed) {
+    result = export_chunks(character_folder, chunk0_time, *files);
+  }
+
+  const std::u16string failed = place_files(*files, names, result.taken);
+  if (!failed.empty()) {
+    report_failure(failed, mode);
+    return flags;
+  }
+  g_reported_failure.clear();
+  if (result.taken) flags |= kExportedFlag;
+
+  write_character_text(character, u"LOGFILE", names.file_name.c_str());
+  write_character_text(character, u"TOPDATE", decimal(static_cast<std::int32_t>(result.first_entry_time)).c_str());
+  write_character_text(character, u"ENDDATE", decimal(static_cast<std::int32_t>(result.last_entry_time)).c_str());
+  write_progress_record(character, result.chunk_count);
+  return flags;
+}
+
+}  // namespace tellwick

@@ -1,0 +1,27 @@
+#include <windows.h>
+
+#include <atomic>
+
+#include "platform/interrupt.h"
+
+namespace tellwick {
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+// Runs on a thread of its own; the watch loop sees the flag between cycles.
+BOOL WINAPI note_interrupt(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    g_interrupted = true;
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void install_interrupt_handler() { SetConsoleCtrlHandler(note_interrupt, TRUE); }
+
+bool interrupt_requested() { return g_interrupted; }
+
+}  // namespace tellwick

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/change_detection.h"
+#include "export/export_flags.h"
+#include "export/exporter.h"
+#include "gamelog/game_folders.h"
+#include "platform/file.h"
+#include "platform/path.h"
+#include "settings/settings.h"
+#include "support/chunk_files.h"
+#include "support/report_capture.h"
+#include "support/temp_dir.h"
+#include "support/current_dir.h"
+
+namespace tellwick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Entry;
+
+constexpr char16_t kCharacter[] = u"FFXIV_CHR0040000001A2B3C4D";
+// 2014-03-05 12:07:40 UTC: 21:07:40 in Tokyo, the time zone the tests run in.
+constexpr std::int64_t kChunk0Unix = 1394021260;
+const FileTime kT0 = test::file_time_of_unix(kChunk0Unix);
+
+std::string narrow(const std::u16string& s) { return fs::path(s).string(); }
+
+std::u16string sep() { return std::u16string(1, kPathSeparator); }
+
+class ExporterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game_ = dir_.path() / "game";
+    character_ = game_ / fs::path(std::u16string(kCharacter));
+    fs::create_directories(character_ / "log");
+    fs::create_directories(dir_.path() / "work");
+    cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
+    set_game_user_folder_override(game_.u16string());
+    settings() = Settings{};
+    settings().charset = 1;
+    settings().log_folder = u"." + sep() + u"log" + sep();
+    create_directory(settings().log_folder.c_str());
+    test::clear_captured_reports();
+  }
+
+  void TearDown() override {
+    set_game_user_folder_override(u"");
+    cwd_.reset();
+  }
+
+  int run(int mode, std::u16string* path_out = nullptr) {
+    return export_character(kCharacter, game_user_folder_path(kCharacter), settings().log_folder, mode, path_out);
+  }
+
+  std::string key(const char16_t* name) { return narrow(read_character_text(kCharacter, name, u"<none>")); }
+
+  fs::path log_file(const std::string& name) { return dir_.path() / "work" / "log" / name; }
+  std::string log_text(const std::string& name) {
+    const auto bytes = test::read_bytes(log_file(name));
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  void chunk(std::uint32_t index, std::uint32_t first, const std::vector<Entry>& entries, FileTime time) {
+    test::write_chunk(character_, index, test::chunk_bytes(first, entries), time);
+  }
+
+  // The traced series: entries 0-2 in chunk 0, 3-4 in chunk 1, 5-8 in chunk 2.
+  void traced_series() {
+    chunk(0, 0, {{0x5316F48C, 0x000A, ":Aaa Bbb:hello"}, {0x5316F48D, 0x0039, std::string("x\x02\x10\x01\x03y", 6)},
+                 {0x5316F48E, 0x000C, ":Ccc Ddd:こんにちは"}},
+          kT0);
+    chunk(1, 3, {{0x5316F490, 0x000E, "three"}, {0x5316F491, 0x000E, "four"}}, kT0 + 10);
+    chunk(2, 5, {{0x5316F492, 0x0010, "five"}, {0x5316F493, 0x0010, "six"}, {0x5316F494, 0x0010, "seven"},
+                 {0x5316F495, 0x0018, "eight"}},
+          kT0 + 20);
+  }
+
+  static constexpr const char* kTracedLines =
+      "5316F48C000A:Aaa Bbb:hello\r\n"
+      "5316F48D0039xy\r\n"
+      "5316F48E000C:Ccc Ddd:こんにちは\r\n"
+      "5316F490000Ethree\r\n"
+      "5316F491000Efour\r\n"
+      "5316F4920010five\r\n"
+      "5316F4930010six\r\n"
+      "5316F4940010seven\r\n"
+      "5316F4950018eight\r\n";
+
+  test::TempDir dir_;
+  fs::path game_, character_;
+  std::unique_ptr<test::CurrentDirScope> cwd_;
+};
+
+TEST_F(ExporterTest, TracedManualExport) {
+  traced_series();
+  std::u16string path;
+  EXPECT_EQ(run(kManualExport, &path), 7);
+  const std::u16string expected_path = settings().log_folder + u"2014.03.05.2107.log";
+  EXPECT_EQ(path, expected_path);
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
+  EXPECT_FALSE(fs::exists(log_file("recipe.2014.03.05.2107.log")));  // no materia: removed
+  EXPECT_FALSE(fs::exists(log_file("2014.03.05.2107.log.part")));
+  EXPECT_EQ(key(u"LOGFILE"), "2014.03.05.2107.log");
+  EXPECT_EQ(key(u"TOPDATE"), std::to_string(0x5316F48C));
+  EXPECT_EQ(key(u"ENDDATE"), std::to_string(0x5316F495));
+  EXPECT_EQ(key(u"DATE"), narrow(format_date_key(kT0)));
+  EXPECT_EQ(key(u"LASTNO"), "3");
+  EXPECT_EQ(key(u"LASTDATE"), "0000000000000000");
+
+  // Nothing changed: an automatic export returns at once and touches nothing.
+  test::clear_captured_reports();
+  const auto before = fs::last_write_time(log_file("2014.03.05.2107.log"));
+  EXPECT_EQ(run(kAutomaticExport), 0);
+  EXPECT_EQ(fs::last_write_time(log_file("2014.03.05.2107.log")), before);
+  EXPECT_EQ(test::status_log_text(), u"");
+
+  // A manual export always runs; with nothing changed it only takes chunks.
+  EXPECT_EQ(run(kManualExport), kExportedFlag);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
+
+  // Chunk 3 appears: changed, same series, same file.
+  chunk(3, 9, {{0x5316F496, 0x0010, "nine"}}, kT0 + 30);
+  EXPECT_EQ(run(kAutomaticExport), kExportedFlag | kChangedFlag);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), std::string(kTracedLines) + "5316F4960010nine\r\n");
+  EXPECT_EQ(key(u"LASTNO"), "4");
+}
+
+TEST_F(ExporterTest, SeriesEndsAtAChainBreakOrAnOlderChunk) {
+  struct Case {
+    const char* what;
+    std::uint32_t chunk2_first;
+    FileTime chunk1_time;
+    std::size_t lines;
+    const char* lastno;
+    FileTime lastdate;  // the time of the chunk file LASTNO names; 0 when it does not exist
+  } cases[] = {
+      {"chunk 2 breaks the chain", 6, kT0 + 10, 5, "2", kT0 + 20},
+      {"chunk 1 older than chunk 0", 5, kT0 - 1, 3, "1", kT0 - 1},
+      {"chunk 1 as old as chunk 0", 5, kT0, 9, "3", 0},
+  };
+  for (const Case& c : cases) {
+    traced_series();
+    chunk(1, 3, {{0x5316F490, 0x000E, "three"}, {0x5316F491, 0x000E, "four"}}, c.chunk1_time);
+    chunk(2, c.chunk2_first,
+          {{0x5316F492, 0x0010, "five"}, {0x5316F493, 0x0010, "six"}, {0x5316F494, 0x0010, "seven"},
+           {0x5316F495, 0x0018, "eight"}},
+          kT0 + 20);
+    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag) << c.what;
+    const std::string text = log_text("2014.03.05.2107.log");
+    std::size_t lines = 0;
+    for (std::size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos; p += 2) ++lines;
+    EXPECT_EQ(lines, c.lines) << c.what;
+    EXPECT_EQ(key(u"LASTNO"), c.lastno) << c.what;
+    EXPECT_EQ(key(u"LASTDATE"), narrow(format_lastdate_key(c.lastdate))) << c.what;
+  }
+}
+
+TEST_F(ExporterTest, EmptyChunkAndEntryTimes) {
+  chunk(0, 0, {{0, 0x000A, "a"}, {0, 0x000A, "b"}, {0x5316F48C, 0x000A, "c"}, {0, 0x000A, "d"}}, kT0);
+  test::write_chunk(character_, 1, test::chunk_bytes(4, 4, {}), kT0);  // no entries, still taken
+  chunk(2, 4, {{0x5316F490, 0x000A, "e"}, {0, 0x000A, "f"}}, kT0);
+  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(key(u"TOPDATE"), std::to_string(0x5316F48C));
+  EXPECT_EQ(key(u"ENDDATE"), "0");
+  EXPECT_EQ(key(u"LASTNO"), "3");
+  EXPECT_EQ(log_text("2014.03.05.2107.log"),
+            "00000000000Aa\r\n00000000000Ab\r\n5316F48C000Ac\r\n00000000000Ad\r\n5316F490000Ae\r\n00000000000Af\r\n");
+}
+
+TEST_F(ExporterTest, OutputCharsets) {
+  chunk(0, 0, {{0x5316F48C, 0x000A, "あ"}}, kT0);
+  struct Case {
+    int charset;
+    std::string file;
+  } cases[] = {
+      {0, "5316F48C000A\x82\xA0\r\n"},
+      {1, "5316F48C000A\xE3\x81\x82\r\n"},
+      {2, std::string("5\0" "3\0" "1\0" "6\0" "F\0" "4\0" "8\0" "C\0" "0\0" "0\0" "0\0" "A\0" "\x42\x30\r\0\n\0", 30)},
+      {3, ""},
+  };
+  for (const Case& c : cases) {
+    settings().charset = c.charset;
+    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag);
+    EXPECT_EQ(log_text("2014.03.05.2107.log"), c.file) << c.charset;
+    EXPECT_EQ(key(u"LASTNO"), "1");
+  }
+}
+
+TEST_F(ExporterTest, MissingChunk0ExportsNothing) {
+  std::u16string path = u"untouched";
+  EXPECT_EQ(run(kManualExport, &path), 0);
+  EXPECT_EQ(path, u"untouched");
+  EXPECT_TRUE(fs::is_empty(dir_.path() / "work" / "log"));
+  EXPECT_EQ(key(u"LOGFILE"), "<none>");
+  EXPECT_EQ(run(kAutomaticExport), 0);
+}
+
+TEST_F(ExporterTest, ChainBrokenAtChunk0TakesNothing) {
+  chunk(0, 1, {{0x5316F48C, 0x000A, "a"}}, kT0);
+  EXPECT_EQ(run(kManualExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_TRUE(fs::exists(log_file("2014.03.05.2107.log")));
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), "");
+  EXPECT_FALSE(fs::exists(log_file("recipe.2014.03.05.2107.log")));
+  EXPECT_EQ(key(u"TOPDATE"), "0");
+  EXPECT_EQ(key(u"LASTNO"), "0");
+  EXPECT_EQ(key(u"LASTDATE"), narrow(format_lastdate_key(kT0)));
+}
+
+TEST_F(ExporterTest, FailedExportIsToldAndRecordsNothing) {
+  traced_series();
+  settings().log_folder = u"." + sep() + u"missing" + sep();
+  const std::u16string expected = settings().log_folder + u"2014.03.05.2107.log";
+  EXPECT_EQ(run(kAutomaticExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
+  EXPECT_EQ(key(u"LOGFILE"), "<none>");
+  EXPECT_EQ(key(u"DATE"), "<none>");
+
+  // The same failure on the next watch cycle is not told again.
+  test::clear_captured_reports();
+  EXPECT_EQ(run(kAutomaticExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
+
+  // Once the folder is there, the export succeeds and is recorded.
+  create_directory(settings().log_folder.c_str());
+  EXPECT_EQ(run(kAutomaticExport), 7);
+  EXPECT_EQ(key(u"LASTNO"), "3");
+}
+
+TEST_F(ExporterTest, FailedPlacementKeepsTheEarlierExport) {
+  traced_series();
+  EXPECT_EQ(run(kManualExport), 7);
+  // Something now stands in the way of the recipe name (here a folder), so the
+  // new export cannot be put in place.
+  chunk(0, 0, {{0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"}}, kT0);
+  fs::create_directories(log_file("recipe.2014.03.05.2107.log") / "blocker");
+  test::clear_captured_reports();
+  const int flags = run(kManualExport);
+  EXPECT_EQ(flags & kExportedFlag, 0);
+  EXPECT_NE(test::status_log_text().find(u"の保存に失敗しました。\r\n"), std::u16string::npos);
+  EXPECT_EQ(key(u"LASTNO"), "3");
+}
+
+TEST_F(ExporterTest, NewSeriesInTheSameMinuteGetsItsOwnName) {
+  traced_series();
+  EXPECT_EQ(run(kManualExport), 7);
+  // A relog within the minute: a new chunk 0, 10 seconds later.
+  for (int i = 1; i <= 2; ++i) fs::remove(character_ / "log" / (i == 1 ? "00000001.log" : "00000002.log"));
+  chunk(0, 0, {{0x5316F4A0, 0x000A, "second series"}}, kT0 + 10 * 10000000LL);
+  std::u16string path;
+  EXPECT_EQ(run(kAutomaticExport, &path), 7);
+  EXPECT_EQ(path, settings().log_folder + u"2014.03.05.2107_2.log");
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);  // the first series stays whole
+  EXPECT_EQ(log_text("2014.03.05.2107_2.log"), "5316F4A0000Asecond series\r\n");
+  EXPECT_EQ(key(u"LOGFILE"), "2014.03.05.2107_2.log");
+
+  // Later exports of the second series keep its name.
+  chunk(1, 1, {{0x5316F4A1, 0x000A, "more"}}, kT0 + 30 * 10000000LL);
+  EXPECT_EQ(run(kAutomaticExport, &path), kExportedFlag | kChangedFlag);
+  EXPECT_EQ(path, settings().log_folder + u"2014.03.05.2107_2.log");
+  EXPECT_EQ(log_text("2014.03.05.2107_2.log"), "5316F4A0000Asecond series\r\n5316F4A1000Amore\r\n");
+}
+
+}  // namespace
+}  // namespace tellwick

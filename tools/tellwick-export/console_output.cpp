@@ -1,0 +1,42 @@
+#include "console_output.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/encoding.h"
+#include "platform/report.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace tellwick {
+namespace {
+
+void write_utf8(std::FILE* stream, const char16_t* text) {
+  const std::u16string_view wide(text);
+  std::string bytes(wide.size() * 3, '\0');
+  bytes.resize(utf16_to_utf8(wide.data(), wide.size(), bytes.data(), bytes.size()));
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  std::fflush(stream);
+}
+
+}  // namespace
+
+void set_up_console() {
+#ifdef _WIN32
+  // Binary mode: "\r\n" must reach the pipe as it is, not as "\r\r\n".
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
+
+void write_stdout_utf8(const char16_t* text) { write_utf8(stdout, text); }
+void write_stderr_utf8(const char16_t* text) { write_utf8(stderr, text); }
+
+void status_log_append(const char16_t* text) { write_stdout_utf8(text); }
+void debugger_output(const char16_t* text) { write_stderr_utf8(text); }
+
+}  // namespace tellwick

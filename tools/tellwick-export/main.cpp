@@ -1,0 +1,184 @@
+// tellwick-export: the exporter without a window, for tools, tests and
+// players who run the game under Wine. It works in the current folder exactly
+// as the program does: same settings file, same keys, same log folder.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <chrono>
+#include <thread>
+
+#include "console_output.h"
+#include "export/export_flags.h"
+#include "export/exporter.h"
+#include "gamelog/game_folders.h"
+#include "materia/dropped_file.h"
+#include "platform/encoding.h"
+#include "platform/file.h"
+#include "platform/interrupt.h"
+#include "settings/settings.h"
+#include "watch/watch_cycle.h"
+
+namespace tellwick {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+constexpr char16_t kUsage[] =
+    u"usage: tellwick-export [--game-dir DIR] [--auto] CHARACTER | [--game-dir DIR] --list | --drop FILE"
+    u" | [--game-dir DIR] --watch [--interval SECONDS]\n";
+constexpr char16_t kSavedMessage[] = u"に保存しました。\r\n";
+
+enum class Command { kExport, kList, kDrop, kWatch };
+
+struct Options {
+  Command command = Command::kExport;
+  bool automatic = false;
+  bool has_game_dir = false;
+  std::u16string game_dir;
+  std::u16string drop_file;
+  bool has_interval = false;
+  int interval_seconds = 10;
+  std::vector<std::u16string> positional;
+};
+
+bool parse_seconds(const std::u16string& text, int& seconds) {
+  if (text.empty() || text.size() > 6) return false;
+  int value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return false;
+    value = value * 10 + (c - u'0');
+  }
+  if (value < 1) return false;
+  seconds = value;
+  return true;
+}
+
+bool parse(const std::vector<std::u16string>& args, Options& o) {
+  bool list = false, drop = false, watch = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (a == u"--game-dir" && has_value && !o.has_game_dir) {
+      o.has_game_dir = true;
+      o.game_dir = args[++i];
+    } else if (a == u"--auto" && !o.automatic) {
+      o.automatic = true;
+    } else if (a == u"--list" && !list) {
+      list = true;
+    } else if (a == u"--drop" && has_value && !drop) {
+      drop = true;
+      o.drop_file = args[++i];
+    } else if (a == u"--watch" && !watch) {
+      watch = true;
+    } else if (a == u"--interval" && has_value && !o.has_interval) {
+      o.has_interval = true;
+      if (!parse_seconds(args[++i], o.interval_seconds)) return false;
+    } else if (!a.empty() && a[0] == u'-') {
+      return false;
+    } else {
+      o.positional.push_back(a);
+    }
+  }
+  if (list + drop + watch > 1) return false;
+  if (o.has_interval && !watch) return false;
+  if (list || watch) {
+    o.command = list ? Command::kList : Command::kWatch;
+    return o.positional.empty() && !o.automatic;
+  }
+  if (drop) {
+    o.command = Command::kDrop;
+    return o.positional.empty() && !o.automatic && !o.has_game_dir;
+  }
+  return o.positional.size() == 1 && !o.positional[0].empty();
+}
+
+int list_characters() {
+  enumerate_character_folders(game_user_folder_path());
+  const CharacterTable& table = character_table();
+  const std::u16string active = active_character();
+  for (int i = 0; i < table.count; ++i) {
+    std::u16string line = table.names[i];
+    if (line == active) line += u" *";
+    write_stdout_utf8((line + u"\n").c_str());
+  }
+  return kExitOk;
+}
+
+int export_one(const std::u16string& character, bool automatic) {
+  const std::u16string& log_folder = settings().log_folder;
+  create_directory(log_folder.c_str());
+  std::u16string export_path;
+  const int flags = export_character(character.c_str(), game_user_folder_path(character.c_str()), log_folder,
+                                     automatic ? kAutomaticExport : kManualExport, &export_path);
+  if (!automatic && (flags & kExportedFlag)) {
+    write_stdout_utf8(export_path.c_str());
+    write_stdout_utf8(kSavedMessage);
+  }
+  return kExitOk;
+}
+
+// Sleeps in short steps so that Ctrl+C between cycles ends the loop at once.
+void wait_seconds(int seconds) {
+  constexpr auto kStep = std::chrono::milliseconds(100);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!interrupt_requested() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(kStep);
+}
+
+// The window's watch timer without the window: the same cycle, the period
+// counted from the end of one cycle to the start of the next.
+int watch(int interval_seconds) {
+  install_interrupt_handler();
+  enumerate_character_folders(game_user_folder_path());
+  watch_state().watched_character = active_character();
+  for (;;) {
+    wait_seconds(interval_seconds);
+    if (interrupt_requested()) return kExitOk;
+    if (settings().watch_enabled) watch_cycle();
+  }
+}
+
+int run(const std::vector<std::u16string>& args) {
+  set_up_console();
+  Options options;
+  if (!parse(args, options)) {
+    write_stderr_utf8(kUsage);
+    return kExitUsage;
+  }
+  if (options.command == Command::kDrop) {
+    dropped_file_test(options.drop_file.c_str());
+    return kExitOk;
+  }
+  load_settings();
+  if (options.has_game_dir) set_game_user_folder_override(options.game_dir);
+  switch (options.command) {
+    case Command::kList:
+      return list_characters();
+    case Command::kWatch:
+      return watch(options.interval_seconds);
+    default:
+      return export_one(options.positional[0], options.automatic);
+  }
+}
+
+}  // namespace
+}  // namespace tellwick
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  return tellwick::run(args);
+}
+#else
+int main(int argc, char** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg(argv[i]);
+    std::u16string wide(arg.size(), u'\0');
+    wide.resize(tellwick::utf8_to_utf16(arg.c_str(), arg.size(), wide.data(), wide.size()));
+    args.push_back(wide);
+  }
+  return tellwick::run(args);
+}
+#endif
