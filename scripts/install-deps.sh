@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
   clang libclang-rt-14-dev
-  locales
+  locales python3
 )
 
 missing=()

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "export/change_detection.h"
+#include "export/export_flags.h"
+#include "gamelog/game_folders.h"
+#include "settings/settings.h"
+#include "support/chunk_files.h"
+#include "support/current_dir.h"
+#include "support/temp_dir.h"
+
+namespace tellwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char16_t kCharacter[] = u"FFXIV_CHR0040000001A2B3C4D";
+constexpr int kNewSeries = kChangedFlag | kNewSeriesFlag;
+// High half 01CF38B2, low half 1A2B3C4D: hex letters in the low half.
+constexpr FileTime kT0 = 0x01CF38B21A2B3C4DULL;
+
+class ChangeDetectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    character_ = dir_.path() / "game" / fs::path(std::u16string(kCharacter));
+    fs::create_directories(character_ / "log");
+    fs::create_directories(dir_.path() / "work");
+    cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
+    set_game_user_folder_override((dir_.path() / "game").u16string());
+  }
+  void TearDown() override {
+    set_game_user_folder_override(u"");
+    cwd_.reset();
+  }
+
+  void chunk(std::uint32_t index, FileTime time) {
+    test::write_chunk(character_, index, test::chunk_bytes(index, {{1, 10, "x"}}), time);
+  }
+  void remove_chunk(std::uint32_t index) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%08x.log", index);
+    fs::remove(character_ / "log" / name);
+  }
+  void set_key(const char16_t* key, const char16_t* value) { write_character_text(kCharacter, key, value); }
+  std::u16string key(const char16_t* name) { return read_character_text(kCharacter, name, u"<none>"); }
+
+  test::TempDir dir_;
+  fs::path character_;
+  std::unique_ptr<test::CurrentDirScope> cwd_;
+};
+
+TEST_F(ChangeDetectionTest, KeyFormatsDifferInTheCaseOfTheLowHalf) {
+  EXPECT_EQ(format_date_key(kT0), u"01CF38B21A2B3C4D");
+  EXPECT_EQ(format_lastdate_key(kT0), u"01CF38B21a2b3c4d");
+  EXPECT_EQ(format_date_key(0), u"0000000000000000");
+  EXPECT_EQ(format_lastdate_key(0), u"0000000000000000");
+}
+
+TEST_F(ChangeDetectionTest, NeverExported) {
+  EXPECT_EQ(detect_change(kCharacter), 0);  // no chunk 0
+  chunk(0, kT0);
+  EXPECT_EQ(detect_change(kCharacter), kNewSeries);
+}
+
+TEST_F(ChangeDetectionTest, RecordTakenUpToAMissingChunk) {
+  chunk(0, kT0);
+  chunk(1, kT0 + 1);
+  chunk(2, kT0 + 2);
+  write_progress_record(kCharacter, 3);
+  EXPECT_EQ(key(u"DATE"), u"01CF38B21A2B3C4D");
+  EXPECT_EQ(key(u"LASTNO"), u"3");
+  EXPECT_EQ(key(u"LASTDATE"), u"0000000000000000");
+  EXPECT_EQ(detect_change(kCharacter), 0);
+
+  // A chunk the export took, other than chunk 0, grows unseen.
+  chunk(1, kT0 + 100);
+  EXPECT_EQ(detect_change(kCharacter), 0);
+
+  chunk(3, kT0 + 3);
+  EXPECT_EQ(detect_change(kCharacter), kChangedFlag);
+  chunk(0, kT0 + 5);
+  EXPECT_EQ(detect_change(kCharacter), kNewSeries);
+  remove_chunk(0);
+  EXPECT_EQ(detect_change(kCharacter), 0);  // no chunk 0, whatever the record says
+}
+
+TEST_F(ChangeDetectionTest, RecordEndingAtAnOlderChunkSeesItRewritten) {
+  chunk(4, kT0 - 1000);  // left from an earlier series
+  chunk(0, kT0);
+  write_progress_record(kCharacter, 4);
+  EXPECT_EQ(key(u"LASTDATE"), format_lastdate_key(kT0 - 1000));
+  EXPECT_EQ(detect_change(kCharacter), 0);
+  chunk(4, kT0 + 10);
+  EXPECT_EQ(detect_change(kCharacter), kChangedFlag);
+}
+
+TEST_F(ChangeDetectionTest, StoredValuesAreComparedAsExactText) {
+  chunk(0, kT0);
+  write_progress_record(kCharacter, 0);  // an export that took no chunk file
+  EXPECT_EQ(key(u"LASTDATE"), u"01CF38B21a2b3c4d");
+  EXPECT_EQ(detect_change(kCharacter), 0);
+
+  const struct {
+    const char16_t* key;
+    const char16_t* value;
+    int result;
+  } cases[] = {
+      {u"LASTDATE", u"01CF38B21A2B3C4D", kChangedFlag},  // upper-case low half never matches
+      {u"DATE", u"01cf38b21a2b3c4d", kNewSeries},        // lower-case DATE never matches
+      {u"LASTNO", u"x", 0},                              // not a number: chunk 0 again
+      {u"LASTNO", nullptr, 0},                           // missing: 0
+      {u"LASTDATE", nullptr, kChangedFlag},              // missing: "0"
+      {u"DATE", nullptr, kNewSeries},
+  };
+  for (const auto& c : cases) {
+    write_progress_record(kCharacter, 0);
+    set_key(c.key, c.value);
+    for (int call = 0; call < 2; ++call) {
+      EXPECT_EQ(detect_change(kCharacter), c.result) << fs::path(std::u16string(c.key)).string();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tellwick

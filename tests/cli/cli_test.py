@@ -1,0 +1,274 @@
+#!/usr/bin/env python3
+"""tellwick-export driven as a process, as tools and players run it.
+
+usage: cli_test.py [--windows] COMMAND...
+
+COMMAND runs the exporter (natively the binary; for the Windows build the
+Wine runner followed by tellwick-export.exe). With --windows, paths are
+expected in Windows form and the game folder is passed as a Windows path.
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+COMMAND = []
+WINDOWS = False
+
+CHARACTER = "FFXIV_CHR0040000001A2B3C4D"
+OTHER = "FFXIV_CHR0040000001A2B3C4E"
+NEW_SERIES = "新しいログの記録を確認しました。\r\n"
+SAVED = "に保存しました。\r\n"
+SAVE_FAILED = "の保存に失敗しました。\r\n"
+# 2014-03-05 12:07:40 UTC: 21:07:40 in Tokyo, the time zone the tests run in.
+CHUNK0_UNIX = 1394021260
+MATERIA = "::Aaa Bbb:SwordからStoneが生成された！"
+
+
+def chunk_bytes(first_index, entries):
+    area = bytearray()
+    ends = []
+    for time, code, text in entries:
+        area += struct.pack("<II", time, code) + text.encode("utf-8")
+        ends.append(len(area))
+    header = struct.pack("<II", first_index, first_index + len(entries))
+    return header + b"".join(struct.pack("<I", e) for e in ends) + bytes(area)
+
+
+def windows_path(path):
+    # Wine maps drive Z: to the root of the Unix file system.
+    return "Z:" + path.replace("/", "\\")
+
+
+class ExporterProcess(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="tellwick-cli-")
+        self.work = os.path.join(self.root, "work")
+        self.game = os.path.join(self.root, "game")
+        os.makedirs(self.work)
+        os.makedirs(self.game)
+
+    def tearDown(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    # --- the game's side
+
+    def chunk(self, character, index, first_index, entries, unix_time):
+        folder = os.path.join(self.game, character, "log")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, "%08x.log" % index)
+        with open(path, "wb") as f:
+            f.write(chunk_bytes(first_index, entries))
+        os.utime(path, (unix_time, unix_time))
+        return path
+
+    def series(self, character=CHARACTER, unix_time=CHUNK0_UNIX):
+        self.chunk(character, 0, 0, [(0x5316F48C, 0x000A, ":Aaa Bbb:hello"),
+                                     (0x5316F48D, 0x0039, "x\x02\x10\x01\x03y"),
+                                     (0x5316F48E, 0x000C, ":Ccc Ddd:こんにちは")], unix_time)
+        self.chunk(character, 1, 3, [(0x46A00000, 0x0039, MATERIA)], unix_time + 5)
+
+    SERIES_LINES = ("5316F48C000A:Aaa Bbb:hello\r\n"
+                    "5316F48D0039xy\r\n"
+                    "5316F48E000C:Ccc Ddd:こんにちは\r\n"
+                    "46A000000039" + MATERIA + "\r\n")
+
+    # --- the exporter's side
+
+    def run_exporter(self, *args, game_dir=True):
+        argv = list(COMMAND)
+        if game_dir:
+            argv += ["--game-dir", windows_path(self.game) if WINDOWS else self.game]
+        argv += list(args)
+        env = dict(os.environ, TZ="Asia/Tokyo")
+        done = subprocess.run(argv, cwd=self.work, env=env, capture_output=True, timeout=120)
+        return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+    def log_path(self, name):
+        sep = "\\" if WINDOWS else "/"
+        return "." + sep + "log" + sep + name
+
+    def read_log(self, name):
+        with open(os.path.join(self.work, "log", name), "rb") as f:
+            return f.read()
+
+    def settings_text(self):
+        path = os.path.join(self.work, "tellwick.ini")
+        if not os.path.exists(path):
+            return ""
+        with open(path, "rb") as f:
+            return f.read().decode("cp932")
+
+    def key(self, name):
+        for line in self.settings_text().splitlines():
+            if line.startswith(name + "="):
+                return line[len(name) + 1:]
+        return None
+
+    def write_settings(self, text):
+        with open(os.path.join(self.work, "tellwick.ini"), "wb") as f:
+            f.write(text.replace("\n", "\r\n").encode("cp932"))
+
+    # --- the cases
+
+    def test_manual_export_prints_the_status_log_and_the_saved_path(self):
+        self.series()
+        status, out, err = self.run_exporter(CHARACTER)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(out, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVED)
+        self.assertEqual(self.read_log("2014.03.05.2107.log"), self.SERIES_LINES.encode("cp932"))
+        # An entry line's leading number is read from its hex time (46A0...),
+        # and the item name starts at position 7, inside that time. Charset 0
+        # (the default): the recipe file is in code page 932.
+        recipe = self.read_log("recipe.2014.03.05.2107.log").decode("cp932")
+        self.assertRegex(recipe, "^アイテム：00039::Aaa Bbb:Sword\r\nマテリア：Stone\r\nCheck：[0-9]{12}\r\n\r\n$")
+        self.assertIn("46A000000039" + MATERIA + "\r\n", err)
+        self.assertEqual(self.key("LOGFILE"), "2014.03.05.2107.log")
+        self.assertEqual(self.key("TOPDATE"), str(0x5316F48C))
+        self.assertEqual(self.key("ENDDATE"), str(0x46A00000))
+        self.assertEqual(self.key("LASTNO"), "2")
+        self.assertEqual(self.key("LASTDATE"), "0" * 16)
+
+        # Nothing changed: an automatic export says nothing and touches nothing.
+        before = os.stat(os.path.join(self.work, "log", "2014.03.05.2107.log")).st_mtime_ns
+        self.assertEqual(self.run_exporter("--auto", CHARACTER)[:2], (0, ""))
+        self.assertEqual(os.stat(os.path.join(self.work, "log", "2014.03.05.2107.log")).st_mtime_ns, before)
+
+        # A new chunk file: the automatic export takes it, without the saved line.
+        self.chunk(CHARACTER, 2, 4, [(0x5316F4A0, 0x000A, "more")], CHUNK0_UNIX + 9)
+        self.assertEqual(self.run_exporter("--auto", CHARACTER)[:2], (0, ""))
+        self.assertTrue(self.read_log("2014.03.05.2107.log").endswith(b"5316F4A0000Amore\r\n"))
+        self.assertEqual(self.key("LASTNO"), "3")
+
+    def test_settings_choose_charset_control_sequences_and_folder(self):
+        self.series()
+        self.write_settings("[GENERIC]\nCHARSET=2\nCTRLTOSTR=1\nLOGDIR=out\n")
+        status, out, _ = self.run_exporter(CHARACTER)
+        self.assertEqual(status, 0)
+        sep = "\\" if WINDOWS else "/"
+        self.assertEqual(out, NEW_SERIES + "out" + sep + "2014.03.05.2107.log" + SAVED)
+        with open(os.path.join(self.work, "out", "2014.03.05.2107.log"), "rb") as f:
+            text = f.read()
+        self.assertEqual(text[:4], "53".encode("utf-16-le"))  # no byte order mark
+        self.assertIn("5316F48D0039x[02 10 01 03]y\r\n".encode("utf-16-le"), text)
+
+    def test_unknown_character_and_missing_game_folder_export_nothing(self):
+        self.assertEqual(self.run_exporter("FFXIV_CHR0040000009999999")[:2], (0, ""))
+        shutil.rmtree(self.game)
+        self.assertEqual(self.run_exporter(CHARACTER)[:2], (0, ""))
+        self.assertEqual(self.run_exporter("--list")[:2], (0, ""))
+        self.assertFalse(os.path.exists(os.path.join(self.work, "log", "2014.03.05.2107.log")))
+
+    def test_list_marks_the_active_character(self):
+        self.series(CHARACTER, CHUNK0_UNIX)
+        self.series(OTHER, CHUNK0_UNIX + 60)
+        os.makedirs(os.path.join(self.game, "FFXIV_CHR_no_log"))
+        status, out, _ = self.run_exporter("--list")
+        self.assertEqual(status, 0)
+        # A folder without a log folder is no character.
+        self.assertEqual(sorted(out.split("\n")), sorted([CHARACTER, OTHER + " *", ""]))
+
+    def test_failed_export_is_told_and_keeps_the_earlier_export(self):
+        self.series()
+        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
+        earlier = self.read_log("2014.03.05.2107.log")
+        # The export file's name is taken by a folder: it cannot be replaced.
+        self.chunk(CHARACTER, 2, 4, [(0x5316F4A0, 0x000A, "more")], CHUNK0_UNIX + 9)
+        os.rename(os.path.join(self.work, "log", "2014.03.05.2107.log"), os.path.join(self.work, "kept.log"))
+        os.makedirs(os.path.join(self.work, "log", "2014.03.05.2107.log"))
+        status, out, _ = self.run_exporter(CHARACTER)
+        self.assertEqual(status, 0)
+        self.assertEqual(out, self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
+        self.assertEqual(self.key("LASTNO"), "2")  # unchanged: the next export tries again
+        os.rmdir(os.path.join(self.work, "log", "2014.03.05.2107.log"))
+        os.rename(os.path.join(self.work, "kept.log"), os.path.join(self.work, "log", "2014.03.05.2107.log"))
+        self.assertEqual(self.read_log("2014.03.05.2107.log"), earlier)
+        self.assertEqual(self.run_exporter("--auto", CHARACTER)[:2], (0, ""))
+        self.assertEqual(self.key("LASTNO"), "3")
+
+    def test_log_folder_that_cannot_be_made(self):
+        self.series()
+        with open(os.path.join(self.work, "blocked"), "wb"):
+            pass
+        self.write_settings("[GENERIC]\nLOGDIR=blocked\n")
+        sep = "\\" if WINDOWS else "/"
+        status, out, _ = self.run_exporter(CHARACTER)
+        self.assertEqual(status, 0)
+        self.assertEqual(out, NEW_SERIES + "blocked" + sep + "2014.03.05.2107.log" + SAVE_FAILED)
+        self.assertIsNone(self.key("LOGFILE"))
+        self.assertIsNone(self.key("DATE"))
+
+    def test_full_disk_keeps_the_earlier_export(self):
+        if WINDOWS or not shutil.which("unshare"):
+            self.skipTest("needs a mount namespace of its own")
+        self.series()
+        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
+        earlier = os.path.join(self.root, "earlier.log")
+        shutil.copy(os.path.join(self.work, "log", "2014.03.05.2107.log"), earlier)
+        message = ":Aaa Bbb:" + "ログの行" * 40
+        self.chunk(CHARACTER, 2, 4, [(0x5316F4A0 + i, 0x000A, message) for i in range(1000)], CHUNK0_UNIX + 9)
+        # A 64 KiB file system over the log folder, holding the earlier export.
+        script = ('mount -t tmpfs -o size=64k tmpfs log || exit 99; cp "$0" log/2014.03.05.2107.log; "$@"; '
+                  'cmp "$0" log/2014.03.05.2107.log >&2; ls -A log >&2')
+        namespace = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-rm"]
+        argv = namespace + ["sh", "-c", script, earlier] + COMMAND + ["--game-dir", self.game, CHARACTER]
+        done = subprocess.run(argv, cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"), capture_output=True,
+                              timeout=120)
+        if done.returncode == 99 or b"unshare:" in done.stderr:
+            self.skipTest("this system does not let a test mount a small file system")
+        self.assertEqual(done.stdout.decode("utf-8"), self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
+        # The earlier export is whole and no temporary file is left behind.
+        # (The debugger output comes first: the series holds one materia line.)
+        self.assertEqual(done.stderr.decode("utf-8"), "46A000000039" + MATERIA + "\r\n2014.03.05.2107.log\n")
+        self.assertEqual(self.key("LASTNO"), "2")
+
+    def test_dropped_file(self):
+        cases = [
+            ("x\r\n0046" + MATERIA, ""),
+            ("x\r\n0046" + MATERIA + "\r\n", "0046" + MATERIA + "\r\n"),
+            ("0046" + MATERIA + "\n\n\r0047" + MATERIA + "\r", "0046" + MATERIA + "\r\n0047" + MATERIA + "\r\n"),
+            ("0046" + MATERIA + "\n\x000047" + MATERIA + "\n", "0046" + MATERIA + "\r\n"),
+        ]
+        path = os.path.join(self.root, "dropped.txt")
+        for text, expected in cases:
+            with open(path, "wb") as f:
+                f.write(text.encode("utf-8"))
+            status, out, err = self.run_exporter("--drop", windows_path(path) if WINDOWS else path, game_dir=False)
+            self.assertEqual((status, out, err), (0, "", expected), repr(text))
+        status, out, err = self.run_exporter("--drop", os.path.join(self.root, "missing.txt"), game_dir=False)
+        self.assertEqual((status, out, err), (0, "", ""))
+
+    def test_bad_usage(self):
+        cases = [
+            [],
+            ["--bogus", CHARACTER],
+            [CHARACTER, OTHER],
+            ["--list", CHARACTER],
+            ["--game-dir"],
+            ["--drop"],
+            ["--watch", "--interval", "0"],
+            ["--watch", "--interval", "x"],
+            ["--interval", "5", CHARACTER],
+            ["--auto"],
+        ]
+        for args in cases:
+            status, out, err = self.run_exporter(*args, game_dir=False)
+            self.assertEqual(status, 2, args)
+            self.assertEqual(out, "", args)
+            self.assertEqual(err.count("\n"), 1, args)
+            self.assertTrue(err.startswith("usage:"), args)
+        self.assertFalse(os.path.exists(os.path.join(self.work, "tellwick.ini")))
+
+
+if __name__ == "__main__":
+    args = sys.argv[1:]
+    if args and args[0] == "--windows":
+        WINDOWS = True
+        args = args[1:]
+    # The tests run the exporter in folders of their own.
+    COMMAND = [os.path.abspath(a) if os.path.exists(a) else a for a in args]
+    unittest.main(argv=[sys.argv[0], "-v"])
