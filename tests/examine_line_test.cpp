@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "gamelog/control_sequence.h"
+#include "gamelog/entry_line.h"
 #include "materia/examine_line.h"
 #include "materia/leading_number.h"
 #include "platform/encoding.h"
@@ -38,20 +41,27 @@ TEST(MayBeMateriaLine, NeverRejectsALeadingNumberOf46Or47) {
   EXPECT_GT(candidates, 100);  // the alphabet does reach the numbers
 }
 
-// Entry lines start with their hex time: the answer there is exact.
+// Entry lines start with their hex time: the answer there is exact, also
+// before the line is stripped of its control sequences.
 TEST(MayBeMateriaLine, EntryLinesAreJudgedByTheirHexTime) {
   const struct {
     const char* line;
     bool candidate;
+    bool accepted;  // leading number 46 or 47 once stripped
   } cases[] = {
-      {"46C01234000A:text", true}, {"47ABCDEF000A", true},  {"0046ABCD0039", true},
-      {"5A1B2C3D000A:text", false}, {"460ABCDE000A", false}, {"4F000000000A", false},
-      {"48000000000A", false},      {"00000000000A", false}, {"", false},
+      {"46C01234000A:text", true, true},   {"47ABCDEF000A", true, true},   {"0046ABCD0039", true, true},
+      {"5A1B2C3D000A:text", false, false}, {"460ABCDE000A", false, false}, {"4F000000000A", false, false},
+      {"48000000000A", false, false},      {"00000000000A", false, false}, {"", false, false},
+      // Digits that run into the text, where a sequence hides the next digit.
+      {"000000000004\x02\x10\x01\x03" "6:text", true, true},
+      {"000000000004\x02\x10\x01\x03" "8:text", true, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(may_be_materia_line(c.line), c.candidate) << c.line;
-    const std::int32_t number = leading_number(wide(c.line).c_str());
-    EXPECT_EQ(number == 46 || number == 47, c.candidate) << c.line;
+    char stripped[kEntryLineCapacity];
+    strip_line(c.line, std::strlen(c.line), stripped);
+    const std::int32_t number = leading_number(wide(stripped).c_str());
+    EXPECT_EQ(number == 46 || number == 47, c.accepted) << c.line;
   }
 }
 

@@ -57,11 +57,12 @@ void export_entry(const ChunkEntry& entry, ExportFiles& files, ChunkLoopResult& 
   const std::size_t rendered_length = render_line(line, line_length, s.show_control != 0, rendered);
   write_export_line(files.log, s.charset, rendered, rendered_length);
 
+  // Nearly every line fails the detector's leading-number test, and the test
+  // can be judged on the entry line itself: only candidates are stripped and
+  // converted.
+  if (!may_be_materia_line(line)) return;
   char stripped[kEntryLineCapacity];
   const std::size_t stripped_length = strip_line(line, line_length, stripped);
-  // Nearly every line fails the detector's leading-number test; it reads the
-  // same on the UTF-8 bytes, so only candidates are converted.
-  if (!may_be_materia_line(stripped)) return;
   char16_t wide[kDetectorLineUnits + 1];
   const std::size_t units = utf8_to_utf16(stripped, stripped_length, wide, kDetectorLineUnits);
   wide[units] = u'\0';

@@ -7,6 +7,31 @@ namespace {
 
 constexpr char kHexUpper[] = "0123456789ABCDEF";
 
+// Eight bytes at a time: most lines hold few sequences, so most of a line is
+// plain text to pass over.
+bool has_byte_below_3(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  return ((word - kOnes * 3) & ~word & kHighBits) != 0;
+}
+
+bool is_stop(std::uint8_t byte) { return byte == kControlStart || byte == 0; }
+
+// The position of the first sequence start or zero byte at or after `pos`,
+// or `length`.
+std::size_t next_stop(const std::uint8_t* bytes, std::size_t pos, std::size_t length) {
+  for (; pos + 8 <= length; pos += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + pos, 8);
+    if (!has_byte_below_3(word)) continue;
+    for (std::size_t i = 0; i < 8; ++i) {
+      if (is_stop(bytes[pos + i])) return pos + i;
+    }
+  }
+  while (pos < length && !is_stop(bytes[pos])) ++pos;
+  return pos;
+}
+
 template <bool kShow>
 std::size_t scan_line(const char* line, std::size_t line_length, char* out) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(line);
@@ -14,8 +39,7 @@ std::size_t scan_line(const char* line, std::size_t line_length, char* out) {
   std::size_t n = 0;
   while (pos < line_length) {
     // Copy the plain run up to the next sequence or the end of the line at once.
-    std::size_t run = pos;
-    while (run < line_length && bytes[run] != kControlStart && bytes[run] != 0) ++run;
+    const std::size_t run = next_stop(bytes, pos, line_length);
     std::memcpy(out + n, line + pos, run - pos);
     n += run - pos;
     pos = run;

@@ -24,8 +24,9 @@ bool may_be_materia_line(const char* utf8_line) {
     value = value * 10 + (*p - '0');
     if (value > 47) return false;
   }
-  // A non-ASCII unit may be white space or a digit of another script.
-  if (*p >= 0x80) return true;
+  // A non-ASCII unit may be white space or a digit of another script; a
+  // control sequence may hide more digits behind it.
+  if (*p >= 0x80 || *p == 0x02) return true;
   return value == 46 || value == 47;
 }
 

@@ -16,7 +16,9 @@ void examine_line(const char16_t* line, OutputFile* recipe, int charset, bool ke
 // certainly not 46 or 47, judged from its first bytes, so that the exporter
 // converts only candidates. A line that starts with a space, a sign or a
 // non-ASCII unit is always a candidate: the C library's white space and
-// digits reach beyond ASCII.
+// digits reach beyond ASCII. So is a line whose leading digits meet a
+// control sequence start (0x02): the entry line can be judged before it is
+// stripped, since stripping only takes such sequences out.
 bool may_be_materia_line(const char* utf8_line);
 
 }  // namespace tellwick
