@@ -21,17 +21,24 @@ run_preset() {
     trap wine_session_stop EXIT
   fi
   local status=0
-  ctest --preset "$preset" 2>&1 | tee "$log" || status=$?
+  local verbose=()
+  # The fuzz runs print their execution counts only when verbose.
+  [ "$preset" = fuzz ] && verbose=(-V)
+  ctest --preset "$preset" "${verbose[@]}" 2>&1 | tee "$log" | grep -v '^[0-9]*: ' || status=$?
   if [ "$preset" = windows ]; then
     wine_session_stop
     trap - EXIT
   fi
   summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1 || echo 'no test ran')")
+  if [ "$preset" = fuzz ]; then
+    summary+=("  executions: $(grep -E 'Test command|stat::number_of_executed_units' "$log" |
+      sed -E 's|.*/([a-z_]+)_fuzz .*|\1|; s|.*number_of_executed_units: *||' | paste -sd' ' - | sed -E 's/([a-z_]+) ([0-9]+)/\1=\2/g')")
+  fi
   return "$status"
 }
 
 failed=0
-for preset in native native-asan windows; do
+for preset in native native-asan windows fuzz; do
   run_preset "$preset" || { failed=1; summary+=("$preset: FAILED"); }
 done
 

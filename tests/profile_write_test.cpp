@@ -179,6 +179,12 @@ TEST(ProfileWrite, Utf16FileIsReadAndWrittenAsUtf16) {
   const std::u16string marked = dir.file("marked.ini");
   put_file(marked, bom);
   run_steps(marked, {{u"S", u"K", u"\u0E01", bom + utf16le(u"[S]\r\nK=\u0E01\r\n")}});
+  // A last odd byte reads as a unit with a zero high byte, and what is
+  // written after it stays readable.
+  const std::u16string odd = dir.file("odd.ini");
+  put_file(odd, bom + utf16le(u"[S]\r\nA=1\r\n") + "A");
+  run_steps(odd, {{u"T", u"K", u"2", bom + utf16le(u"[S]\r\nA=1\r\nA\r\n[T]\r\nK=2\r\n")}});
+  EXPECT_EQ(profile_read_string(u"T", u"K", u"", 256, odd.c_str()), u"2");
 }
 
 TEST(ProfileWrite, AFileThatCannotBeWrittenGivesFalse) {

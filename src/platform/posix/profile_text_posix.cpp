@@ -72,7 +72,14 @@ std::u16string_view trim_profile_spaces(std::u16string_view s) {
   return trim_trailing(trim_leading_profile_spaces(s));
 }
 
-ProfileText parse_profile_text(const std::string& bytes) {
+ProfileText parse_profile_text(const std::string& file_bytes) {
+  // A UTF-16 file of an odd length ends in half a unit. Wine reads it as a
+  // unit with a zero high byte and writes it back whole; kept as half a
+  // unit, it would shift everything a write appends after it.
+  const bool marked = file_bytes.size() >= sizeof kUtf16LeMark &&
+                      static_cast<std::uint8_t>(file_bytes[0]) == kUtf16LeMark[0] &&
+                      static_cast<std::uint8_t>(file_bytes[1]) == kUtf16LeMark[1];
+  const std::string bytes = marked && file_bytes.size() % 2 != 0 ? file_bytes + '\0' : file_bytes;
   ProfileText text;
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const std::size_t size = bytes.size();

@@ -1,0 +1,48 @@
+#include "fuzz_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
+#include "platform/report.h"
+
+namespace tellwick {
+
+// The targets look at what the logic does, not at what it says.
+void status_log_append(const char16_t*) {}
+void debugger_output(const char16_t*) {}
+
+namespace fuzz {
+
+const std::u16string& scratch_folder() {
+  static const std::u16string folder = [] {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tellwick-fuzz-" + std::to_string(getpid()));
+    std::filesystem::create_directories(path);
+    static const std::filesystem::path removed_at_exit = path;
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::current_path(removed_at_exit.parent_path(), ignored);
+      std::filesystem::remove_all(removed_at_exit, ignored);
+    });
+    std::u16string text = path.u16string();
+    text += path.preferred_separator;
+    return text;
+  }();
+  return folder;
+}
+
+void write_scratch_file(const std::u16string& path, const std::uint8_t* data, std::size_t size) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+}  // namespace fuzz
+}  // namespace tellwick
