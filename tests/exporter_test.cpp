@@ -13,6 +13,7 @@
 #include "platform/path.h"
 #include "settings/settings.h"
 #include "support/chunk_files.h"
+#include "support/file_holder.h"
 #include "support/report_capture.h"
 #include "support/temp_dir.h"
 #include "support/current_dir.h"
@@ -221,10 +222,14 @@ TEST_F(ExporterTest, FailedExportIsToldAndRecordsNothing) {
   EXPECT_EQ(key(u"LOGFILE"), "<none>");
   EXPECT_EQ(key(u"DATE"), "<none>");
 
-  // The same failure on the next watch cycle is not told again.
+  // The same failure on the next watch cycle is not told again, nor is the
+  // series it keeps finding new.
   test::clear_captured_reports();
   EXPECT_EQ(run(kAutomaticExport), kChangedFlag | kNewSeriesFlag);
-  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
+  EXPECT_EQ(test::status_log_text(), u"");
+  // A manual export always tells.
+  EXPECT_EQ(run(kManualExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
 
   // Once the folder is there, the export succeeds and is recorded.
   create_directory(settings().log_folder.c_str());
@@ -264,6 +269,117 @@ TEST_F(ExporterTest, NewSeriesInTheSameMinuteGetsItsOwnName) {
   EXPECT_EQ(run(kAutomaticExport, &path), kExportedFlag | kChangedFlag);
   EXPECT_EQ(path, settings().log_folder + u"2014.03.05.2107_2.log");
   EXPECT_EQ(log_text("2014.03.05.2107_2.log"), "5316F4A0000Asecond series\r\n5316F4A1000Amore\r\n");
+}
+
+}  // namespace
+}  // namespace tellwick
+
+namespace tellwick {
+namespace {
+
+TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
+  traced_series();
+  chunk(0, 0, {{0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"}}, kT0);
+  EXPECT_EQ(run(kManualExport), 7);
+  const std::string earlier = log_text("2014.03.05.2107.log");
+  const std::string earlier_recipe = log_text("recipe.2014.03.05.2107.log");
+  ASSERT_FALSE(earlier_recipe.empty());
+
+  // The game writes chunk 0 again and holds it open: nothing can be read.
+  test::FileHolder game(dir_, "write", character_ / "log" / "00000000.log");
+  ASSERT_TRUE(game.wait_until_holding());
+  EXPECT_EQ(run(kManualExport) & kExportedFlag, 0);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
+  EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), earlier_recipe);
+  EXPECT_EQ(game.stop(), 0);
+  EXPECT_EQ(run(kManualExport), kExportedFlag);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
+}
+
+TEST_F(ExporterTest, ChunkStillGrowingIsTakenAgainWhenWhole) {
+  traced_series();
+  // Chunk 2's table names four entries; only two have arrived.
+  const std::vector<unsigned char> whole = test::chunk_bytes(
+      5, {{0x5316F492, 0x0010, "five"}, {0x5316F493, 0x0010, "six"}, {0x5316F494, 0x0010, "seven"},
+          {0x5316F495, 0x0018, "eight"}});
+  const std::size_t table_end = 8 + 4 * 4;
+  const std::vector<unsigned char> partial(whole.begin(), whole.begin() + table_end + 2 * 8 + 4 + 3);
+  test::write_chunk(character_, 2, partial, kT0 + 20);
+  EXPECT_EQ(run(kAutomaticExport), 7);
+  // What has arrived is exported: five and six, not seven and eight.
+  const std::string traced(kTracedLines);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), traced.substr(0, traced.find("5316F4940010seven")));
+  EXPECT_EQ(key(u"LASTNO"), "2");  // the growing chunk is not counted
+
+  test::write_chunk(character_, 2, whole, kT0 + 30);
+  EXPECT_EQ(run(kAutomaticExport), kExportedFlag | kChangedFlag);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
+  EXPECT_EQ(key(u"LASTNO"), "3");
+}
+
+TEST_F(ExporterTest, ExportFileHeldOpenByAnotherProgram) {
+  traced_series();
+  EXPECT_EQ(run(kManualExport), 7);
+  chunk(3, 9, {{0x5316F496, 0x0010, "nine"}}, kT0 + 30);
+  test::FileHolder viewer(dir_, "write", log_file("2014.03.05.2107.log"));
+  ASSERT_TRUE(viewer.wait_until_holding());
+  test::clear_captured_reports();
+  const int flags = run(kAutomaticExport);
+#ifdef _WIN32
+  // Windows will not replace a file another program has open.
+  EXPECT_EQ(flags, kChangedFlag);
+  EXPECT_EQ(test::status_log_text(), settings().log_folder + u"2014.03.05.2107.logの保存に失敗しました。\r\n");
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
+  EXPECT_EQ(key(u"LASTNO"), "3");
+  EXPECT_EQ(viewer.stop(), 0);
+  EXPECT_EQ(run(kAutomaticExport), kExportedFlag | kChangedFlag);
+#else
+  // Elsewhere a file is replaced whoever has it open.
+  EXPECT_EQ(flags, kExportedFlag | kChangedFlag);
+  EXPECT_EQ(test::status_log_text(), u"");
+#endif
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), std::string(kTracedLines) + "5316F4960010nine\r\n");
+  EXPECT_EQ(key(u"LASTNO"), "4");
+}
+
+TEST_F(ExporterTest, SettingsFileThatCannotBeWrittenIsTold) {
+  traced_series();
+  // Where the settings file belongs there is a folder: nothing can be kept.
+  fs::create_directories(dir_.path() / "work" / "tellwick.ini" / "inner");
+  const std::u16string told = std::u16string(settings_path()) + u"の保存に失敗しました。\r\n";
+  EXPECT_EQ(run(kAutomaticExport), 7);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + told);
+  test::clear_captured_reports();
+  EXPECT_EQ(run(kAutomaticExport), 7);  // without its record, the export repeats, untold
+  EXPECT_EQ(test::status_log_text(), u"");
+
+  fs::remove_all(dir_.path() / "work" / "tellwick.ini");
+  EXPECT_EQ(run(kAutomaticExport), 7);
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
+  EXPECT_EQ(run(kAutomaticExport), 0);
+}
+
+TEST_F(ExporterTest, Utf16SettingsFileStaysUtf16) {
+  traced_series();
+  const std::u16string text = u"[GENERIC]\r\nCHARSET=2\r\n";
+  std::vector<unsigned char> bytes = {0xFF, 0xFE};
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<unsigned char>(c & 0xFF));
+    bytes.push_back(static_cast<unsigned char>(c >> 8));
+  }
+  test::write_bytes(dir_.path() / "work" / "tellwick.ini", bytes);
+  const std::u16string log_folder = settings().log_folder;
+  load_settings();
+  EXPECT_EQ(settings().charset, 2);
+  settings().log_folder = log_folder;
+  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(key(u"LASTNO"), "3");
+  const auto written = test::read_bytes(dir_.path() / "work" / "tellwick.ini");
+  ASSERT_GE(written.size(), 2u);
+  EXPECT_EQ(written[0], 0xFF);
+  EXPECT_EQ(written[1], 0xFE);
+  EXPECT_EQ(log_text("2014.03.05.2107.log").substr(0, 4), std::string("5\0003\000", 4));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/file.h"
-#include "support/process.h"
+#include "support/file_holder.h"
 #include "support/temp_dir.h"
 
 namespace tellwick {
@@ -20,48 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TempDir;
-
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
-constexpr auto kLongestStart = std::chrono::seconds(60);
-
-// The helper program holding `file` open in another process ("write" or
-// "read"); stopped and waited for when it goes out of scope, whatever the
-// test's outcome.
-class Holder {
- public:
-  Holder(const TempDir& dir, const char* mode, const fs::path& file)
-      : ready_(dir.path() / "holder.ready"), stop_(dir.path() / "holder.stop") {
-    started_ = test::start_process(test::helper_program("hold_open"), {mode, file, ready_, stop_}, process_);
-  }
-  ~Holder() { stop(); }
-  Holder(const Holder&) = delete;
-  Holder& operator=(const Holder&) = delete;
-
-  // True once the helper has the file open; false when it could not open it.
-  bool wait_until_holding() const {
-    const auto give_up = std::chrono::steady_clock::now() + kLongestStart;
-    std::error_code ignored;
-    while (started_ && !fs::exists(ready_, ignored)) {
-      if (std::chrono::steady_clock::now() > give_up) return false;
-      std::this_thread::sleep_for(kPollInterval);
-    }
-    return started_ && test::read_bytes(ready_) == std::vector<unsigned char>{'1'};
-  }
-
-  // Lets the helper close the file and end; its exit code.
-  int stop() {
-    if (!started_) return -1;
-    started_ = false;
-    std::ofstream(stop_).put('1');
-    return test::wait_process(process_);
-  }
-
- private:
-  fs::path ready_;
-  fs::path stop_;
-  test::Process process_;
-  bool started_ = false;
-};
 
 constexpr std::int64_t kChunkTime = 1402567200;              // 2014-06-12 10:00:00 UTC
 constexpr FileTime kChunkFileTime = 130470408000000000ULL;  // the same instant
@@ -88,7 +46,7 @@ TEST(HeldFile, NoReadWhileAnotherProcessWritesTheFile) {
   const fs::path chunk = write_chunk(dir);
   const std::u16string path = chunk.u16string();
 
-  Holder writer(dir, "write", chunk);
+  test::FileHolder writer(dir, "write", chunk);
   ASSERT_TRUE(writer.wait_until_holding());
   FileContents contents;
   EXPECT_FALSE(read_whole_file(path.c_str(), contents));
@@ -105,7 +63,7 @@ TEST(HeldFile, NoReadWhileAnotherProcessWritesTheFile) {
 TEST(HeldFile, AnotherReaderDoesNotStopTheRead) {
   TempDir dir;
   const fs::path chunk = write_chunk(dir);
-  Holder reader(dir, "read", chunk);
+  test::FileHolder reader(dir, "read", chunk);
   ASSERT_TRUE(reader.wait_until_holding());
   expect_chunk_read(chunk.u16string());
   FileTime time = 0;

@@ -12,8 +12,9 @@ namespace tellwick {
 int detect_change(const char16_t* character);
 
 // Records what the export just took: DATE (chunk 0's time now), LASTNO
-// (chunks taken) and LASTDATE (the time now of chunk number LASTNO).
-void write_progress_record(const char16_t* character, int chunk_count);
+// (chunks taken) and LASTDATE (the time now of chunk number LASTNO). False
+// when a key could not be written.
+bool write_progress_record(const char16_t* character, int chunk_count);
 
 // DATE is "%08X%08X"; LASTDATE is "%08X%08x", lower-case in its low half.
 // Stored values are compared as exact strings, so the two forms must not mix.

@@ -97,10 +97,15 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
   return result;
 }
 
-void report_failure(const std::u16string& path, int mode) {
-  if (mode != kManualExport && path == g_reported_failure) return;
-  g_reported_failure = path;
-  status_log_append((path + kSaveFailedMessage).c_str());
+// The status texts of one export, told when it ends: an automatic export
+// that fails as the one before did says nothing at all, so a folder that
+// stays missing does not fill the status log every ten seconds.
+void report(bool new_series, const std::u16string& failed_path, int mode) {
+  if (!failed_path.empty() && mode != kManualExport && failed_path == g_reported_failure) return;
+  if (new_series) status_log_append(kNewSeriesMessage);
+  if (failed_path.empty()) return;
+  g_reported_failure = failed_path;
+  status_log_append((failed_path + kSaveFailedMessage).c_str());
 }
 
 // Puts the written temporary files in place. Returns the path of the file
@@ -130,7 +135,9 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, bool ta
 
   if (recipe_size == 0) {
     delete_file(recipe_temp.c_str());
-    delete_file(names.recipe_path.c_str());
+    // An empty recipe file is removed, as the export would have replaced it
+    // with an empty one; an export that took nothing keeps the earlier one.
+    if (taken) delete_file(names.recipe_path.c_str());
   } else if (!replace_file(recipe_temp.c_str(), names.recipe_path.c_str())) {
     delete_file(recipe_temp.c_str());
     return names.recipe_path;
@@ -157,7 +164,7 @@ int export_character(const char16_t* character, const std::u16string& character_
   const ExportNames names = choose_export_names(log_folder, chunk0_time, (flags & kNewSeriesFlag) != 0,
                                                 read_character_text(character, u"LOGFILE", u""));
   if (export_path_out != nullptr) *export_path_out = names.export_path;
-  if (flags & kNewSeriesFlag) status_log_append(kNewSeriesMessage);
+  const bool new_series = (flags & kNewSeriesFlag) != 0;
 
   auto files = std::make_unique<ExportFiles>();
   const std::u16string export_temp = names.export_path + kTemporarySuffix;
@@ -173,16 +180,23 @@ int export_character(const char16_t* character, const std::u16string& character_
 
   const std::u16string failed = place_files(*files, names, result.taken);
   if (!failed.empty()) {
-    report_failure(failed, mode);
+    report(new_series, failed, mode);
     return flags;
   }
-  g_reported_failure.clear();
   if (result.taken) flags |= kExportedFlag;
 
-  write_character_text(character, u"LOGFILE", names.file_name.c_str());
-  write_character_text(character, u"TOPDATE", decimal(static_cast<std::int32_t>(result.first_entry_time)).c_str());
-  write_character_text(character, u"ENDDATE", decimal(static_cast<std::int32_t>(result.last_entry_time)).c_str());
-  write_progress_record(character, result.chunk_count);
+  bool recorded = write_character_text(character, u"LOGFILE", names.file_name.c_str());
+  recorded &= write_character_text(character, u"TOPDATE", decimal(static_cast<std::int32_t>(result.first_entry_time)).c_str());
+  recorded &= write_character_text(character, u"ENDDATE", decimal(static_cast<std::int32_t>(result.last_entry_time)).c_str());
+  recorded &= write_progress_record(character, result.chunk_count);
+  // The export files are whole, but without its record the next automatic
+  // export repeats this one on every cycle: the player must free the file.
+  if (!recorded) {
+    report(new_series, settings_path(), mode);
+    return flags;
+  }
+  report(new_series, u"", mode);
+  g_reported_failure.clear();
   return flags;
 }
 

@@ -1,0 +1,58 @@
+// A helper program holding a file open in another process, as the game holds
+// the chunk file it is writing or another program an export file.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace tellwick::test {
+
+inline constexpr auto kHolderPollInterval = std::chrono::milliseconds(10);
+inline constexpr auto kHolderLongestStart = std::chrono::seconds(60);
+
+// The helper program holding `file` open in another process ("write" or
+// "read"); stopped and waited for when it goes out of scope, whatever the
+// test's outcome.
+class FileHolder {
+ public:
+  FileHolder(const TempDir& dir, const char* mode, const std::filesystem::path& file)
+      : ready_(dir.path() / "holder.ready"), stop_(dir.path() / "holder.stop") {
+    started_ = start_process(helper_program("hold_open"), {mode, file, ready_, stop_}, process_);
+  }
+  ~FileHolder() { stop(); }
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+
+  // True once the helper has the file open; false when it could not open it.
+  bool wait_until_holding() const {
+    const auto give_up = std::chrono::steady_clock::now() + kHolderLongestStart;
+    std::error_code ignored;
+    while (started_ && !std::filesystem::exists(ready_, ignored)) {
+      if (std::chrono::steady_clock::now() > give_up) return false;
+      std::this_thread::sleep_for(kHolderPollInterval);
+    }
+    return started_ && read_bytes(ready_) == std::vector<unsigned char>{'1'};
+  }
+
+  // Lets the helper close the file and end; its exit code.
+  int stop() {
+    if (!started_) return -1;
+    started_ = false;
+    std::ofstream(stop_).put('1');
+    return wait_process(process_);
+  }
+
+ private:
+  std::filesystem::path ready_;
+  std::filesystem::path stop_;
+  Process process_;
+  bool started_ = false;
+};
+
+}  // namespace tellwick::test
