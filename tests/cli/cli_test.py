@@ -202,29 +202,44 @@ class ExporterProcess(unittest.TestCase):
         self.assertIsNone(self.key("LOGFILE"))
         self.assertIsNone(self.key("DATE"))
 
-    def test_full_disk_keeps_the_earlier_export(self):
+    def run_on_small_file_system(self, options, setup):
+        """Runs a manual export with a tmpfs of `options` mounted over the log
+        folder, in a mount namespace of its own; `setup` runs there first. The
+        folder's listing follows the export's standard error."""
         if WINDOWS or not shutil.which("unshare"):
             self.skipTest("needs a mount namespace of its own")
+        script = ('mount -t tmpfs -o "$0" tmpfs log || exit 99; ' + setup + '; "$@"; ls -A log >&2')
+        namespace = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-rm"]
+        argv = namespace + ["sh", "-c", script, options] + COMMAND + ["--game-dir", self.game, CHARACTER]
+        done = subprocess.run(argv, cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"), capture_output=True,
+                              timeout=120)
+        if done.returncode == 99 or b"unshare:" in done.stderr:
+            self.skipTest("this system does not let a test mount a small file system")
+        return done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+    def test_full_disk_keeps_the_earlier_export(self):
         self.series()
         self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
         earlier = os.path.join(self.root, "earlier.log")
         shutil.copy(os.path.join(self.work, "log", "2014.03.05.2107.log"), earlier)
         message = ":Aaa Bbb:" + "ログの行" * 40
         self.chunk(CHARACTER, 2, 4, [(0x5316F4A0 + i, 0x000A, message) for i in range(1000)], CHUNK0_UNIX + 9)
-        # A 64 KiB file system over the log folder, holding the earlier export.
-        script = ('mount -t tmpfs -o size=64k tmpfs log || exit 99; cp "$0" log/2014.03.05.2107.log; "$@"; '
-                  'cmp "$0" log/2014.03.05.2107.log >&2; ls -A log >&2')
-        namespace = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-rm"]
-        argv = namespace + ["sh", "-c", script, earlier] + COMMAND + ["--game-dir", self.game, CHARACTER]
-        done = subprocess.run(argv, cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"), capture_output=True,
-                              timeout=120)
-        if done.returncode == 99 or b"unshare:" in done.stderr:
-            self.skipTest("this system does not let a test mount a small file system")
-        self.assertEqual(done.stdout.decode("utf-8"), self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
-        # The earlier export is whole and no temporary file is left behind.
-        # (The debugger output comes first: the series holds one materia line.)
-        self.assertEqual(done.stderr.decode("utf-8"), "46A000000039" + MATERIA + "\r\n2014.03.05.2107.log\n")
+        # A 64 KiB file system, holding the earlier export, fills up.
+        out, err = self.run_on_small_file_system(
+            "size=64k", 'cp %s log/2014.03.05.2107.log' % earlier)
+        self.assertEqual(out, self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
+        # No temporary file is left behind (the debugger output comes first:
+        # the series holds one materia line), and the earlier export is whole.
+        self.assertEqual(err, "46A000000039" + MATERIA + "\r\n2014.03.05.2107.log\n")
         self.assertEqual(self.key("LASTNO"), "2")
+
+    def test_read_only_log_folder(self):
+        self.series()
+        os.makedirs(os.path.join(self.work, "log"))
+        out, err = self.run_on_small_file_system("ro", "true")
+        self.assertEqual(out, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
+        self.assertEqual(err, "")  # nothing could be written, and no materia line was read
+        self.assertIsNone(self.key("LASTNO"))
 
     def test_dropped_file(self):
         cases = [
