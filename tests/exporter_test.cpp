@@ -294,6 +294,12 @@ TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
   EXPECT_EQ(game.stop(), 0);
   EXPECT_EQ(run(kManualExport), kExportedFlag);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
+
+  // The game removes chunk 0 (a new login): the exports stay as they are.
+  fs::remove(character_ / "log" / "00000000.log");
+  EXPECT_EQ(run(kManualExport), 0);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
+  EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), earlier_recipe);
 }
 
 TEST_F(ExporterTest, ChunkStillGrowingIsTakenAgainWhenWhole) {
