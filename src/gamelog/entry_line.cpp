@@ -9,6 +9,39 @@ namespace {
 
 constexpr char kHexUpper[] = "0123456789ABCDEF";
 
+// Two hex digits per byte, so that the prefix is written a byte at a time:
+// it is built for every entry of every export.
+struct HexPairs {
+  char digits[256][2];
+};
+constexpr HexPairs make_hex_pairs() {
+  HexPairs pairs{};
+  for (int b = 0; b < 256; ++b) {
+    pairs.digits[b][0] = kHexUpper[b >> 4];
+    pairs.digits[b][1] = kHexUpper[b & 0xF];
+  }
+  return pairs;
+}
+constexpr HexPairs kHexPairs = make_hex_pairs();
+
+void put_hex_byte(char* out, std::uint32_t byte) { std::memcpy(out, kHexPairs.digits[byte & 0xFF], 2); }
+
+// The value of each byte as a hex digit, -1 for any other byte.
+struct HexValues {
+  signed char value[256];
+};
+constexpr HexValues make_hex_values() {
+  HexValues values{};
+  for (int c = 0; c < 256; ++c) {
+    values.value[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                                      : -1);
+  }
+  return values;
+}
+constexpr HexValues kHexValues = make_hex_values();
+
 std::uint32_t read_u32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
@@ -21,12 +54,17 @@ bool is_utf8_trail(std::uint8_t b) { return (b & 0xC0) == 0x80; }
 std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char* line) {
   const std::uint32_t time = read_u32(entry);
   const std::uint32_t code = read_u32(entry + 4);
-  for (int i = 0; i < 8; ++i) line[i] = kHexUpper[(time >> (28 - 4 * i)) & 0xF];
+  for (int i = 0; i < 4; ++i) put_hex_byte(line + 2 * i, time >> (24 - 8 * i));
 
   // "%04X" of the code, of which only the first four digits fit before the text.
-  int digits = 4;
-  while (digits < 8 && (code >> (4 * digits)) != 0) ++digits;
-  for (int i = 0; i < 4; ++i) line[8 + i] = kHexUpper[(code >> (4 * (digits - 1 - i))) & 0xF];
+  if (code <= 0xFFFF) {
+    put_hex_byte(line + 8, code >> 8);
+    put_hex_byte(line + 10, code);
+  } else {
+    int digits = 4;
+    while (digits < 8 && (code >> (4 * digits)) != 0) ++digits;
+    for (int i = 0; i < 4; ++i) line[8 + i] = kHexUpper[(code >> (4 * (digits - 1 - i))) & 0xF];
+  }
 
   const std::uint8_t* text = entry + kEntryHeaderSize;
   std::size_t text_length = length - kEntryHeaderSize;
@@ -41,16 +79,13 @@ std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char
   return kEntryLinePrefix + text_length;
 }
 
-int hex_digit_value(int c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+int hex_digit_value(int c) { return c >= 0 && c < 256 ? kHexValues.value[c] : -1; }
 
 std::uint32_t entry_time_of_line(const char* line) {
   std::uint32_t time = 0;
-  for (int i = 0; i < 8; ++i) time = time * 16 + static_cast<std::uint32_t>(hex_digit_value(line[i]));
+  for (int i = 0; i < 8; ++i) {
+    time = time * 16 + static_cast<std::uint32_t>(kHexValues.value[static_cast<unsigned char>(line[i])]);
+  }
   return time;
 }
 
