@@ -70,7 +70,7 @@ TEST_F(ChangeDetectionTest, RecordTakenUpToAMissingChunk) {
   chunk(0, kT0);
   chunk(1, kT0 + 1);
   chunk(2, kT0 + 2);
-  write_progress_record(kCharacter, 3);
+  write_progress_record(kCharacter, 3, kT0, 0);
   EXPECT_EQ(key(u"DATE"), u"01CF38B21A2B3C4D");
   EXPECT_EQ(key(u"LASTNO"), u"3");
   EXPECT_EQ(key(u"LASTDATE"), u"0000000000000000");
@@ -91,7 +91,7 @@ TEST_F(ChangeDetectionTest, RecordTakenUpToAMissingChunk) {
 TEST_F(ChangeDetectionTest, RecordEndingAtAnOlderChunkSeesItRewritten) {
   chunk(4, kT0 - 1000);  // left from an earlier series
   chunk(0, kT0);
-  write_progress_record(kCharacter, 4);
+  write_progress_record(kCharacter, 4, kT0, kT0 - 1000);
   EXPECT_EQ(key(u"LASTDATE"), format_lastdate_key(kT0 - 1000));
   EXPECT_EQ(detect_change(kCharacter), 0);
   chunk(4, kT0 + 10);
@@ -100,7 +100,7 @@ TEST_F(ChangeDetectionTest, RecordEndingAtAnOlderChunkSeesItRewritten) {
 
 TEST_F(ChangeDetectionTest, StoredValuesAreComparedAsExactText) {
   chunk(0, kT0);
-  write_progress_record(kCharacter, 0);  // an export that took no chunk file
+  write_progress_record(kCharacter, 0, kT0, kT0);  // an export that took no chunk file
   EXPECT_EQ(key(u"LASTDATE"), u"01CF38B21a2b3c4d");
   EXPECT_EQ(detect_change(kCharacter), 0);
 
@@ -117,7 +117,7 @@ TEST_F(ChangeDetectionTest, StoredValuesAreComparedAsExactText) {
       {u"DATE", nullptr, kNewSeries},
   };
   for (const auto& c : cases) {
-    write_progress_record(kCharacter, 0);
+    write_progress_record(kCharacter, 0, kT0, kT0);
     set_key(c.key, c.value);
     for (int call = 0; call < 2; ++call) {
       EXPECT_EQ(detect_change(kCharacter), c.result) << fs::path(std::u16string(c.key)).string();

@@ -52,13 +52,12 @@ int detect_change(const char16_t* character) {
   return 0;
 }
 
-bool write_progress_record(const char16_t* character, int chunk_count) {
-  const std::u16string folder = game_user_folder_path(character);
-  bool written = write_character_text(character, u"DATE", format_date_key(chunk_time(folder, 0)).c_str());
+bool write_progress_record(const char16_t* character, int chunk_count, FileTime chunk0_time,
+                           FileTime next_chunk_time) {
+  bool written = write_character_text(character, u"DATE", format_date_key(chunk0_time).c_str());
   const std::string count = std::to_string(chunk_count);
   written &= write_character_text(character, u"LASTNO", std::u16string(count.begin(), count.end()).c_str());
-  written &= write_character_text(
-      character, u"LASTDATE", format_lastdate_key(chunk_time(folder, static_cast<std::uint32_t>(chunk_count))).c_str());
+  written &= write_character_text(character, u"LASTDATE", format_lastdate_key(next_chunk_time).c_str());
   return written;
 }
 

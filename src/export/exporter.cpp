@@ -40,6 +40,7 @@ struct ExportFiles {
 struct ChunkLoopResult {
   bool taken = false;    // at least one chunk file continued the series
   int chunk_count = 0;   // chunk files taken whole; the next one to try
+  FileTime next_chunk_time = 0;  // that next one's time when it was looked at; 0 when missing
   std::uint32_t first_entry_time = 0;
   std::uint32_t last_entry_time = 0;
 };
@@ -77,7 +78,9 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
   for (;;) {
     const std::u16string path = chunk_file_path(character_folder, static_cast<std::uint32_t>(result.chunk_count));
     FileTime time = 0;
-    if (!file_write_time(path.c_str(), time) || time < chunk0_time) break;
+    const bool exists = file_write_time(path.c_str(), time);
+    result.next_chunk_time = time;
+    if (!exists || time < chunk0_time) break;
     FileContents contents;
     if (!read_whole_file(path.c_str(), contents)) break;  // the game still holds it open for writing
     ChunkView view;
@@ -188,7 +191,7 @@ int export_character(const char16_t* character, const std::u16string& character_
   bool recorded = write_character_text(character, u"LOGFILE", names.file_name.c_str());
   recorded &= write_character_text(character, u"TOPDATE", decimal(static_cast<std::int32_t>(result.first_entry_time)).c_str());
   recorded &= write_character_text(character, u"ENDDATE", decimal(static_cast<std::int32_t>(result.last_entry_time)).c_str());
-  recorded &= write_progress_record(character, result.chunk_count);
+  recorded &= write_progress_record(character, result.chunk_count, chunk0_time, result.next_chunk_time);
   // The export files are whole, but without its record the next automatic
   // export repeats this one on every cycle: the player must free the file.
   if (!recorded) {

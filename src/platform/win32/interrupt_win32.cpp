@@ -20,7 +20,12 @@ BOOL WINAPI note_interrupt(DWORD event) {
 
 }  // namespace
 
-void install_interrupt_handler() { SetConsoleCtrlHandler(note_interrupt, TRUE); }
+void install_interrupt_handler() {
+  // A program started by one that ignores Ctrl+C inherits that, and then no
+  // handler would hear it; the watch loop must.
+  SetConsoleCtrlHandler(nullptr, FALSE);
+  SetConsoleCtrlHandler(note_interrupt, TRUE);
+}
 
 bool interrupt_requested() { return g_interrupted; }
 
