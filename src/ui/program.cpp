@@ -1,0 +1,41 @@
+#include "ui/program.h"
+
+#include <commctrl.h>
+
+#include "settings/settings.h"
+#include "ui/main_window.h"
+#include "ui/program_state.h"
+#include "ui/system_time_zone.h"
+#include "ui/tray_icon.h"
+#include "watch/watch_cycle.h"
+
+namespace tellwick {
+
+int run_program(HINSTANCE instance) {
+  module_instance() = instance;
+  watch_state().game_running = 0;
+  watch_state().previous_game_running = 0;
+  // Owned and never released: it marks this instance until the process ends.
+  CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  InitCommonControls();
+  use_system_time_zone();
+  load_settings();
+
+  const HWND window = create_main_window(instance);
+  if (settings().start_in_tray) {
+    hide_to_tray(window);
+  } else {
+    ShowWindow(window, SW_SHOW);
+  }
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window != nullptr && IsWindow(window) && IsDialogMessageW(window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+}  // namespace tellwick

@@ -1,0 +1,117 @@
+#include "ui/settings_dialog.h"
+
+#include <cwchar>
+#include <string>
+
+#include "resource_ids.h"
+#include "settings/settings.h"
+#include "ui/program_state.h"
+#include "ui/shell_folder.h"
+#include "ui/wide_text.h"
+
+namespace tellwick {
+namespace {
+
+constexpr wchar_t kBrowseTitle[] = L"ログの保存先を選択して下さい";
+
+void show_settings(HWND dialog) {
+  const Settings& s = settings();
+  // A charset outside 0..2 checks nothing: CheckRadioButton clears the
+  // others only when the one to check is in the range.
+  if (s.charset >= 0 && s.charset <= 2) {
+    CheckRadioButton(dialog, IDC_CHARSET_ANSI, IDC_CHARSET_UTF16, IDC_CHARSET_ANSI + s.charset);
+  }
+  CheckDlgButton(dialog, IDC_WATCH_ENABLED, s.watch_enabled ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_START_IN_TRAY, s.start_in_tray ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_SHOW_CONTROL, s.show_control ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_KEEP_DUPLICATES, s.keep_duplicates ? BST_CHECKED : BST_UNCHECKED);
+  SetDlgItemTextW(dialog, IDC_LOG_FOLDER, wide(s.log_folder));
+}
+
+void write_int_setting(const char16_t* key, int value) {
+  wchar_t text[16];
+  wsprintfW(text, L"%d", value);
+  write_generic_setting(key, utf16(text));
+}
+
+// Stores and writes a flag only when its being on changed.
+void save_flag(HWND dialog, int control, const char16_t* key, int& field) {
+  const int state = IsDlgButtonChecked(dialog, control) == BST_CHECKED ? 1 : 0;
+  if ((state != 0) == (field != 0)) return;
+  field = state;
+  write_int_setting(key, state);
+}
+
+std::wstring log_folder_edit_text(HWND dialog) {
+  wchar_t text[kLogFolderEditCapacity] = {};
+  GetDlgItemTextW(dialog, IDC_LOG_FOLDER, text, kLogFolderEditCapacity);
+  return text;
+}
+
+void save_settings(HWND dialog) {
+  Settings& s = settings();
+  save_flag(dialog, IDC_WATCH_ENABLED, u"OBSERVE", s.watch_enabled);
+  save_flag(dialog, IDC_START_IN_TRAY, u"TRAYRUN", s.start_in_tray);
+  save_flag(dialog, IDC_SHOW_CONTROL, u"CTRLTOSTR", s.show_control);
+  save_flag(dialog, IDC_KEEP_DUPLICATES, u"MATERIANODEL", s.keep_duplicates);
+
+  // The ANSI code page is the fall-back when no button says otherwise.
+  int charset = 0;
+  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF8) == BST_CHECKED) charset = 1;
+  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF16) == BST_CHECKED) charset = 2;
+  if (charset != s.charset) {
+    s.charset = charset;
+    write_int_setting(u"CHARSET", charset);
+  }
+
+  std::wstring folder = log_folder_edit_text(dialog);
+  // "C:" and the like name a drive's current folder and stay as typed.
+  if (folder.size() > 2 && folder.back() != L'\\') folder += L'\\';
+  if (folder != wide(s.log_folder)) {
+    s.log_folder = utf16(folder.c_str());
+    write_generic_setting(u"LOGDIR", s.log_folder.c_str());
+  }
+}
+
+void browse(HWND dialog) {
+  const std::wstring start = full_path(log_folder_edit_text(dialog).c_str());
+  std::wstring chosen;
+  if (!browse_for_folder(dialog, kBrowseTitle, start, chosen)) return;
+  chosen += L'\\';
+  SetDlgItemTextW(dialog, IDC_LOG_FOLDER, chosen.c_str());
+}
+
+}  // namespace
+
+INT_PTR CALLBACK settings_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      show_settings(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case IDOK:
+          save_settings(dialog);
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+        case IDC_OPEN_LOG_FOLDER:
+          // The edit's text, saved or not.
+          explore_folder(dialog, full_path(log_folder_edit_text(dialog).c_str()).c_str());
+          return FALSE;
+        case IDC_BROWSE_FOLDER:
+          browse(dialog);
+          return FALSE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
+INT_PTR run_settings_dialog(HWND owner) {
+  return DialogBoxParamW(module_instance(), L"CONFBOX", owner, settings_dialog_proc, 0);
+}
+
+}  // namespace tellwick

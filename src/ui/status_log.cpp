@@ -1,0 +1,21 @@
+// The window's front end for the logic's reports.
+#include <windows.h>
+
+#include "platform/report.h"
+#include "resource_ids.h"
+#include "ui/program_state.h"
+#include "ui/wide_text.h"
+
+namespace tellwick {
+
+void status_log_append(const char16_t* text) {
+  const HWND log = GetDlgItem(main_window(), IDC_STATUS_LOG);
+  const int length = GetWindowTextLengthW(log);
+  // Caret to the end, then insert there: the text always lands last.
+  SendMessageW(log, EM_SETSEL, length, length);
+  SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
+}
+
+void debugger_output(const char16_t* text) { OutputDebugStringW(wide(text)); }
+
+}  // namespace tellwick

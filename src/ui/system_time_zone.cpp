@@ -1,0 +1,21 @@
+#include "ui/system_time_zone.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace tellwick {
+
+void use_system_time_zone() {
+  const char* zone = std::getenv("TZ");
+  if (zone == nullptr) return;
+  const std::string value(zone);
+  if (value.find('/') == std::string::npos && (value.empty() || value[0] != ':')) return;
+  _putenv("TZ=");
+  SetEnvironmentVariableW(L"TZ", nullptr);
+  _tzset();
+}
+
+}  // namespace tellwick

@@ -1,0 +1,227 @@
+// tellwick.exe itself, started as a player starts it: a sample character in
+// the Documents folder, the program's own window worked from outside.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "resource_ids.h"
+#include "support/chunk_files.h"
+#include "support/main_window_fixture.h"
+#include "support/temp_dir.h"
+#include "ui/wide_text.h"
+
+namespace tellwick::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char16_t kCharacter[] = u"FFXIV_CHR00400000000000E2E";
+constexpr DWORD kWaitStepMs = 50;
+constexpr DWORD kWaitLimitMs = 60000;  // only a guard against a hang
+
+struct Started {
+  HANDLE process = nullptr;
+  DWORD id = 0;
+};
+
+Started start_tellwick(const fs::path& working_folder) {
+  wchar_t module[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  const fs::path program = (fs::path(module).parent_path() / TELLWICK_EXE_FROM_TESTS).lexically_normal();
+  std::wstring command_line = L"\"" + program.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  Started started;
+  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     working_folder.c_str(), &startup, &info)) {
+    CloseHandle(info.hThread);
+    started.process = info.hProcess;
+    started.id = info.dwProcessId;
+  }
+  return started;
+}
+
+// The exit code, or -1 when the process did not end.
+int wait_for_exit(Started& started) {
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(started.process, kWaitLimitMs) == WAIT_OBJECT_0) GetExitCodeProcess(started.process, &code);
+  return static_cast<int>(code);
+}
+
+// The process's main window, shown or hidden, once it exists.
+HWND wait_for_main_window(const Started& started) {
+  struct Search {
+    DWORD id;
+    HWND found;
+  };
+  for (DWORD waited = 0; waited < kWaitLimitMs; waited += kWaitStepMs) {
+    Search search{started.id, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          wchar_t title[32] = {};
+          GetWindowTextW(window, title, 32);
+          if (owner == s->id && lstrcmpW(title, L"Tellwick") == 0 && GetDlgItem(window, IDC_EXTRACT) != nullptr) {
+            s->found = window;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) return search.found;
+    if (WaitForSingleObject(started.process, kWaitStepMs) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+bool wait_until_visible(HWND window, bool visible) {
+  for (DWORD waited = 0; waited < kWaitLimitMs; waited += kWaitStepMs) {
+    if ((IsWindowVisible(window) != FALSE) == visible) return true;
+    Sleep(kWaitStepMs);
+  }
+  return false;
+}
+
+std::wstring control_text(HWND window, int control) {
+  wchar_t text[4096] = {};
+  SendDlgItemMessageW(window, control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+bool icon_is_shown(HWND window) {
+  NOTIFYICONDATAW probe{};
+  probe.cbSize = sizeof probe;
+  probe.hWnd = window;
+  probe.uID = 1;
+  return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+}
+
+// A key pressed while the program's window has the focus: it goes through the
+// program's own message loop and dialog manager.
+void press_key_in(HWND window, WPARAM key) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+  const HWND target = gui.hwndFocus != nullptr ? gui.hwndFocus : window;
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+  PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::u16string documents;
+    ASSERT_TRUE(documents_folder(documents));
+    character_ = fs::path(documents) / "My Games" / "FINAL FANTASY XIV - A Realm Reborn" / fs::path(kCharacter);
+    fs::remove_all(character_);
+    const FileTime t0 = file_time_of_unix(kFirstEntryTime);
+    write_chunk(character_, 0,
+                chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"},
+                                {kFirstEntryTime + 1, 0x000C, ":Ccc Ddd:こんにちは"}}),
+                t0);
+    work_ = dir_.path() / "work";
+    fs::create_directories(work_);
+  }
+
+  void TearDown() override {
+    for (Started& s : started_) {
+      if (WaitForSingleObject(s.process, 0) == WAIT_TIMEOUT) TerminateProcess(s.process, 1);
+      CloseHandle(s.process);
+    }
+    std::error_code ignored;
+    fs::remove_all(character_, ignored);
+  }
+
+  Started start() {
+    started_.push_back(start_tellwick(work_));
+    return started_.back();
+  }
+
+  void select_character(HWND window) {
+    const LRESULT index = SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(wide(kCharacter)));
+    ASSERT_GE(index, 0);
+    SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_SETCURSEL, index, 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CHARACTER_LIST, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_CHARACTER_LIST)));
+  }
+
+  TempDir dir_;
+  fs::path work_;
+  fs::path character_;
+  std::vector<Started> started_;
+};
+
+TEST_F(ProgramTest, ExportsWithTheExtractButtonAndRunsOnlyOnce) {
+  Started first = start();
+  ASSERT_NE(first.process, nullptr);
+  const HWND window = wait_for_main_window(first);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(wait_until_visible(window, true));
+  EXPECT_EQ(control_text(window, IDC_VERSION_TEXT), L"Ver.15.06.20.0");
+
+  select_character(window);
+  SendDlgItemMessageW(window, IDC_EXTRACT, BM_CLICK, 0, 0);  // returns when the export is done
+  EXPECT_EQ(control_text(window, IDC_STATUS_LOG),
+            L"新しいログの記録を確認しました。\r\n.\\log\\2014.03.05.1855.logに保存しました。\r\n");
+  // The default output charset: the system's ANSI code page, Shift_JIS here.
+  const std::wstring expected = L"5316F48C000A:Aaa Bbb:hello\r\n5316F48D000C:Ccc Ddd:こんにちは\r\n";
+  std::string expected_bytes(expected.size() * 2, '\0');
+  expected_bytes.resize(WideCharToMultiByte(932, 0, expected.data(), static_cast<int>(expected.size()),
+                                            expected_bytes.data(), static_cast<int>(expected_bytes.size()), nullptr,
+                                            nullptr));
+  const auto bytes = read_bytes(work_ / "log" / "2014.03.05.1855.log");
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected_bytes);
+
+  // A second copy ends at once, leaving the first as it was.
+  Started second = start();
+  ASSERT_NE(second.process, nullptr);
+  EXPECT_EQ(wait_for_exit(second), 0);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(IsWindowVisible(window));
+
+  SendDlgItemMessageW(window, IDCANCEL, BM_CLICK, 0, 0);
+  EXPECT_EQ(wait_for_exit(first), 0);
+}
+
+TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
+  const std::string settings = "[GENERIC]\r\nTRAYRUN=1\r\n";
+  write_bytes(work_ / "tellwick.ini", std::vector<unsigned char>(settings.begin(), settings.end()));
+  Started program = start();
+  ASSERT_NE(program.process, nullptr);
+  const HWND window = wait_for_main_window(program);
+  ASSERT_NE(window, nullptr);
+  // Start-up has hidden it by the time its message loop answers.
+  SendMessageW(window, WM_NULL, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_TRUE(icon_is_shown(window));
+
+  // A left click on the icon: the notification area sends the callback message.
+  PostMessageW(window, WM_USER, 1, WM_LBUTTONDOWN);
+  EXPECT_TRUE(wait_until_visible(window, true));
+  EXPECT_FALSE(icon_is_shown(window));
+
+  // The close box hides it again; the program keeps running.
+  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_TRUE(icon_is_shown(window));
+  EXPECT_EQ(WaitForSingleObject(program.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  SendMessageW(window, WM_USER, 1, WM_LBUTTONDOWN);
+  ASSERT_TRUE(IsWindowVisible(window));
+  press_key_in(window, VK_ESCAPE);
+  EXPECT_EQ(wait_for_exit(program), 0);
+  EXPECT_FALSE(icon_is_shown(window));
+}
+
+}  // namespace
+}  // namespace tellwick::test

@@ -1,0 +1,14 @@
+// Pictures of the windows under test, kept in the build tree beside the test
+// program (screenshots/) for a person to look at.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tellwick::test {
+
+// Saves a PNG picture of the window as screenshots/NAME.png; true when written.
+bool save_screenshot(HWND window, const std::string& name);
+
+}  // namespace tellwick::test

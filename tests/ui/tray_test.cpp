@@ -1,0 +1,95 @@
+// The notification-area icon: the close box hides the window to it, a left
+// click on it brings the window back, and it never outlives the window.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "resource_ids.h"
+#include "settings/settings.h"
+#include "support/main_window_fixture.h"
+#include "support/message_pump.h"
+#include "ui/main_window.h"
+#include "ui/program_state.h"
+#include "ui/tray_icon.h"
+
+namespace tellwick::test {
+namespace {
+
+// The notification area keeps the icon of a window and id only while it is
+// shown: changing it works then and fails otherwise.
+bool icon_is_shown(HWND window) {
+  NOTIFYICONDATAW probe{};
+  probe.cbSize = sizeof probe;
+  probe.hWnd = window;
+  probe.uID = 1;
+  return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+}
+
+TEST_F(MainWindowTest, IconRecordNamesTheWindowAndTheProgram) {
+  ASSERT_NE(start(), nullptr);
+  const NOTIFYICONDATAW& record = notify_icon_record();
+  EXPECT_EQ(record.cbSize, sizeof(NOTIFYICONDATAW));
+  EXPECT_EQ(record.hWnd, window_);
+  EXPECT_EQ(record.uID, 1u);
+  EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(record.uCallbackMessage, static_cast<UINT>(WM_USER));
+  EXPECT_NE(record.hIcon, nullptr);
+  EXPECT_STREQ(record.szTip, L"Tellwick");
+  EXPECT_EQ(record.dwState, 0u);
+  EXPECT_EQ(record.szInfo[0], L'\0');
+}
+
+TEST_F(MainWindowTest, CloseBoxHidesToTheTrayAndALeftClickBringsItBack) {
+  ASSERT_NE(start(), nullptr);
+  ASSERT_TRUE(IsWindowVisible(window_));
+  EXPECT_FALSE(icon_is_shown(window_));
+
+  click_close_box(window_);
+  pump_messages();
+  EXPECT_TRUE(IsWindow(window_));  // closing only hides
+  EXPECT_FALSE(IsWindowVisible(window_));
+  EXPECT_TRUE(icon_is_shown(window_));
+  EXPECT_FALSE(quit_was_posted());
+
+  // Moves, right clicks, releases and double clicks over the icon change nothing.
+  for (const UINT mouse : {WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_LBUTTONUP, WM_LBUTTONDBLCLK}) {
+    SendMessageW(window_, WM_USER, 1, mouse);
+    EXPECT_FALSE(IsWindowVisible(window_)) << mouse;
+    EXPECT_TRUE(icon_is_shown(window_)) << mouse;
+  }
+
+  SendMessageW(window_, WM_USER, 1, WM_LBUTTONDOWN);
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_FALSE(icon_is_shown(window_));
+  EXPECT_EQ(text_of(IDC_STATUS_LOG), L"");
+}
+
+TEST_F(MainWindowTest, NoIconOutlivesTheWindow) {
+  ASSERT_NE(start(), nullptr);
+  ASSERT_EQ(hide_to_tray(window_), 0);
+  ASSERT_TRUE(icon_is_shown(window_));
+  const HWND window = window_;
+  DestroyWindow(window_);
+  EXPECT_FALSE(icon_is_shown(window));
+}
+
+TEST_F(MainWindowTest, StartsInTheTrayWhenAsked) {
+  write_settings("[GENERIC]\r\nTRAYRUN=1\r\n");
+  load_settings();
+  window_ = create_main_window(module_instance());
+  ASSERT_NE(window_, nullptr);
+  // What start-up does with the start-in-tray setting on.
+  ASSERT_EQ(hide_to_tray(window_), 0);
+  pump_messages();
+  EXPECT_FALSE(IsWindowVisible(window_));
+  EXPECT_TRUE(icon_is_shown(window_));
+  SendMessageW(window_, WM_USER, 1, WM_LBUTTONDOWN);
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_FALSE(icon_is_shown(window_));
+}
+
+}  // namespace
+}  // namespace tellwick::test
