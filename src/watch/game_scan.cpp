@@ -15,7 +15,7 @@ bool is_game_image(const char16_t* image_path, void*) {
   debugger_output(u" found\r\n");
   char16_t lowered[kImagePathChars];
   std::size_t n = 0;
-  for (; image_path[n] != u'\0' && n < kImagePathChars; ++n) {
+  for (; n < kImagePathChars && image_path[n] != u'\0'; ++n) {  // the bound first: nothing read past it
     const char16_t c = image_path[n];
     lowered[n] = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
   }

@@ -1,23 +1,11 @@
 // Tests that start a process named like the game, or that expect none to be
-// running, take this lock for their whole run: the game scan sees every
-// process of the machine (under Wine, of the Wine prefix), so two such tests
-// at once, from a parallel ctest or another checkout's test run, would see
-// each other's stand-ins.
+// running, hold this lock (see process_kit).
 #pragma once
 
-#include <cstdint>
+#include "process_kit/game_scan_lock.h"
 
 namespace tellwick::test {
 
-class GameScanLock {
- public:
-  GameScanLock();  // waits until the lock is free
-  ~GameScanLock();
-  GameScanLock(const GameScanLock&) = delete;
-  GameScanLock& operator=(const GameScanLock&) = delete;
-
- private:
-  std::intptr_t handle_ = -1;
-};
+using kit::GameScanLock;
 
 }  // namespace tellwick::test

@@ -4,9 +4,9 @@
 
 #include <cerrno>
 
-#include "support/game_scan_lock.h"
+#include "process_kit/game_scan_lock.h"
 
-namespace tellwick::test {
+namespace tellwick::kit {
 
 // One file for the whole machine, whichever checkout or build runs the tests.
 constexpr char kLockFile[] = "/tmp/tellwick-tests-game-scan.lock";
@@ -23,4 +23,4 @@ GameScanLock::~GameScanLock() {
   if (handle_ >= 0) close(static_cast<int>(handle_));  // releases the lock
 }
 
-}  // namespace tellwick::test
+}  // namespace tellwick::kit

@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "support/game_scan_lock.h"
+#include "process_kit/game_scan_lock.h"
 
-namespace tellwick::test {
+namespace tellwick::kit {
 
 // The scan lists only the processes of this Wine prefix (or Windows session),
 // which is also what a named mutex spans.
@@ -27,4 +27,4 @@ GameScanLock::~GameScanLock() {
   CloseHandle(mutex);
 }
 
-}  // namespace tellwick::test
+}  // namespace tellwick::kit

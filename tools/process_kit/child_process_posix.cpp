@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <thread>
 
-#include "support/process.h"
+#include "process_kit/child_process.h"
 
 extern char** environ;
 
-namespace tellwick::test {
+namespace tellwick::kit {
 namespace fs = std::filesystem;
 namespace {
 
@@ -20,9 +20,9 @@ int exit_code_of(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 
 
 }  // namespace
 
-fs::path helper_program(const std::string& name) {
+fs::path own_program_folder() {
   std::error_code ignored;
-  return fs::read_symlink("/proc/self/exe", ignored).parent_path() / name;
+  return fs::read_symlink("/proc/self/exe", ignored).parent_path();
 }
 
 std::string program_file_name(const std::string& name) { return name; }
@@ -93,4 +93,4 @@ void kill_process(Process& process) {
   wait_process(process);
 }
 
-}  // namespace tellwick::test
+}  // namespace tellwick::kit

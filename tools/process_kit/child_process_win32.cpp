@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "support/process.h"
+#include "process_kit/child_process.h"
 
-namespace tellwick::test {
+namespace tellwick::kit {
 namespace fs = std::filesystem;
 namespace {
 
@@ -47,10 +47,10 @@ int exit_code_of(HANDLE h) {
 
 }  // namespace
 
-fs::path helper_program(const std::string& name) {
+fs::path own_program_folder() {
   std::wstring module(kModulePathCapacity, L'\0');
   module.resize(GetModuleFileNameW(nullptr, module.data(), kModulePathCapacity));
-  return fs::path(module).parent_path() / program_file_name(name);
+  return fs::path(module).parent_path();
 }
 
 std::string program_file_name(const std::string& name) { return name + ".exe"; }
@@ -138,4 +138,4 @@ void kill_process(Process& process) {
   wait_process(process);
 }
 
-}  // namespace tellwick::test
+}  // namespace tellwick::kit
