@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "gamelog/hex_digits.h"
+
 namespace tellwick {
 namespace {
-
-constexpr char kHexUpper[] = "0123456789ABCDEF";
 
 // Eight bytes at a time: most lines hold few sequences, so most of a line is
 // plain text to pass over.
@@ -79,15 +79,15 @@ std::size_t control_sequence_length(const std::uint8_t* line, std::size_t pos, s
 }
 
 std::size_t visual_form(const std::uint8_t* sequence, std::size_t length, char* out) {
-  std::size_t n = 0;
-  out[n++] = '[';
-  for (std::size_t i = 0; i < length; ++i) {
-    if (i > 0) out[n++] = ' ';
-    out[n++] = kHexUpper[sequence[i] >> 4];
-    out[n++] = kHexUpper[sequence[i] & 0xF];
+  // Each byte as " XX", three characters at once; the first space is the bracket.
+  char* p = out;
+  for (std::size_t i = 0; i < length; ++i, p += 3) {
+    p[0] = ' ';
+    put_hex_byte(p + 1, sequence[i]);
   }
-  out[n++] = ']';
-  return n;
+  out[0] = '[';
+  *p++ = ']';
+  return static_cast<std::size_t>(p - out);
 }
 
 std::size_t render_line(const char* line, std::size_t line_length, bool show, char* out) {

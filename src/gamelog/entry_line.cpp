@@ -1,30 +1,12 @@
 #include "gamelog/entry_line.h"
 
-#include "gamelog/chunk_view.h"
-
 #include <cstring>
+
+#include "gamelog/chunk_view.h"
+#include "gamelog/hex_digits.h"
 
 namespace tellwick {
 namespace {
-
-constexpr char kHexUpper[] = "0123456789ABCDEF";
-
-// Two hex digits per byte, so that the prefix is written a byte at a time:
-// it is built for every entry of every export.
-struct HexPairs {
-  char digits[256][2];
-};
-constexpr HexPairs make_hex_pairs() {
-  HexPairs pairs{};
-  for (int b = 0; b < 256; ++b) {
-    pairs.digits[b][0] = kHexUpper[b >> 4];
-    pairs.digits[b][1] = kHexUpper[b & 0xF];
-  }
-  return pairs;
-}
-constexpr HexPairs kHexPairs = make_hex_pairs();
-
-void put_hex_byte(char* out, std::uint32_t byte) { std::memcpy(out, kHexPairs.digits[byte & 0xFF], 2); }
 
 // The value of each byte as a hex digit, -1 for any other byte.
 struct HexValues {
