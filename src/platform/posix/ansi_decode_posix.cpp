@@ -2,6 +2,7 @@
 // bytes that it refuses (0x80, 0xA0, 0xFD..0xFF) are read as Windows reads
 // them, so a file that went through Windows comes back the same.
 #include "platform/posix/ansi_decode_posix.h"
+#include "platform/posix/iconv_one.h"
 
 #include <iconv.h>
 
@@ -32,13 +33,7 @@ std::unique_ptr<PairTable> build_pair_table() {
     for (int trail = 0x40; trail <= 0xFC; ++trail) {
       char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       char out[8];
-      char* in_ptr = in;
-      char* out_ptr = out;
-      std::size_t in_left = sizeof in;
-      std::size_t out_left = sizeof out;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) continue;
-      if (sizeof out - out_left != 2) continue;  // only ever one BMP character
+      if (iconv_one(cd, in, sizeof in, out, sizeof out) != 2) continue;  // only ever one BMP character
       (*table)[lead_index(static_cast<std::uint8_t>(lead)) * 256 + trail] =
           static_cast<char16_t>(static_cast<std::uint8_t>(out[0]) | static_cast<std::uint8_t>(out[1]) << 8);
     }

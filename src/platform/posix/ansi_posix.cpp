@@ -4,6 +4,7 @@
 // after that every character is a table look-up, since the export converts
 // every line it writes.
 #include "platform/encoding.h"
+#include "platform/posix/iconv_one.h"
 
 #include <iconv.h>
 
@@ -30,13 +31,7 @@ std::unique_ptr<Cp932Table> build_cp932_table() {
     if (unit >= 0xD800 && unit <= 0xDFFF) continue;  // a surrogate alone has no mapping
     char in[2] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
     char out[8];
-    char* in_ptr = in;
-    char* out_ptr = out;
-    std::size_t in_left = sizeof in;
-    std::size_t out_left = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) continue;
-    const std::size_t produced = sizeof out - out_left;
+    const std::size_t produced = iconv_one(cd, in, sizeof in, out, sizeof out);
     if (produced == 1) {
       table->bytes[unit] = static_cast<std::uint8_t>(out[0]);
       table->length[unit] = 1;
