@@ -119,6 +119,63 @@ TEST(ProfilePosix, BackslashesInThePathAreSeparators) {
   EXPECT_EQ(profile_read_int(u"S", u"A", 0, windows_style.c_str()), 1);
 }
 
+// A settings file kept elsewhere and linked in: the write goes to the file at
+// the end of the links, which stay links, and that file keeps its mode.
+TEST(ProfilePosix, ALinkedFileIsWrittenThroughItsLinks) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> links;  // link name in work/, what it holds
+  } cases[] = {
+      {"relative", {{"test.ini", "../dotfiles/tellwick.ini"}}},
+      {"absolute", {{"test.ini", "@/dotfiles/tellwick.ini"}}},
+      {"chain", {{"test.ini", "middle.ini"}, {"middle.ini", "@/dotfiles/last.ini"}, {"../dotfiles/last.ini", "tellwick.ini"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    fs::create_directories(dir.path() / "work");
+    fs::create_directories(dir.path() / "dotfiles");
+    const fs::path target = dir.path() / "dotfiles" / "tellwick.ini";
+    put_file(target.u16string(), "[S]\r\nA=1\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    for (const auto& [name, held] : c.links) {
+      const std::string text = held[0] == '@' ? dir.path().string() + held.substr(1) : held;
+      fs::create_symlink(text, dir.path() / "work" / name);
+    }
+    const fs::path link = dir.path() / "work" / "test.ini";
+
+    ASSERT_TRUE(profile_write_string(u"S", u"B", u"2", link.u16string().c_str()));
+    EXPECT_EQ(file_bytes(target), "[S]\r\nA=1\r\nB=2\r\n");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    for (const auto& [name, held] : c.links) {
+      EXPECT_TRUE(fs::is_symlink(dir.path() / "work" / name)) << name;
+    }
+    EXPECT_EQ(profile_read_int(u"S", u"B", 0, link.u16string().c_str()), 2);
+    for (const fs::path& name : folder_entries(dir.path() / "dotfiles")) {
+      EXPECT_NE(name.extension(), ".tmp") << "no temporary file is left";
+    }
+  }
+}
+
+TEST(ProfilePosix, ADanglingLinkGetsItsTargetAndALoopIsLeftAlone) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "dotfiles");
+  const fs::path dangling = dir.path() / "dangling.ini";
+  fs::create_symlink("dotfiles/tellwick.ini", dangling);
+  ASSERT_TRUE(profile_write_string(u"S", u"A", u"1", dangling.u16string().c_str()));
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_EQ(file_bytes(dir.path() / "dotfiles" / "tellwick.ini"), "[S]\r\nA=1\r\n");
+
+  // A loop has no file at its end: the write fails and the links stay as they are.
+  const fs::path loop = dir.path() / "loop.ini";
+  fs::create_symlink("other.ini", loop);
+  fs::create_symlink("loop.ini", dir.path() / "other.ini");
+  EXPECT_FALSE(profile_write_string(u"S", u"A", u"1", loop.u16string().c_str()));
+  EXPECT_TRUE(fs::is_symlink(loop));
+  EXPECT_EQ(fs::read_symlink(loop), "other.ini");
+  EXPECT_EQ(fs::read_symlink(dir.path() / "other.ini"), "loop.ini");
+}
+
 }  // namespace
 }  // namespace tellwick
 

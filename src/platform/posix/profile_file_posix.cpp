@@ -12,6 +12,8 @@ namespace tellwick {
 namespace {
 
 constexpr int kTemporaryNameAttempts = 16;
+constexpr int kMaxLinkHops = 40;  // as the kernel's own limit: more is a loop
+constexpr std::size_t kLinkTextBytes = 4096;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
 
@@ -43,6 +45,27 @@ int create_temporary(const std::string& path, std::string& name) {
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// The file a write must replace: `path` itself, or the end of its chain of
+// symbolic links, so that a linked settings file (dotfiles kept in a
+// repository) stays a link and its target receives the keys. A dangling
+// link leads to where its target would be, as an ordinary write through it
+// would create that file. False for a loop or a link that cannot be read.
+bool link_target(const std::string& path, std::string& target) {
+  target = path;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT;
+    if (!S_ISLNK(st.st_mode)) return true;
+    char text[kLinkTextBytes];
+    const ssize_t n = ::readlink(target.c_str(), text, sizeof text);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof text) return false;
+    const std::string link(text, static_cast<std::size_t>(n));
+    // A relative link is read from the folder that holds the link.
+    target = link[0] == '/' ? link : folder_of(target) + "/" + link;
+  }
+  return false;
 }
 
 void sync_folder(const std::string& folder) {
@@ -79,7 +102,9 @@ ProfileFileRead read_profile_file(const std::string& path, std::string& bytes) {
   return ProfileFileRead::kRead;
 }
 
-bool replace_profile_file(const std::string& path, const std::string& bytes) {
+bool replace_profile_file(const std::string& link_or_file, const std::string& bytes) {
+  std::string path;
+  if (!link_target(link_or_file, path)) return false;
   std::string temporary;
   const int fd = create_temporary(path, temporary);
   if (fd < 0) return false;

@@ -13,7 +13,8 @@ ProfileFileRead read_profile_file(const std::string& path, std::string& bytes);
 
 // Writes `bytes` to a new file in the same folder and renames it over `path`,
 // so that a crash or a full disk leaves either the old file or the new one,
-// never a part of one. The file keeps its permission bits. False, with
+// never a part of one. The file keeps its permission bits. When `path` is a
+// symbolic link, its final target is replaced and the links stay. False, with
 // `path` untouched and no temporary file left behind, when any step fails.
 bool replace_profile_file(const std::string& path, const std::string& bytes);
 
