@@ -19,4 +19,11 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
 std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap);
 std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap);
 
+// Code page 932 (Shift_JIS as Windows has it) to UTF-16, whatever the
+// system's own ANSI code page, so that export files written on Japanese
+// systems read the same everywhere. A byte pair without a mapping and a lead
+// byte at the end read as Windows' default character. Every byte gives at
+// most one code unit: with out_cap >= in_len nothing is cut.
+std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap);
+
 }  // namespace tellwick

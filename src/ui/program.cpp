@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
+#include "platform/local_time.h"
 #include "settings/settings.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
-#include "ui/system_time_zone.h"
 #include "ui/tray_icon.h"
 #include "watch/watch_cycle.h"
 

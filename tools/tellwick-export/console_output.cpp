@@ -36,6 +36,17 @@ void set_up_console() {
 void write_stdout_utf8(const char16_t* text) { write_utf8(stdout, text); }
 void write_stderr_utf8(const char16_t* text) { write_utf8(stderr, text); }
 
+void write_stdout_bytes(std::string_view utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  std::fflush(stdout);
+}
+
+void write_stderr_line(std::string_view utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
 void status_log_append(const char16_t* text) { write_stdout_utf8(text); }
 void debugger_output(const char16_t* text) { write_stderr_utf8(text); }
 

@@ -12,6 +12,7 @@
 #include "export/export_flags.h"
 #include "export/exporter.h"
 #include "gamelog/game_folders.h"
+#include "history/read_command.h"
 #include "materia/dropped_file.h"
 #include "platform/encoding.h"
 #include "platform/file.h"
@@ -26,10 +27,12 @@ constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
 constexpr char16_t kUsage[] =
     u"usage: tellwick-export [--game-dir DIR] [--auto] CHARACTER | [--game-dir DIR] --list | --drop FILE"
-    u" | [--game-dir DIR] --watch [--interval SECONDS]\n";
+    u" | [--game-dir DIR] --watch [--interval SECONDS]"
+    u" | --read [filters] [FILE...] | [--game-dir DIR] --read --chunks CHARACTER [filters];"
+    u" filters: --channel NAME[,NAME...] --since DATE --until DATE --sender TEXT --grep TEXT --json\n";
 constexpr char16_t kSavedMessage[] = u"に保存しました。\r\n";
 
-enum class Command { kExport, kList, kDrop, kWatch };
+enum class Command { kExport, kList, kDrop, kWatch, kRead };
 
 struct Options {
   Command command = Command::kExport;
@@ -40,7 +43,39 @@ struct Options {
   bool has_interval = false;
   int interval_seconds = 10;
   std::vector<std::u16string> positional;
+  bool chunks = false;
+  bool json = false;
+  bool has_read_filter = false;
+  ReadArguments read;
 };
+
+std::string utf8_of(const std::u16string& text) {
+  std::string out(text.size() * 3, '\0');
+  out.resize(utf16_to_utf8(text.data(), text.size(), out.data(), out.size()));
+  return out;
+}
+
+// The filters of --read, each given at most once (--channel may repeat).
+bool parse_read_filter(const std::u16string& option, const std::u16string& value, ReadArguments& r) {
+  auto take = [&](bool& has, std::string& text) {
+    if (has) return false;
+    has = true;
+    text = utf8_of(value);
+    return true;
+  };
+  if (option == u"--channel") {
+    r.channels.push_back(utf8_of(value));
+    return true;
+  }
+  if (option == u"--since") return take(r.has_since, r.since);
+  if (option == u"--until") return take(r.has_until, r.until);
+  if (option == u"--sender") return take(r.has_sender, r.sender);
+  return take(r.has_grep, r.grep);
+}
+
+bool is_read_filter(const std::u16string& a) {
+  return a == u"--channel" || a == u"--since" || a == u"--until" || a == u"--sender" || a == u"--grep";
+}
 
 bool parse_seconds(const std::u16string& text, int& seconds) {
   if (text.empty() || text.size() > 6) return false;
@@ -55,7 +90,7 @@ bool parse_seconds(const std::u16string& text, int& seconds) {
 }
 
 bool parse(const std::vector<std::u16string>& args, Options& o) {
-  bool list = false, drop = false, watch = false;
+  bool list = false, drop = false, watch = false, read = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::u16string& a = args[i];
     const bool has_value = i + 1 < args.size();
@@ -74,14 +109,30 @@ bool parse(const std::vector<std::u16string>& args, Options& o) {
     } else if (a == u"--interval" && has_value && !o.has_interval) {
       o.has_interval = true;
       if (!parse_seconds(args[++i], o.interval_seconds)) return false;
+    } else if (a == u"--read" && !read) {
+      read = true;
+    } else if (a == u"--chunks" && !o.chunks) {
+      o.chunks = true;
+    } else if (a == u"--json" && !o.json) {
+      o.json = true;
+    } else if (is_read_filter(a) && has_value) {
+      o.has_read_filter = true;
+      if (!parse_read_filter(a, args[++i], o.read)) return false;
     } else if (!a.empty() && a[0] == u'-') {
       return false;
     } else {
       o.positional.push_back(a);
     }
   }
-  if (list + drop + watch > 1) return false;
+  if (list + drop + watch + read > 1) return false;
   if (o.has_interval && !watch) return false;
+  if (!read && (o.chunks || o.json || o.has_read_filter)) return false;
+  if (read) {
+    o.command = Command::kRead;
+    if (o.automatic) return false;
+    if (o.chunks) return o.positional.size() == 1 && !o.positional[0].empty();
+    return !o.has_game_dir;
+  }
   if (list || watch) {
     o.command = list ? Command::kList : Command::kWatch;
     return o.positional.empty() && !o.automatic;
@@ -138,6 +189,24 @@ int watch(int interval_seconds) {
   }
 }
 
+int read_history(const Options& options) {
+  HistoryPrinter printer;
+  std::string error;
+  if (!make_history_filter(options.read, printer.filter, error)) {
+    write_stderr_line("usage: " + error);
+    return kExitUsage;
+  }
+  printer.format = options.json ? HistoryFormat::kJson : HistoryFormat::kText;
+  printer.sinks.history = write_stdout_bytes;
+  printer.sinks.message = [](std::string_view message) { write_stderr_line(message); };
+  if (options.chunks) {
+    read_chunk_history(printer, game_user_folder_path(options.positional[0].c_str()));
+  } else {
+    read_export_history(printer, options.positional, settings().log_folder);
+  }
+  return kExitOk;
+}
+
 int run(const std::vector<std::u16string>& args) {
   set_up_console();
   Options options;
@@ -156,6 +225,8 @@ int run(const std::vector<std::u16string>& args) {
       return list_characters();
     case Command::kWatch:
       return watch(options.interval_seconds);
+    case Command::kRead:
+      return read_history(options);
     default:
       return export_one(options.positional[0], options.automatic);
   }

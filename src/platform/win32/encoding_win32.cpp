@@ -81,4 +81,17 @@ std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std
   return convert_cut(in_len, out_cap, convert, boundary);
 }
 
+std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
+  constexpr UINT kShiftJis = 932;
+  if (in_len == 0 || out_cap == 0) return 0;
+  auto convert = [&](std::size_t len, std::size_t cap) {
+    return MultiByteToWideChar(kShiftJis, 0, in, clamp_int(len), cap ? reinterpret_cast<wchar_t*>(out) : nullptr,
+                               clamp_int(cap));
+  };
+  // A trail byte can look like a lead byte: only a cut after a single-byte
+  // character is known to be a boundary, so cut before the whole input fits.
+  auto boundary = [&](std::size_t pos) { return pos >= in_len || static_cast<unsigned char>(in[pos - 1]) < 0x80; };
+  return convert_cut(in_len, out_cap, convert, boundary);
+}
+
 }  // namespace tellwick

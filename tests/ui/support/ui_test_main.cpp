@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/local_time.h"
 #include "support/debugger_capture.h"
 #include "ui/program_state.h"
-#include "ui/system_time_zone.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

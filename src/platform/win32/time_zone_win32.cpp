@@ -1,10 +1,10 @@
-#include "ui/system_time_zone.h"
-
 #include <windows.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <string>
+
+#include "platform/local_time.h"
 
 namespace tellwick {
 

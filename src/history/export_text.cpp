@@ -1,0 +1,126 @@
+#include "history/export_text.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "gamelog/entry_line.h"
+#include "history/utf8_repair.h"
+#include "platform/encoding.h"
+
+namespace tellwick {
+namespace {
+
+constexpr std::uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
+
+bool starts_with(const std::uint8_t* data, std::size_t size, const std::uint8_t* mark, std::size_t mark_size) {
+  return size >= mark_size && std::equal(mark, mark + mark_size, data);
+}
+
+bool is_cp932_lead(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool is_cp932_trail(std::uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// Lead bytes without a proper trail byte, and single bytes that code page
+// 932 never gives for a character.
+std::size_t cp932_faults(const std::uint8_t* data, std::size_t size) {
+  std::size_t faults = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint8_t b = data[i];
+    if (b < 0x80) continue;
+    if (is_cp932_lead(b)) {
+      if (i + 1 < size && is_cp932_trail(data[i + 1])) {
+        ++i;
+      } else {
+        ++faults;
+      }
+    } else if (b == 0x80 || b == 0xA0 || b >= 0xFD) {
+      ++faults;
+    }
+  }
+  return faults;
+}
+
+std::size_t line_of(std::string_view text, std::size_t pos) {
+  return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(pos), '\n'));
+}
+
+void repair_into(std::string_view utf8, ExportText& result) {
+  const std::size_t bad = first_invalid_utf8(utf8);
+  if (bad == utf8.size()) {
+    result.text = utf8;
+    return;
+  }
+  result.first_replaced_line = line_of(utf8, bad);
+  result.converted.reserve(utf8.size() + utf8.size() / 8);
+  result.replaced = append_repaired_utf8(utf8, result.converted);
+  result.text = result.converted;
+}
+
+void decode_utf16(const std::uint8_t* data, std::size_t size, ExportText& result) {
+  result.odd_length = size % 2 != 0;
+  const std::size_t units = size / 2;
+  std::u16string wide(units, u'\0');
+  for (std::size_t i = 0; i < units; ++i) {
+    wide[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+  }
+  // A lone surrogate becomes U+FFFD: count those, as ill-formed input.
+  for (std::size_t i = 0; i < units; ++i) {
+    const char16_t c = wide[i];
+    const bool high = c >= 0xD800 && c <= 0xDBFF;
+    if (high && i + 1 < units && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      if (result.replaced++ == 0) {
+        result.first_replaced_line = 1 + static_cast<std::size_t>(std::count(wide.begin(), wide.begin() + i, u'\n'));
+      }
+    }
+  }
+  result.converted.resize(units * 3);
+  result.converted.resize(utf16_to_utf8(wide.data(), units, result.converted.data(), result.converted.size()));
+  result.text = result.converted;
+}
+
+void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result) {
+  std::u16string wide(size, u'\0');
+  wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data), size, wide.data(), wide.size()));
+  result.converted.resize(wide.size() * 3);
+  result.converted.resize(utf16_to_utf8(wide.data(), wide.size(), result.converted.data(), result.converted.size()));
+  result.text = result.converted;
+}
+
+}  // namespace
+
+ExportCharset detect_export_charset(const std::uint8_t* data, std::size_t size) {
+  if (starts_with(data, size, kUtf16Mark, sizeof kUtf16Mark)) return ExportCharset::kUtf16;
+  if (starts_with(data, size, kUtf8Mark, sizeof kUtf8Mark)) return ExportCharset::kUtf8;
+  if (size >= 2 && hex_digit_value(data[0]) >= 0 && data[1] == 0) return ExportCharset::kUtf16;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  if (first_invalid_utf8(bytes) == size) return ExportCharset::kUtf8;
+  const Utf8Census census = utf8_census(bytes);
+  if (census.ill_formed > census.well_formed && cp932_faults(data, size) < census.ill_formed) {
+    return ExportCharset::kShiftJis;
+  }
+  return ExportCharset::kUtf8;
+}
+
+void decode_export_text(const std::uint8_t* data, std::size_t size, ExportText& result) {
+  result = ExportText{};
+  result.charset = detect_export_charset(data, size);
+  switch (result.charset) {
+    case ExportCharset::kUtf16: {
+      const std::size_t mark = starts_with(data, size, kUtf16Mark, sizeof kUtf16Mark) ? sizeof kUtf16Mark : 0;
+      decode_utf16(data + mark, size - mark, result);
+      break;
+    }
+    case ExportCharset::kShiftJis:
+      decode_cp932(data, size, result);
+      break;
+    case ExportCharset::kUtf8: {
+      const std::size_t mark = starts_with(data, size, kUtf8Mark, sizeof kUtf8Mark) ? sizeof kUtf8Mark : 0;
+      repair_into(std::string_view(reinterpret_cast<const char*>(data) + mark, size - mark), result);
+      break;
+    }
+  }
+}
+
+}  // namespace tellwick

@@ -1,0 +1,185 @@
+#include "history/history_printer.h"
+
+#include <cstdio>
+
+#include "history/channels.h"
+#include "history/entry_text.h"
+
+namespace tellwick {
+namespace {
+
+constexpr std::size_t kFlushSize = 256 * 1024;
+
+bool local_time(LocalTimeCache& cache, std::int64_t t, CalendarSecond& local) {
+  const std::int64_t minute = t >= 0 ? t / 60 : (t - 59) / 60;
+  if (!cache.valid || minute != cache.minute) {
+    cache.valid = local_calendar_second(minute * 60, cache.start);
+    cache.minute = minute;
+    if (!cache.valid) return false;
+  }
+  local = cache.start;
+  local.second += static_cast<int>(t - minute * 60);
+  // Only an offset from UTC with seconds of its own moves the minute.
+  if (local.second >= 60) return local_calendar_second(t, local);
+  return true;
+}
+
+void put_digits(std::string& out, int value, int width) {
+  char digits[12];
+  for (int i = width - 1; i >= 0; --i) {
+    digits[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  out.append(digits, static_cast<std::size_t>(width));
+}
+
+// "YYYY-MM-DD?HH:MM:SS" with `middle` between date and time.
+void put_local_time(std::string& out, const CalendarSecond& t, char middle) {
+  put_digits(out, t.year, 4);
+  out += '-';
+  put_digits(out, t.month, 2);
+  out += '-';
+  put_digits(out, t.day, 2);
+  out += middle;
+  put_digits(out, t.hour, 2);
+  out += ':';
+  put_digits(out, t.minute, 2);
+  out += ':';
+  put_digits(out, t.second, 2);
+}
+
+void put_offset(std::string& out, int offset) {
+  out += offset < 0 ? '-' : '+';
+  const int magnitude = offset < 0 ? -offset : offset;
+  put_digits(out, magnitude / 3600, 2);
+  out += ':';
+  put_digits(out, magnitude / 60 % 60, 2);
+}
+
+bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out) {
+  CalendarSecond local;
+  if (!local_time(cache, t, local)) return false;
+  put_local_time(out, local, iso ? 'T' : ' ');
+  if (iso) put_offset(out, local.utc_offset);
+  return true;
+}
+
+// Text lines hold one entry each: a line break inside a message, and any
+// other control character, shows as a space.
+void put_plain(std::string& out, std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+      out += c;
+    } else if (c == '\t') {
+      out += c;
+    } else {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += ' ';
+    }
+  }
+}
+
+void put_json_string(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (u < 0x20) {
+          out += "\\u00";
+          out += kHex[u >> 4];
+          out += kHex[u & 0xF];
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+}
+
+void put_text_line(HistoryPrinter& p, std::int64_t time, int channel, const EntryFields& fields) {
+  std::string& out = p.buffer;
+  if (!put_time(p.time_cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
+  out += " [";
+  out += printed_channel_name(channel);
+  out += "] ";
+  if (!fields.sender.empty()) {
+    put_plain(out, fields.sender);
+    out += ": ";
+  }
+  put_plain(out, fields.message);
+  out += '\n';
+}
+
+void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields) {
+  std::string& out = p.buffer;
+  out += "{\"time\":";
+  std::string when;
+  if (put_time(p.time_cache, time, true, when)) {
+    put_json_string(out, when);
+  } else {
+    out += "null";
+  }
+  out += ",\"unix\":";
+  out += std::to_string(time);
+  out += ",\"channel\":";
+  put_json_string(out, printed_channel_name(channel_of_code(code)));
+  out += ",\"code\":";
+  out += std::to_string(code);
+  out += ",\"sender\":";
+  put_json_string(out, fields.sender);
+  out += ",\"message\":";
+  put_json_string(out, fields.message);
+  out += "}\n";
+}
+
+}  // namespace
+
+void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std::string_view text,
+                 bool shown_sequences) {
+  const int channel = channel_of_code(code);
+  if (!time_and_channel_pass(p.filter, time, channel)) return;
+  if (shown_sequences && text.find('[') != std::string_view::npos) {
+    p.scratch.clear();
+    append_without_shown_sequences(text, p.scratch);
+    text = p.scratch;
+  }
+  const EntryFields fields = split_entry_text(text);
+  if (!fields_pass(p.filter, fields.sender, fields.message)) return;
+  if (p.format == HistoryFormat::kJson) {
+    put_json_line(p, time, code, fields);
+  } else {
+    put_text_line(p, time, channel, fields);
+  }
+  if (p.buffer.size() >= kFlushSize) flush_history(p);
+}
+
+void report(HistoryPrinter& p, std::string_view message) {
+  if (p.sinks.message) p.sinks.message(message);
+}
+
+void flush_history(HistoryPrinter& p) {
+  if (!p.buffer.empty() && p.sinks.history) p.sinks.history(p.buffer);
+  p.buffer.clear();
+}
+
+std::string local_time_text(LocalTimeCache& cache, std::int64_t unix_seconds) {
+  std::string out;
+  put_time(cache, unix_seconds, false, out);
+  return out;
+}
+
+std::string iso_time_text(LocalTimeCache& cache, std::int64_t unix_seconds) {
+  std::string out;
+  put_time(cache, unix_seconds, true, out);
+  return out;
+}
+
+}  // namespace tellwick

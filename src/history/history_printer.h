@@ -1,0 +1,57 @@
+// Readable history: one line per entry, as text or as JSON, gathered in a
+// buffer and handed out in large pieces.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "history/history_filter.h"
+#include "platform/local_time.h"
+
+namespace tellwick {
+
+enum class HistoryFormat { kText, kJson };
+
+// What one reading writes: the history, and messages about bad input. Both
+// receive UTF-8; each message is one line without its line end.
+struct HistorySinks {
+  std::function<void(std::string_view)> history;
+  std::function<void(std::string_view)> message;
+};
+
+// Entry times are mostly in order and many share a minute: the local time
+// of the last minute seen is kept.
+struct LocalTimeCache {
+  std::int64_t minute = -1;
+  CalendarSecond start;  // local time of the minute's first second
+  bool valid = false;
+};
+
+struct HistoryPrinter {
+  HistoryFilter filter;
+  HistoryFormat format = HistoryFormat::kText;
+  HistorySinks sinks;
+  std::string buffer;
+  std::string scratch;  // the entry's text without control sequences
+  LocalTimeCache time_cache;
+};
+
+// One entry: `text` is its text after the entry line prefix, with every
+// control sequence in raw form already dropped and well-formed UTF-8.
+// `shown_sequences`: the text may hold control sequences shown as hex.
+void print_entry(HistoryPrinter& printer, std::uint32_t time, std::uint32_t code, std::string_view text,
+                 bool shown_sequences);
+
+void report(HistoryPrinter& printer, std::string_view message);
+
+// Hands out what the buffer holds.
+void flush_history(HistoryPrinter& printer);
+
+// "2014-03-05 21:07:40" and "2014-03-05T21:07:40+09:00" of a moment.
+std::string local_time_text(LocalTimeCache& cache, std::int64_t unix_seconds);
+std::string iso_time_text(LocalTimeCache& cache, std::int64_t unix_seconds);
+
+}  // namespace tellwick

@@ -1,0 +1,182 @@
+#include "history/history_reader.h"
+
+#include <algorithm>
+#include <string>
+
+#include "gamelog/chunk_view.h"
+#include "gamelog/control_sequence.h"
+#include "gamelog/entry_line.h"
+#include "gamelog/game_folders.h"
+#include "history/export_lines.h"
+#include "history/export_text.h"
+#include "history/utf8_repair.h"
+#include "platform/encoding.h"
+#include "platform/file.h"
+
+namespace tellwick {
+namespace {
+
+constexpr std::u16string_view kExtension = u".log";
+constexpr std::size_t kStemLength = 15;  // YYYY.MM.DD.hhmm
+constexpr std::size_t kMaxNameNumberDigits = 4;
+
+std::string utf8_of(std::u16string_view text) {
+  std::string out(text.size() * 3, '\0');
+  out.resize(utf16_to_utf8(text.data(), text.size(), out.data(), out.size()));
+  return out;
+}
+
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// The number after "_" in "…hhmm_N.log"; 1 for the plain name.
+int name_number(std::u16string_view name) {
+  int number = 1;
+  if (name.size() > kStemLength + kExtension.size()) {
+    number = 0;
+    for (std::size_t i = kStemLength + 1; i < name.size() - kExtension.size(); ++i) number = number * 10 + (name[i] - u'0');
+  }
+  return number;
+}
+
+std::string count_text(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+void report_stray_lines(HistoryPrinter& printer, std::string_view name, std::size_t first, std::size_t last) {
+  std::string message = std::string(name) + ": ";
+  message += first == last ? "line " + std::to_string(first) : "lines " + std::to_string(first) + "-" + std::to_string(last);
+  message += " before the first entry line do not start with an entry time and code (twelve hex digits); skipped";
+  report(printer, message);
+}
+
+}  // namespace
+
+bool is_export_file_name(std::u16string_view name) {
+  // YYYY.MM.DD.hhmm
+  static constexpr char kShape[] = "dddd.dd.dd.dddd";
+  if (name.size() < kStemLength + kExtension.size() || name.substr(name.size() - kExtension.size()) != kExtension) {
+    return false;
+  }
+  for (std::size_t i = 0; i < kStemLength; ++i) {
+    if (kShape[i] == 'd' ? !is_digit(name[i]) : name[i] != u'.') return false;
+  }
+  const std::u16string_view rest = name.substr(kStemLength, name.size() - kStemLength - kExtension.size());
+  if (rest.empty()) return true;
+  // "_N": N from 2, without leading zeros, as the exporter numbers them.
+  if (rest[0] != u'_' || rest.size() < 2 || rest.size() > 1 + kMaxNameNumberDigits || rest[1] == u'0') return false;
+  if (!std::all_of(rest.begin() + 1, rest.end(), is_digit)) return false;
+  return rest != u"_1";
+}
+
+bool export_files_in(const std::u16string& log_folder, std::vector<std::u16string>& paths) {
+  std::vector<DirectoryEntry> entries;
+  if (!list_directory(log_folder.c_str(), entries)) return false;
+  std::vector<std::u16string> names;
+  for (const DirectoryEntry& e : entries) {
+    if (!e.is_directory && is_export_file_name(e.name)) names.push_back(e.name);
+  }
+  std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+    const int stem = a.compare(0, kStemLength, b, 0, kStemLength);
+    return stem != 0 ? stem < 0 : name_number(a) < name_number(b);
+  });
+  for (const std::u16string& name : names) paths.push_back(log_folder + name);
+  return true;
+}
+
+void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size) {
+  ExportText decoded;
+  decode_export_text(data, size, decoded);
+  if (decoded.odd_length) {
+    report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
+  }
+  if (decoded.replaced > 0) {
+    report(printer, std::string(name) + ": " + count_text(decoded.replaced, "ill-formed character", "ill-formed characters") +
+                        " shown as U+FFFD (the first on line " + std::to_string(decoded.first_replaced_line) + ")");
+  }
+  ExportCursor cursor;
+  cursor.text = decoded.text;
+  ExportEntry entry;
+  std::size_t stray_first = 0, stray_last = 0;
+  bool any_entry = false;
+  for (;;) {
+    const ExportStep step = next_export_entry(cursor, entry);
+    if (step == ExportStep::kEnd) break;
+    if (step == ExportStep::kStray) {
+      if (stray_first == 0) stray_first = entry.line;
+      stray_last = entry.line;
+      continue;
+    }
+    if (!any_entry && stray_first != 0) report_stray_lines(printer, name, stray_first, stray_last);
+    any_entry = true;
+    print_entry(printer, entry.time, entry.code, entry.text, true);
+  }
+  // An export of a series without entries is an empty file.
+  if (!any_entry && stray_first != 0) {
+    report(printer, std::string(name) + ": not an export file (no line starts with an entry time and code); skipped");
+  }
+}
+
+void read_export_file(HistoryPrinter& printer, const std::u16string& path) {
+  FileContents contents;
+  if (is_directory(path.c_str()) || !read_whole_file(path.c_str(), contents)) {
+    report(printer, utf8_of(path) + ": cannot be read; skipped");
+    return;
+  }
+  read_export_bytes(printer, utf8_of(path), contents.data.get(), contents.size);
+}
+
+void read_chunk_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size) {
+  ChunkView view;
+  if (!open_chunk_view(data, size, view)) return;
+  char line[kEntryLineCapacity];
+  char stripped[kEntryLineCapacity];
+  std::string repaired;
+  std::size_t replaced = 0;
+  for (std::uint32_t k = 0; k < view.entry_count; ++k) {
+    ChunkEntry entry;
+    if (!chunk_entry(view, k, entry)) continue;
+    const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
+    const std::size_t length = strip_line(line, line_length, stripped);
+    std::string_view text(stripped + kEntryLinePrefix, length - kEntryLinePrefix);
+    if (first_invalid_utf8(text) != text.size()) {
+      repaired.clear();
+      replaced += append_repaired_utf8(text, repaired);
+      text = repaired;
+    }
+    // The code as the export file would show it: its first four hex digits.
+    std::uint32_t time, code;
+    read_entry_prefix(stripped, time, code);
+    print_entry(printer, time, code, text, false);
+  }
+  if (replaced > 0) {
+    report(printer, std::string(name) + ": " + count_text(replaced, "ill-formed UTF-8 sequence", "ill-formed UTF-8 sequences") +
+                        " shown as U+FFFD");
+  }
+}
+
+void read_chunk_series(HistoryPrinter& printer, const std::u16string& character_folder) {
+  const std::u16string chunk0 = chunk_file_path(character_folder, 0);
+  FileTime chunk0_time = 0;
+  if (!file_write_time(chunk0.c_str(), chunk0_time)) {
+    report(printer, utf8_of(chunk0) + ": no chunk file 0; nothing to read");
+    return;
+  }
+  std::uint32_t expected_first_index = 0;
+  for (std::uint32_t index = 0;; ++index) {
+    const std::u16string path = chunk_file_path(character_folder, index);
+    FileTime time = 0;
+    if (!file_write_time(path.c_str(), time) || time < chunk0_time) break;
+    FileContents contents;
+    if (!read_whole_file(path.c_str(), contents)) {
+      report(printer, utf8_of(path) + ": cannot be read (the game may be writing it); the series ends before it");
+      break;
+    }
+    ChunkView view;
+    if (!open_chunk_view(contents.data.get(), contents.size, view) || view.first_index != expected_first_index) break;
+    expected_first_index = view.end_index;
+    read_chunk_bytes(printer, utf8_of(path), contents.data.get(), contents.size);
+    if (!view.complete) break;
+  }
+}
+
+}  // namespace tellwick
