@@ -1,0 +1,289 @@
+// Reading the history back from real files: export files the exporter wrote
+// in each charset, the log folder's files in order, the chunk series itself,
+// and bad input told while the rest is read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chunkgen/chunk_series.h"
+#include "export/export_flags.h"
+#include "export/exporter.h"
+#include "gamelog/game_folders.h"
+#include "gamelog/output_charset.h"
+#include "history/history_reader.h"
+#include "history/read_command.h"
+#include "platform/file.h"
+#include "platform/path.h"
+#include "settings/settings.h"
+#include "support/chunk_files.h"
+#include "support/current_dir.h"
+#include "support/temp_dir.h"
+
+namespace tellwick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Entry;
+
+constexpr char16_t kCharacter[] = u"FFXIV_CHR0040000001A2B3C4D";
+constexpr std::int64_t kChunk0Unix = 1394021260;  // 2014-03-05 21:07:40 in Tokyo
+const FileTime kT0 = test::file_time_of_unix(kChunk0Unix);
+
+std::u16string sep() { return std::u16string(1, kPathSeparator); }
+
+// ".\log\" or "./log/", as the settings give it.
+std::u16string log_folder() {
+  std::u16string folder = u".";
+  folder += kPathSeparator;
+  folder += u"log";
+  folder += kPathSeparator;
+  return folder;
+}
+
+struct Reading {
+  HistoryPrinter printer;
+  std::string out;
+  std::vector<std::string> messages;
+
+  explicit Reading(HistoryFormat format = HistoryFormat::kText) {
+    printer.format = format;
+    printer.sinks.history = [this](std::string_view s) { out += s; };
+    printer.sinks.message = [this](std::string_view s) { messages.emplace_back(s); };
+  }
+};
+
+std::string read_files(const std::vector<std::u16string>& paths, std::vector<std::string>* messages = nullptr) {
+  Reading r;
+  read_export_history(r.printer, paths, u"");
+  if (messages != nullptr) *messages = r.messages;
+  return r.out;
+}
+
+class HistoryReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game_ = dir_.path() / "game";
+    character_ = game_ / fs::path(std::u16string(kCharacter));
+    fs::create_directories(character_ / "log");
+    fs::create_directories(dir_.path() / "work");
+    cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
+    set_game_user_folder_override(game_.u16string());
+    settings() = Settings{};
+    settings().log_folder = log_folder();
+    create_directory(settings().log_folder.c_str());
+  }
+
+  void TearDown() override {
+    set_game_user_folder_override(u"");
+    cwd_.reset();
+  }
+
+  std::u16string character_folder() { return game_user_folder_path(kCharacter); }
+
+  std::string chunk_history(HistoryFormat format = HistoryFormat::kText) {
+    Reading r(format);
+    read_chunk_history(r.printer, character_folder());
+    EXPECT_TRUE(r.messages.empty()) << r.messages.front();
+    return r.out;
+  }
+
+  std::u16string export_with(int charset, int show_control) {
+    settings().charset = charset;
+    settings().show_control = show_control;
+    std::u16string path;
+    const int flags = export_character(kCharacter, character_folder(), settings().log_folder, kManualExport, &path);
+    EXPECT_TRUE(flags & kExportedFlag);
+    return path;
+  }
+
+  void write_file(const std::string& name, const std::string& bytes) {
+    test::write_bytes(dir_.path() / "work" / "log" / name, std::vector<unsigned char>(bytes.begin(), bytes.end()));
+  }
+  std::u16string log_path(const std::string& name) { return settings().log_folder + fs::path(name).u16string(); }
+
+  test::TempDir dir_;
+  fs::path game_;
+  fs::path character_;
+  std::unique_ptr<test::CurrentDirScope> cwd_;
+};
+
+TEST_F(HistoryReaderTest, ExportFilesOfEveryCharsetReadAsTheChunkSeries) {
+  chunkgen::SeriesOptions options;
+  options.game_folder = game_;
+  options.character = fs::path(std::u16string(kCharacter)).string();
+  options.entries = 3000;
+  options.per_chunk = 700;
+  options.start_time = 0x6B0F2740;  // 2026
+  chunkgen::SeriesSummary summary;
+  std::string error;
+  ASSERT_TRUE(chunkgen::write_chunk_series(options, summary, error)) << error;
+  for (std::uint64_t used : summary.form_entries) ASSERT_GT(used, 0u);  // every packed form is shown somewhere
+
+  for (HistoryFormat format : {HistoryFormat::kText, HistoryFormat::kJson}) {
+    const std::string expected = chunk_history(format);
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 3000);
+    for (int charset : {kCharsetAnsi, kCharsetUtf8, kCharsetUtf16}) {
+      for (int show : {0, 1}) {
+        Reading r(format);
+        read_export_file(r.printer, export_with(charset, show));
+        flush_history(r.printer);
+        EXPECT_TRUE(r.messages.empty()) << r.messages.front();
+        EXPECT_EQ(r.out, expected) << "charset " << charset << ", shown " << show;
+      }
+    }
+  }
+}
+
+TEST_F(HistoryReaderTest, TheLogFolderIsReadOldestFirstWithoutRecipeFiles) {
+  write_file("2014.03.05.2107_10.log", "5316F4A3000Ad\r\n");
+  write_file("2014.03.05.2107_2.log", "5316F4A2000Ac\r\n");
+  write_file("2014.03.05.2107.log", "5316F4A1000Ab\r\n");
+  write_file("2013.12.31.2359.log", "52C2DB00000Aa\r\n");
+  for (const char* other : {"recipe.2014.03.05.2107.log", "2014.03.05.2107_1.log", "2014.03.05.2107_02.log",
+                            "2014.03.05.2107.log.part", "notes.txt", "2014-03-05.2107.log", "2014.03.05.210.log"}) {
+    write_file(other, "5316F4A4000Ax\r\n");
+  }
+  fs::create_directories(dir_.path() / "work" / "log" / "2015.01.01.0000.log");
+
+  std::vector<std::u16string> paths;
+  ASSERT_TRUE(export_files_in(settings().log_folder, paths));
+  EXPECT_EQ(paths, (std::vector<std::u16string>{log_path("2013.12.31.2359.log"), log_path("2014.03.05.2107.log"),
+                                                log_path("2014.03.05.2107_2.log"), log_path("2014.03.05.2107_10.log")}));
+
+  Reading r;
+  read_export_history(r.printer, {}, settings().log_folder);
+  EXPECT_EQ(r.out,
+            "2013-12-31 23:56:00 [Say] a\n2014-03-05 18:55:45 [Say] b\n"
+            "2014-03-05 18:55:46 [Say] c\n2014-03-05 18:55:47 [Say] d\n");
+  EXPECT_TRUE(r.messages.empty());
+
+  Reading missing;
+  read_export_history(missing.printer, {}, settings().log_folder + u"missing" + sep());
+  EXPECT_EQ(missing.out, "");
+  ASSERT_EQ(missing.messages.size(), 1u);
+  EXPECT_NE(missing.messages[0].find("cannot be read"), std::string::npos);
+}
+
+TEST_F(HistoryReaderTest, BadInputIsToldAndTheRestIsRead) {
+  write_file("not-export.txt", "hello\r\nworld\r\n");
+  std::string odd("5\0" "3\0" "1\0" "6\0" "F\0" "4\0" "8\0" "C\0" "0\0" "0\0" "0\0" "A\0" "x\0\r\0\n\0!", 31);
+  write_file("odd.log", odd);
+  write_file("junk-first.log", "### saved by hand\r\nnote\r\n5316F48C000Ay\r\n5316F48D000Z:bad:code\r\n");
+  write_file("bad-utf8.log", "5316F48C000Aあいうえお\xFF\xFE!\r\n");
+  write_file("empty.log", "");
+  const std::vector<std::u16string> paths = {log_path("not-export.txt"), log_path("odd.log"),
+                                             log_path("missing.log"),    log_path("junk-first.log"),
+                                             log_path("bad-utf8.log"),   log_path("empty.log"),
+                                             settings().log_folder};
+  std::vector<std::string> messages;
+  EXPECT_EQ(read_files(paths, &messages),
+            "2014-03-05 18:55:24 [Say] x\n"
+            "2014-03-05 18:55:24 [Say] y 5316F48D000Z:bad:code\n"
+            "2014-03-05 18:55:24 [Say] あいうえお\xEF\xBF\xBD\xEF\xBF\xBD!\n");
+  const std::vector<std::string> expected = {
+      "not-export.txt: not an export file",
+      "odd.log: UTF-16 text of odd length",
+      "missing.log: cannot be read",
+      "junk-first.log: lines 1-2 before the first entry line",
+      "bad-utf8.log: 2 ill-formed characters shown as U+FFFD (the first on line 1)",
+      "log" + fs::path(sep()).string() + ": cannot be read",
+  };
+  ASSERT_EQ(messages.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_NE(messages[i].find(expected[i]), std::string::npos) << messages[i];
+  }
+}
+
+TEST_F(HistoryReaderTest, TheChunkSeriesIsTakenAsTheExporterTakesIt) {
+  test::write_chunk(character_, 0,
+                    test::chunk_bytes(0, {{0x5316F48C, 0x000A, ":Aaa Bbb:hi\x02\x10\x01\x03!"},
+                                          {0x5316F48D, 0x1039, std::string("::\x02\x13\x00sys\xC3", 9)}}),
+                    kT0);
+  test::write_chunk(character_, 1, test::chunk_bytes(2, {{0x5316F48E, 0x000D, "\x1F" "Ccc Ddd\x1Fyo"}}), kT0 + 1);
+  // Breaks the numbering: the series ends before it.
+  test::write_chunk(character_, 2, test::chunk_bytes(9, {{0x5316F48F, 0x000A, "lost"}}), kT0 + 2);
+  Reading r;
+  read_chunk_history(r.printer, character_folder());
+  EXPECT_EQ(r.out,
+            "2014-03-05 18:55:24 [Say] Aaa Bbb: hi!\n"
+            "2014-03-05 18:55:25 [SystemMessage] sys\xEF\xBF\xBD\n"
+            "2014-03-05 18:55:26 [TellIncoming] Ccc Ddd: yo\n");
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_NE(r.messages[0].find("1 ill-formed UTF-8 sequence shown as U+FFFD"), std::string::npos);
+
+  // A later chunk older than chunk 0 is left from an earlier series.
+  test::write_chunk(character_, 1, test::chunk_bytes(2, {{0x5316F48E, 0x000D, "old"}}), kT0 - 1);
+  Reading older;
+  older.printer.filter.since = 0x5316F48D;
+  read_chunk_history(older.printer, character_folder());
+  EXPECT_EQ(older.out, "2014-03-05 18:55:25 [SystemMessage] sys\xEF\xBF\xBD\n");
+
+  fs::remove(character_ / "log" / "00000000.log");
+  Reading none;
+  read_chunk_history(none.printer, character_folder());
+  EXPECT_EQ(none.out, "");
+  ASSERT_EQ(none.messages.size(), 1u);
+  EXPECT_NE(none.messages[0].find("no chunk file 0"), std::string::npos);
+}
+
+TEST_F(HistoryReaderTest, FiltersFromTheCommandLine) {
+  write_file("2014.03.05.2107.log",
+             "5316F48C000A:Aaa Bbb:Hello there\r\n"
+             "5316F48D000D:Ccc Ddd:hello back\r\n"
+             "5316F48E000E:Aaa Bbb:party time\r\n"
+             "5316F4C8000C:Aaa Bbb:later HELLO\r\n"
+             "5316F4C9002A:Eee Fff:HELLO misses\r\n");
+  const struct {
+    ReadArguments arguments;
+    const char* expected;
+  } cases[] = {
+      {{{"say,TELLINCOMING"}}, "[Say] Aaa Bbb: Hello there|[TellIncoming] Ccc Ddd: hello back|"},
+      {{{"chat"}, false, "", false, "", true, "aaa"},
+       "[Say] Aaa Bbb: Hello there|[Party] Aaa Bbb: party time|[TellOutgoing] Aaa Bbb: later HELLO|"},
+      {{{"battle"}}, "[0x2A] Eee Fff: HELLO misses|"},
+      {{{}, false, "", false, "", false, "", true, "hello"},
+       "[Say] Aaa Bbb: Hello there|[TellIncoming] Ccc Ddd: hello back|[TellOutgoing] Aaa Bbb: later HELLO|"
+       "[0x2A] Eee Fff: HELLO misses|"},
+      // 18:55:24 to 18:56:24: "--until 18:55" keeps the whole minute.
+      {{{}, true, "2014-03-05 18:55", true, "2014-03-05 18:55"},
+       "[Say] Aaa Bbb: Hello there|[TellIncoming] Ccc Ddd: hello back|[Party] Aaa Bbb: party time|"},
+      {{{}, true, "2014-03-05 18:56"}, "[TellOutgoing] Aaa Bbb: later HELLO|[0x2A] Eee Fff: HELLO misses|"},
+      {{{}, true, "2014-03-06"}, ""},
+  };
+  for (const auto& c : cases) {
+    Reading r;
+    std::string error;
+    ASSERT_TRUE(make_history_filter(c.arguments, r.printer.filter, error)) << error;
+    read_export_history(r.printer, {log_path("2014.03.05.2107.log")}, u"");
+    std::string lines;
+    for (std::size_t pos = 0; pos < r.out.size();) {
+      const std::size_t end = r.out.find('\n', pos);
+      lines += r.out.substr(pos + 20, end - pos - 20) + "|";
+      pos = end + 1;
+    }
+    EXPECT_EQ(lines, c.expected) << c.expected;
+  }
+
+  const struct {
+    ReadArguments arguments;
+    const char* error;
+  } bad[] = {
+      {{{"say,bogus"}}, "--channel: no channel or group is named \"bogus\""},
+      {{{""}}, "--channel: no channel or group is named \"\""},
+      {{{}, true, "yesterday"}, "--since takes YYYY-MM-DD"},
+      {{{}, false, "", true, "2014-02-30"}, "--until takes YYYY-MM-DD"},
+  };
+  for (const auto& c : bad) {
+    HistoryFilter filter;
+    std::string error;
+    EXPECT_FALSE(make_history_filter(c.arguments, filter, error));
+    EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+  }
+}
+
+}  // namespace
+}  // namespace tellwick

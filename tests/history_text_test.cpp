@@ -1,0 +1,299 @@
+// The pieces of a readable history: charsets of export files, entries and
+// their continuation lines, control sequences shown as hex, sender fields,
+// channel names and filters.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "history/channels.h"
+#include "history/entry_text.h"
+#include "history/export_lines.h"
+#include "history/export_text.h"
+#include "history/history_filter.h"
+#include "history/history_printer.h"
+
+namespace tellwick {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytes_of(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+Bytes utf16_of(const std::u16string& s) {
+  Bytes b;
+  for (char16_t c : s) {
+    b.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    b.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return b;
+}
+
+std::string decoded(const Bytes& b, ExportText& t) {
+  decode_export_text(b.data(), b.size(), t);
+  return std::string(t.text);
+}
+
+TEST(ExportText, EachCharsetReadsAsTheSameUtf8) {
+  const std::string utf8 = "5316F48C000A:Aaa Bbb:あいう\r\n";
+  // あいう in code page 932.
+  const Bytes cp932 = bytes_of("5316F48C000A:Aaa Bbb:\x82\xA0\x82\xA2\x82\xA4\r\n");
+  ExportText t;
+  EXPECT_EQ(decoded(bytes_of(utf8), t), utf8);
+  EXPECT_EQ(t.charset, ExportCharset::kUtf8);
+  EXPECT_EQ(decoded(utf16_of(u"5316F48C000A:Aaa Bbb:あいう\r\n"), t), utf8);
+  EXPECT_EQ(t.charset, ExportCharset::kUtf16);
+  EXPECT_EQ(decoded(cp932, t), utf8);
+  EXPECT_EQ(t.charset, ExportCharset::kShiftJis);
+  EXPECT_EQ(t.replaced, 0u);
+  // Half-width katakana are single bytes in code page 932.
+  EXPECT_EQ(decoded(bytes_of("5316F48C000A\xB1\xB2\xB3\r\n"), t), "5316F48C000Aｱｲｳ\r\n");
+  // Byte order marks are not Tellwick's, but are honoured.
+  Bytes marked = {0xFF, 0xFE};
+  const Bytes body = utf16_of(u"5316F48C000Ax\r\n");
+  marked.insert(marked.end(), body.begin(), body.end());
+  EXPECT_EQ(decoded(marked, t), "5316F48C000Ax\r\n");
+  EXPECT_EQ(decoded(bytes_of("\xEF\xBB\xBF" "5316F48C000Ax\r\n"), t), "5316F48C000Ax\r\n");
+}
+
+TEST(ExportText, IllFormedInputIsShownAsReplacementCharacters) {
+  ExportText t;
+  // UTF-8 with a stray byte among well-formed Japanese stays UTF-8.
+  EXPECT_EQ(decoded(bytes_of("5316F48C000Aあい\xFFう\r\n5316F48D000A\xE3\x81\r\n"), t),
+            "5316F48C000Aあい\xEF\xBF\xBDう\r\n5316F48D000A\xEF\xBF\xBD\r\n");
+  EXPECT_EQ(t.charset, ExportCharset::kUtf8);
+  EXPECT_EQ(t.replaced, 2u);
+  EXPECT_EQ(t.first_replaced_line, 1u);
+  // Overlong forms and encoded surrogates are ill-formed too, a byte each.
+  EXPECT_EQ(decoded(bytes_of("5316F48C000Aあいうえおかきくけこ\xC0\xAF-\xED\xA0\x80!"), t),
+            "5316F48C000Aあいうえおかきくけこ\xEF\xBF\xBD\xEF\xBF\xBD-\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD!");
+  EXPECT_EQ(t.replaced, 5u);
+  // Without well-formed text beside them, such bytes read as code page 932.
+  decoded(bytes_of("5316F48C000A\xC0\xAF-\xED\xA0\x80!"), t);
+  EXPECT_EQ(t.charset, ExportCharset::kShiftJis);
+  // UTF-16 of odd length: the last byte is left out; a lone surrogate is replaced.
+  Bytes odd = utf16_of(u"5316F48C000Ax\r\n5316F48D000A\xD800y");
+  odd.push_back('z');
+  EXPECT_EQ(decoded(odd, t), "5316F48C000Ax\r\n5316F48D000A\xEF\xBF\xBDy");
+  EXPECT_TRUE(t.odd_length);
+  EXPECT_EQ(t.replaced, 1u);
+  EXPECT_EQ(t.first_replaced_line, 2u);
+}
+
+std::vector<std::string> entries_of(const std::string& text) {
+  ExportCursor cursor;
+  cursor.text = text;
+  ExportEntry e;
+  std::vector<std::string> out;
+  for (;;) {
+    const ExportStep step = next_export_entry(cursor, e);
+    if (step == ExportStep::kEnd) return out;
+    if (step == ExportStep::kStray) {
+      out.push_back("stray " + std::to_string(e.line));
+      continue;
+    }
+    char head[64];
+    std::snprintf(head, sizeof head, "%u %X %zu|", static_cast<unsigned>(e.time), static_cast<unsigned>(e.code), e.line);
+    out.push_back(head + std::string(e.text));
+  }
+}
+
+TEST(ExportLines, ContinuationLinesStayWithTheirEntry) {
+  const std::vector<std::string> expected = {
+      "stray 1",
+      "stray 2",
+      "1394013324 A 3|:A B:one",
+      "1394013325 839 4|two\nstill two\r\n\r\nend of two",
+      "1394013326 E 8|",
+      "1394013327 FFFF 9|lower-case hex, no final line end",
+  };
+  EXPECT_EQ(entries_of("junk\r\n\r\n"
+                       "5316F48C000A:A B:one\r\n"
+                       "5316F48D0839two\nstill two\r\n\r\nend of two\r\n"
+                       "5316F48E000E\r\n"
+                       "5316f48fffFFlower-case hex, no final line end"),
+            expected);
+  // A line of eleven hex digits is no entry line; inner line ends stay as they are.
+  EXPECT_EQ(entries_of("5316F48C000Aa\r\r\n5316F48C000\r\n"),
+            std::vector<std::string>({"1394013324 A 1|a\r\r\n5316F48C000"}));
+  EXPECT_TRUE(entries_of("").empty());
+}
+
+std::string without_shown(const std::string& text) {
+  std::string out;
+  append_without_shown_sequences(text, out);
+  return out;
+}
+
+TEST(EntryText, ShownControlSequencesAreDroppedWhereTheyCanBeRecognised) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      {"OK[02 10 01 03]", "OK"},
+      {"a[02 13 04 AA BB CC 03][02 13 00]b", "ab"},               // back to back; lead byte 0x00
+      {"[02 48 F2 00 05 01 02 03 04 05 03]x", "x"},               // two-byte length with a zero byte
+      {"x[02 20 F0 03 01 02 03 03]", "x"},                        // one-byte length
+      {"cut at the end[02 13 09 41 42]", "cut at the end"},       // ran past the line: ends the text
+      {"[02]", ""},
+      {"[02 10 01 03 04]y", "[02 10 01 03 04]y"},                 // one byte more than declared
+      {"[02 13 09 41 42]y", "[02 13 09 41 42]y"},                 // short, but not at the end
+      {"[03 10 01 03]", "[03 10 01 03]"},                         // no start byte
+      {"[02 10 01 3]", "[02 10 01 3]"},                           // not two digits
+      {"[02 10 01 0a]", "[02 10 01 0a]"},                         // lower case is not the exporter's
+      {"[02  10 01 03]", "[02  10 01 03]"},
+      {"[PvP] [02 10 01 03", "[PvP] [02 10 01 03"},               // not closed
+      {"[[02 10 01 03]]", "[]"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(without_shown(c.text), c.expected) << c.text;
+}
+
+TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {
+  const struct {
+    const char* text;
+    const char* sender;
+    const char* message;
+  } cases[] = {
+      {":Aaa Bbb:hello: there", "Aaa Bbb", "hello: there"},
+      {"::You have entered a sanctuary.", "", "You have entered a sanctuary."},
+      {"\x1F" "Aaa Bbb\x1Fhi:x", "Aaa Bbb", "hi:x"},
+      {"\x1F\x1Fsystem", "", "system"},
+      {"Aaa Bbb\x1Fhi", "Aaa Bbb", "hi"},
+      {":no second separator", "", "no second separator"},
+      {"plain text: with a colon", "", "plain text: with a colon"},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    const EntryFields f = split_entry_text(c.text);
+    EXPECT_EQ(f.sender, c.sender) << c.text;
+    EXPECT_EQ(f.message, c.message) << c.text;
+  }
+}
+
+TEST(Channels, NamesAndGroups) {
+  EXPECT_EQ(printed_channel_name(0x0A), "Say");
+  EXPECT_EQ(printed_channel_name(0x0C), "TellOutgoing");
+  EXPECT_EQ(printed_channel_name(0x0D), "TellIncoming");
+  EXPECT_EQ(printed_channel_name(0x1D), "StandardEmote");
+  EXPECT_EQ(printed_channel_name(0x02), "Urgent");
+  EXPECT_EQ(printed_channel_name(0x25), "CrossLinkShell1");
+  EXPECT_EQ(printed_channel_name(0x6B), "CrossLinkShell8");
+  EXPECT_EQ(printed_channel_name(0x44), "NPCDialogueAnnouncements");
+  EXPECT_EQ(printed_channel_name(0x3E), "0x3E");
+  EXPECT_EQ(printed_channel_name(channel_of_code(0x2839)), "SystemMessage");  // source bits left out
+
+  ChannelSet set;
+  EXPECT_TRUE(channels_of_name("pARTY", set));
+  EXPECT_TRUE(channels_of_name("0x3e", set));
+  EXPECT_TRUE(channels_of_name("0x0A", set));
+  EXPECT_EQ(set.count(), 3u);
+  EXPECT_TRUE(set.test(0x0E) && set.test(0x3E) && set.test(0x0A));
+  for (const char* bad : {"", "Part", "0x80", "0x", "0xZZ", "Partyy"}) EXPECT_FALSE(channels_of_name(bad, set)) << bad;
+
+  ChannelSet chat, battle;
+  ASSERT_TRUE(channels_of_name("chat", chat));
+  ASSERT_TRUE(channels_of_name("Battle", battle));
+  for (int c : {0x0A, 0x0C, 0x0D, 0x0E, 0x10, 0x17, 0x18, 0x1C, 0x1E, 0x25, 0x65, 0x6B}) EXPECT_TRUE(chat.test(c)) << c;
+  for (int c : {0x1D, 0x38, 0x39, 0x3A, 0x29}) EXPECT_FALSE(chat.test(c)) << c;
+  for (int c : {0x29, 0x2D, 0x31, 0x3A}) EXPECT_TRUE(battle.test(c)) << c;
+  EXPECT_FALSE(battle.test(0x39));
+  EXPECT_TRUE((chat & battle).none());
+}
+
+TEST(HistoryFilter, DatesAreLocalTime) {
+  // The tests run in Tokyo time (UTC+9, no summer time).
+  const struct {
+    const char* text;
+    bool end;
+    std::int64_t unix_seconds;
+  } cases[] = {
+      {"2014-03-05", false, 1393945200},        // 2014-03-04 15:00 UTC
+      {"2014-03-05", true, 1393945200 + 86400},
+      {"2014-03-05 18:55", false, 1394013300},
+      {"2014-03-05 18:55", true, 1394013360},
+      {"2014-12-31 23:59", true, 1420037940 + 60},
+      {"2016-02-29", false, 1456671600},
+  };
+  for (const auto& c : cases) {
+    std::int64_t t = 0;
+    EXPECT_TRUE(parse_local_date(c.text, c.end, t)) << c.text;
+    EXPECT_EQ(t, c.unix_seconds) << c.text;
+  }
+  for (const char* bad : {"", "2014-3-05", "2014-13-01", "2014-02-30", "2015-02-29", "2014-03-05 24:00",
+                          "2014-03-05 18:60", "2014-03-05T18:55", "2014/03/05", "2014-03-05 18:5", "１２３４-03-05",
+                          "1969-12-31", "2014-03-05 18:55:00"}) {
+    std::int64_t t = 0;
+    EXPECT_FALSE(parse_local_date(bad, false, t)) << bad;
+  }
+}
+
+TEST(HistoryFilter, ChannelsTimesSendersAndText) {
+  HistoryFilter f;
+  std::string unknown;
+  EXPECT_TRUE(time_and_channel_pass(f, 0, 0x3E));
+  EXPECT_FALSE(add_channel_filter("party,Nope", f, unknown));
+  EXPECT_EQ(unknown, "Nope");
+  f = HistoryFilter{};
+  ASSERT_TRUE(add_channel_filter("party,TellIncoming", f, unknown));
+  ASSERT_TRUE(add_channel_filter("ls1", f, unknown));
+  EXPECT_TRUE(time_and_channel_pass(f, 0, 0x0E));
+  EXPECT_TRUE(time_and_channel_pass(f, 0, 0x10));
+  EXPECT_FALSE(time_and_channel_pass(f, 0, 0x0C));
+  f.since = 100;
+  f.until = 200;
+  EXPECT_TRUE(time_and_channel_pass(f, 100, 0x0E));
+  EXPECT_TRUE(time_and_channel_pass(f, 199, 0x0E));
+  EXPECT_FALSE(time_and_channel_pass(f, 200, 0x0E));
+  EXPECT_FALSE(time_and_channel_pass(f, 99, 0x0E));
+
+  set_sender_filter("aaa B", f);
+  set_text_filter("HELLO ü", f);
+  EXPECT_TRUE(fields_pass(f, "Aaa Bbb", "say Hello ü!"));
+  EXPECT_FALSE(fields_pass(f, "Aaa Bbb", "say Hello Ü!"));  // only ASCII letters ignore case
+  EXPECT_FALSE(fields_pass(f, "Ccc Aaa", "hello ü"));
+  EXPECT_FALSE(fields_pass(f, "", "hello ü"));
+  set_sender_filter("", f);
+  set_text_filter("こんにちは", f);
+  EXPECT_TRUE(fields_pass(f, "", "はい、こんにちは"));
+  EXPECT_FALSE(contains_ignoring_ascii_case("ab", "abc"));
+}
+
+TEST(HistoryPrinter, TextAndJsonLines) {
+  HistoryPrinter p;
+  std::string out;
+  p.sinks.history = [&](std::string_view s) { out += s; };
+  print_entry(p, 0x5316F48C, 0x000A, ":Aaa Bbb:hello[02 10 01 03]", true);
+  print_entry(p, 0x5316F48D, 0x0039, "::line\r\nbreak\x01 and\ttab", true);
+  print_entry(p, 0x5316F48E, 0x083E, "no sender at all", false);
+  flush_history(p);
+  EXPECT_EQ(out,
+            "2014-03-05 18:55:24 [Say] Aaa Bbb: hello\n"
+            "2014-03-05 18:55:25 [SystemMessage] line break  and\ttab\n"
+            "2014-03-05 18:55:26 [0x3E] no sender at all\n");
+
+  out.clear();
+  p.format = HistoryFormat::kJson;
+  print_entry(p, 0x5316F48D, 0x0039, ":\"A\\B\":line\r\nbreak\x01 [02 10 01 03]é", true);
+  print_entry(p, 0, 0x0000, "", true);
+  flush_history(p);
+  EXPECT_EQ(out,
+            "{\"time\":\"2014-03-05T18:55:25+09:00\",\"unix\":1394013325,\"channel\":\"SystemMessage\",\"code\":57,"
+            "\"sender\":\"\\\"A\\\\B\\\"\",\"message\":\"line\\r\\nbreak\\u0001 é\"}\n"
+            "{\"time\":\"1970-01-01T09:00:00+09:00\",\"unix\":0,\"channel\":\"None\",\"code\":0,"
+            "\"sender\":\"\",\"message\":\"\"}\n");
+}
+
+TEST(HistoryPrinter, LocalTimesAcrossMinutesAndDays) {
+  LocalTimeCache cache;
+  EXPECT_EQ(local_time_text(cache, 1394013324), "2014-03-05 18:55:24");
+  EXPECT_EQ(local_time_text(cache, 1394013359), "2014-03-05 18:55:59");
+  EXPECT_EQ(local_time_text(cache, 1394013360), "2014-03-05 18:56:00");
+  EXPECT_EQ(local_time_text(cache, 1394013324), "2014-03-05 18:55:24");  // back in time
+  EXPECT_EQ(local_time_text(cache, 1420037999), "2014-12-31 23:59:59");
+  EXPECT_EQ(local_time_text(cache, 1420038000), "2015-01-01 00:00:00");
+  EXPECT_EQ(iso_time_text(cache, 0xFFFFFFFF), "2106-02-07T15:28:15+09:00");
+}
+
+}  // namespace
+}  // namespace tellwick
