@@ -8,6 +8,7 @@ Wine runner followed by tellwick-export.exe). With --windows, paths are
 expected in Windows form and the game folder is passed as a Windows path.
 """
 
+import json
 import os
 import shutil
 import struct
@@ -256,6 +257,106 @@ class ExporterProcess(unittest.TestCase):
             self.assertEqual((status, out, err), (0, "", expected), repr(text))
         status, out, err = self.run_exporter("--drop", os.path.join(self.root, "missing.txt"), game_dir=False)
         self.assertEqual((status, out, err), (0, "", ""))
+
+    # --- reading the history back
+
+    SERIES_HISTORY = ("2014-03-05 18:55:24 [Say] Aaa Bbb: hello\n"
+                      "2014-03-05 18:55:25 [SystemMessage] xy\n"
+                      "2014-03-05 18:55:26 [TellOutgoing] Ccc Ddd: こんにちは\n"
+                      "2007-07-20 09:21:20 [SystemMessage] Aaa Bbb:SwordからStoneが生成された！\n")
+
+    def path_arg(self, path):
+        return windows_path(path) if WINDOWS else path
+
+    def test_read_history_from_the_log_folder_and_the_game(self):
+        self.series()
+        self.write_settings("[GENERIC]\nCTRLTOSTR=1\n")
+        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
+        # A second session, exported in UTF-16 to a name of a later minute.
+        self.chunk(OTHER, 0, 0, [(0x5316F600, 0x000E, "\x1fEee Fff\x1fparty \"time\"\nnext line")], CHUNK0_UNIX + 60)
+        self.write_settings("[GENERIC]\nCHARSET=2\n")
+        self.assertEqual(self.run_exporter(OTHER)[0], 0)
+        status, out, err = self.run_exporter("--read", game_dir=False)
+        self.assertEqual((status, err), (0, ""))
+        party = "2014-03-05 19:01:36 [Party] Eee Fff: party \"time\" next line\n"
+        self.assertEqual(out, self.SERIES_HISTORY + party)
+
+        status, out, err = self.run_exporter("--read", "--chunks", CHARACTER)
+        self.assertEqual((status, out, err), (0, self.SERIES_HISTORY, ""))
+
+        status, out, err = self.run_exporter("--read", "--json", "--channel", "party", game_dir=False)
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual([json.loads(line) for line in out.splitlines()], [{
+            "time": "2014-03-05T19:01:36+09:00", "unix": 0x5316F600, "channel": "Party", "code": 14,
+            "sender": "Eee Fff", "message": "party \"time\"\nnext line"}])
+
+        cases = [
+            (["--channel", "say,TellOutgoing"], [0, 2]),
+            (["--channel", "chat", "--sender", "ccc"], [2]),
+            (["--grep", "STONE"], [3]),
+            (["--since", "2014-03-05 18:55", "--until", "2014-03-05"], [0, 1, 2]),
+            (["--since", "2014-03-05 18:56"], []),
+            (["--until", "2007-07-20"], [3]),
+        ]
+        lines = self.SERIES_HISTORY.splitlines(keepends=True)
+        for args, wanted in cases:
+            status, out, err = self.run_exporter("--read", *args, "--chunks", CHARACTER)
+            self.assertEqual((status, out, err), (0, "".join(lines[i] for i in wanted), ""), args)
+
+    def test_read_tells_bad_input_and_reads_the_rest(self):
+        good = os.path.join(self.root, "2014.03.05.2107.log")
+        with open(good, "wb") as f:
+            f.write("5316F48C000A:Aaa Bbb:こんにちは\r\n".encode("cp932"))
+        odd = os.path.join(self.root, "odd.log")
+        with open(odd, "wb") as f:
+            f.write("5316F48D000Eodd\r\n".encode("utf-16-le") + b"!")
+        broken = os.path.join(self.root, "broken.log")
+        with open(broken, "wb") as f:
+            f.write(b"junk line\r\n5316F48E000Abad \xff byte\r\n")
+        other = os.path.join(self.root, "notes.txt")
+        with open(other, "wb") as f:
+            f.write(b"not a log\r\n")
+        files = [good, odd, broken, other, os.path.join(self.root, "missing.log")]
+        status, out, err = self.run_exporter("--read", *[self.path_arg(p) for p in files], game_dir=False)
+        self.assertEqual(status, 0)
+        self.assertEqual(out, "2014-03-05 18:55:24 [Say] Aaa Bbb: こんにちは\n"
+                              "2014-03-05 18:55:25 [Party] odd\n"
+                              "2014-03-05 18:55:26 [Say] bad \ufffd byte\n")
+        messages = err.splitlines()
+        self.assertEqual(len(messages), 5, err)
+        for message, expected in zip(messages, ["odd length", "ill-formed", "line 1 before", "not an export file",
+                                                "cannot be read"]):
+            self.assertIn(expected, message)
+
+        # Nothing exported yet: an empty log folder, a missing one, a missing character.
+        self.assertEqual(self.run_exporter("--read", game_dir=False)[:2], (0, ""))
+        self.assertEqual(self.run_exporter("--read", "--chunks", CHARACTER)[:2], (0, ""))
+
+    def test_read_bad_usage(self):
+        cases = [
+            ["--read", "--bogus"],
+            ["--read", "--since", "2014-3-5"],
+            ["--read", "--until", "2014-02-30 10:00"],
+            ["--read", "--since", "2014-03-05 25:00"],
+            ["--read", "--channel", "say,nothing"],
+            ["--read", "--since"],
+            ["--read", "--since", "2014-03-05", "--since", "2014-03-06"],
+            ["--read", "--chunks"],
+            ["--read", "--chunks", CHARACTER, OTHER],
+            ["--read", "--auto"],
+            ["--read", "--game-dir", "x"],
+            ["--json", CHARACTER],
+            ["--channel", "say", CHARACTER],
+            ["--chunks", CHARACTER],
+            ["--read", "--list"],
+        ]
+        for args in cases:
+            status, out, err = self.run_exporter(*args, game_dir=False)
+            self.assertEqual((status, out), (2, ""), args)
+            self.assertEqual(err.count("\n"), 1, args)
+            self.assertTrue(err.startswith("usage:"), args)
+        status, _, err = self.run_exporter("--read", "--until", "2014-02-30", game_dir=False)
+        self.assertIn("2014-02-30", err)
 
     def test_bad_usage(self):
         cases = [
