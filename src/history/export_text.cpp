@@ -56,35 +56,76 @@ void repair_into(std::string_view utf8, ExportText& result) {
   result.text = result.converted;
 }
 
+char* put_utf8(char* out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | cp >> 6);
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | cp >> 12);
+    *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | cp >> 18);
+    *out++ = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+// UTF-16 little-endian straight to UTF-8; a surrogate without its partner
+// becomes U+FFFD.
 void decode_utf16(const std::uint8_t* data, std::size_t size, ExportText& result) {
   result.odd_length = size % 2 != 0;
   const std::size_t units = size / 2;
-  std::u16string wide(units, u'\0');
+  auto unit = [data](std::size_t i) { return static_cast<std::uint32_t>(data[2 * i] | data[2 * i + 1] << 8); };
+  result.converted.resize(units * 3);
+  char* const begin = result.converted.data();
+  char* out = begin;
+  std::size_t line = 1;
   for (std::size_t i = 0; i < units; ++i) {
-    wide[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
-  }
-  // A lone surrogate becomes U+FFFD: count those, as ill-formed input.
-  for (std::size_t i = 0; i < units; ++i) {
-    const char16_t c = wide[i];
-    const bool high = c >= 0xD800 && c <= 0xDBFF;
-    if (high && i + 1 < units && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      if (result.replaced++ == 0) {
-        result.first_replaced_line = 1 + static_cast<std::size_t>(std::count(wide.begin(), wide.begin() + i, u'\n'));
+    std::uint32_t cp = unit(i);
+    if (cp == '\n') ++line;
+    if (cp >= 0xD800 && cp <= 0xDFFF) {
+      if (cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+        ++i;
+      } else {
+        if (result.replaced++ == 0) result.first_replaced_line = line;
+        cp = 0xFFFD;
       }
     }
+    out = put_utf8(out, cp);
   }
-  result.converted.resize(units * 3);
-  result.converted.resize(utf16_to_utf8(wide.data(), units, result.converted.data(), result.converted.size()));
+  result.converted.resize(static_cast<std::size_t>(out - begin));
   result.text = result.converted;
 }
 
+// ASCII passes as it is; each run of other bytes goes through the code page.
+// A lead byte always takes the byte after it, ASCII or not.
 void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result) {
-  std::u16string wide(size, u'\0');
-  wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data), size, wide.data(), wide.size()));
-  result.converted.resize(wide.size() * 3);
-  result.converted.resize(utf16_to_utf8(wide.data(), wide.size(), result.converted.data(), result.converted.size()));
+  result.converted.clear();
+  result.converted.reserve(size + size / 2);
+  std::u16string wide;
+  std::string narrow;
+  std::size_t i = 0;
+  while (i < size) {
+    std::size_t run = i;
+    while (run < size && data[run] < 0x80) ++run;
+    result.converted.append(reinterpret_cast<const char*>(data) + i, run - i);
+    i = run;
+    if (i >= size) break;
+    while (run < size && data[run] >= 0x80) run += is_cp932_lead(data[run]) ? 2 : 1;
+    run = std::min(run, size);
+    wide.resize(run - i);
+    wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data) + i, run - i, wide.data(), wide.size()));
+    narrow.resize(wide.size() * 3);
+    narrow.resize(utf16_to_utf8(wide.data(), wide.size(), narrow.data(), narrow.size()));
+    result.converted += narrow;
+    i = run;
+  }
   result.text = result.converted;
 }
 

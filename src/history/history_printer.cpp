@@ -64,27 +64,33 @@ bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out)
   return true;
 }
 
+bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
 // Text lines hold one entry each: a line break inside a message, and any
-// other control character, shows as a space.
+// other control character but the tab, shows as a space.
 void put_plain(std::string& out, std::string_view text) {
+  std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
-      out += c;
-    } else if (c == '\t') {
-      out += c;
-    } else {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += ' ';
-    }
+    if (!is_control(c) || c == '\t') continue;
+    out.append(text.data() + run, i - run);
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    out += ' ';
+    run = i + 1;
   }
+  out.append(text.data() + run, text.size() - run);
 }
 
 void put_json_string(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
-  for (const char c : text) {
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && c != '"' && c != '\\') continue;
+    out.append(text.data() + run, i - run);
+    run = i + 1;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -92,15 +98,12 @@ void put_json_string(std::string& out, std::string_view text) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (u < 0x20) {
-          out += "\\u00";
-          out += kHex[u >> 4];
-          out += kHex[u & 0xF];
-        } else {
-          out += c;
-        }
+        out += "\\u00";
+        out += kHex[u >> 4];
+        out += kHex[u & 0xF];
     }
   }
+  out.append(text.data() + run, text.size() - run);
   out += '"';
 }
 
