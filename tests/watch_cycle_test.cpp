@@ -89,9 +89,13 @@ struct ImageCase {
   bool counts;
 };
 
-// A name that begins like the game's but has more before the extension is
-// another program.
-const ImageCase kImages[] = {{"ffxiv.exe", true}, {"FFXIV.EXE", true}, {"ffxiv_dx11.exe", false}};
+// Both clients count in any case of letters; the launcher's images, which
+// begin like the game's, are other programs.
+const ImageCase kImages[] = {
+    {"ffxiv.exe", true},          {"FFXIV.EXE", true},          {"ffxiv_dx11.exe", true},
+    {"FFXIV_DX11.EXE", true},     {"Ffxiv_Dx11.Exe", true},     {"ffxivboot.exe", false},
+    {"ffxivboot64.exe", false},   {"ffxivlauncher.exe", false}, {"ffxivlauncher64.exe", false},
+};
 
 TEST_F(WatchCycleTest, GameStartAndEndAreToldOnceEachAndTheExportGoesOn) {
   test::write_small_chunk(character(kFirst), 1, 0, kT0);

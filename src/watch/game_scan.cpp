@@ -7,7 +7,10 @@
 namespace tellwick {
 namespace {
 
-constexpr std::u16string_view kGameImage = u"ffxiv.exe";
+// The client's images: the DirectX 9 one and the DirectX 11 one players run
+// today. The launcher's images ("ffxivboot.exe", "ffxivlauncher64.exe", ...)
+// contain neither.
+constexpr std::u16string_view kGameImages[] = {u"ffxiv.exe", u"ffxiv_dx11.exe"};
 constexpr std::size_t kImagePathChars = 1000;  // longer paths are examined up to here
 
 bool is_game_image(const char16_t* image_path, void*) {
@@ -19,8 +22,12 @@ bool is_game_image(const char16_t* image_path, void*) {
     const char16_t c = image_path[n];
     lowered[n] = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
   }
-  // A plain substring search: "ffxiv.exe" inside a longer name or a folder counts too.
-  return std::u16string_view(lowered, n).find(kGameImage) != std::u16string_view::npos;
+  // A plain substring search: a game image name inside a longer name or a folder counts too.
+  const std::u16string_view path(lowered, n);
+  for (std::u16string_view image : kGameImages) {
+    if (path.find(image) != std::u16string_view::npos) return true;
+  }
+  return false;
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ struct WatchState {
 // The program-wide watch state.
 WatchState& watch_state();
 
-// 1 when some process's image path contains "ffxiv.exe", the letters A to Z
+// 1 when some process's image path contains "ffxiv.exe" or "ffxiv_dx11.exe", the letters A to Z
 // compared without regard to case; every path examined goes to the debugger
 // output with " found\r\n".
 int game_scan();
