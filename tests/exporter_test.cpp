@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -64,6 +65,16 @@ class ExporterTest : public ::testing::Test {
   std::string log_text(const std::string& name) {
     const auto bytes = test::read_bytes(log_file(name));
     return std::string(bytes.begin(), bytes.end());
+  }
+
+  // The log folder's entries, sorted.
+  std::vector<std::string> log_names() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.path() / "work" / "log")) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   void chunk(std::uint32_t index, std::uint32_t first, const std::vector<Entry>& entries, FileTime time) {
@@ -364,6 +375,39 @@ TEST_F(ExporterTest, SettingsFileThatCannotBeWrittenIsTold) {
   EXPECT_EQ(run(kAutomaticExport), 7);
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
   EXPECT_EQ(run(kAutomaticExport), 0);
+}
+
+// Without a settings file that takes the record, every export finds the
+// series new; it must still be one file, in each charset, while a relog in
+// the same minute gets a file of its own.
+TEST_F(ExporterTest, WithoutItsRecordASeriesKeepsOneExportFile) {
+  fs::create_directories(dir_.path() / "work" / "tellwick.ini" / "inner");
+  const fs::path log_folder = dir_.path() / "work" / "log";
+  for (int charset : {0, 1, 2}) {
+    SCOPED_TRACE(charset);
+    settings().charset = charset;
+    fs::remove_all(log_folder);
+    fs::create_directories(log_folder);
+    fs::remove_all(character_ / "log");
+    fs::create_directories(character_ / "log");
+    chunk(0, 0, {{0x5316F48C, 0x000A, ":Ccc Ddd:こんにちは"}, {0x5316F48D, 0x000A, "two"}}, kT0);
+    test::clear_captured_reports();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(run(kAutomaticExport), 7);
+    EXPECT_EQ(log_names(), std::vector<std::string>{"2014.03.05.2107.log"});
+    const std::string first_export = log_text("2014.03.05.2107.log");
+    // Told once in all: the same failure on later exports says nothing.
+    const std::u16string told =
+        u"新しいログの記録を確認しました。\r\n" + std::u16string(settings_path()) + u"の保存に失敗しました。\r\n";
+    EXPECT_EQ(test::status_log_text(), charset == 0 ? told : u"");
+
+    // Another series under the same minute's name: the first one's file is
+    // not rewritten, and the second keeps to its own.
+    chunk(0, 0, {{0x5316F4A0, 0x000A, ":Ccc Ddd:こんにちは"}}, kT0 + 10 * 10000000LL);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(run(kAutomaticExport), 7);
+    EXPECT_EQ(log_names(), (std::vector<std::string>{"2014.03.05.2107.log", "2014.03.05.2107_2.log"}));
+    EXPECT_EQ(log_text("2014.03.05.2107.log"), first_export);
+    EXPECT_EQ(key(u"LOGFILE"), "<none>");
+  }
 }
 
 TEST_F(ExporterTest, Utf16SettingsFileStaysUtf16) {

@@ -1,7 +1,9 @@
 #include "export/export_names.h"
 
+#include <optional>
 #include <string>
 
+#include "export/series_start.h"
 #include "platform/local_time.h"
 
 namespace tellwick {
@@ -59,15 +61,33 @@ bool is_form_of(const std::u16string& name, const std::u16string& stem) {
   return digits != u"1";
 }
 
+// Whether the export file at `path` begins as this series' export does: an
+// empty first line (nothing to take) matches only an empty file.
+bool holds_series(const std::u16string& path, const std::string& first_line) {
+  std::string start(first_line.empty() ? 1 : first_line.size(), '\0');
+  std::size_t size = 0;
+  if (!read_file_start(path.c_str(), reinterpret_cast<std::uint8_t*>(start.data()), start.size(), size)) return false;
+  start.resize(size);
+  return start == first_line;
+}
+
 }  // namespace
 
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
-                                const std::u16string& stored_name) {
+                                const std::u16string& stored_name, const std::u16string& character_folder) {
   const std::u16string stem = stem_of(chunk0_time);
   if (!new_series) return names_for(log_folder, is_form_of(stored_name, stem) ? stored_name : stem + kExtension);
+  // A series seen as new can be one exported before whose record was lost (a
+  // settings file that cannot be written): its own file is used again, so
+  // that repeated exports never pile up copies under new names.
+  std::optional<std::string> first_line;  // read only once a name is taken
   for (int number = 1; number <= kMaxNameNumber; ++number) {
     const ExportNames names = names_for(log_folder, numbered_name(stem, number));
-    if (!exists(names.export_path) && !exists(names.recipe_path)) return names;
+    const bool export_taken = exists(names.export_path);
+    if (!export_taken && !exists(names.recipe_path)) return names;
+    if (!export_taken) continue;
+    if (!first_line) first_line = first_export_line(character_folder);
+    if (holds_series(names.export_path, *first_line)) return names;
   }
   return names_for(log_folder, stem + kExtension);
 }

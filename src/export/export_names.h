@@ -17,10 +17,12 @@ struct ExportNames {
 // The names for an export of the series whose chunk 0 has `chunk0_time`.
 // A new series never takes the name of another series' files: when the name
 // is taken in the log folder, it becomes "…hhmm_2.log", "_3", … (the first
-// whose export and recipe names are both free). An export of the series
-// exported before keeps the name recorded for it (`stored_name`, LOGFILE)
-// when that is the plain name or one of its numbered forms.
+// whose export and recipe names are both free, or whose export file already
+// holds this series: one that begins with the first line of chunk 0 in
+// `character_folder`). An export of the series exported before keeps the
+// name recorded for it (`stored_name`, LOGFILE) when that is the plain name
+// or one of its numbered forms.
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
-                                const std::u16string& stored_name);
+                                const std::u16string& stored_name, const std::u16string& character_folder);
 
 }  // namespace tellwick

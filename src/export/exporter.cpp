@@ -165,7 +165,7 @@ int export_character(const char16_t* character, const std::u16string& character_
   if (!file_write_time(chunk_file_path(character_folder, 0).c_str(), chunk0_time)) return 0;
 
   const ExportNames names = choose_export_names(log_folder, chunk0_time, (flags & kNewSeriesFlag) != 0,
-                                                read_character_text(character, u"LOGFILE", u""));
+                                                read_character_text(character, u"LOGFILE", u""), character_folder);
   if (export_path_out != nullptr) *export_path_out = names.export_path;
   const bool new_series = (flags & kNewSeriesFlag) != 0;
 

@@ -48,6 +48,11 @@ struct FileContents {
 // On failure `contents` holds no buffer and the size 0.
 bool read_whole_file(const char16_t* path, FileContents& contents);
 
+// Reads up to `capacity` bytes from the start of a file, sharing it for
+// reading and writing; `size` receives how many were read. False when the
+// file cannot be opened or read.
+bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t capacity, std::size_t& size);
+
 struct DirectoryEntry {
   std::u16string name;
   bool is_directory = false;

@@ -191,6 +191,28 @@ class ExporterProcess(unittest.TestCase):
         self.assertEqual(self.run_exporter("--auto", CHARACTER)[:2], (0, ""))
         self.assertEqual(self.key("LASTNO"), "3")
 
+    def test_settings_that_cannot_be_kept_leave_one_export_file_per_series(self):
+        # A folder where the settings file belongs: no run can keep its
+        # record, so every run finds the series new.
+        os.makedirs(os.path.join(self.work, "tellwick.ini", "inner"))
+        failed = ".\\tellwick.ini" if WINDOWS else "./tellwick.ini"
+        self.series()
+        for run in range(4):
+            status, out, _ = self.run_exporter("--auto", CHARACTER)
+            self.assertEqual((status, out), (0, NEW_SERIES + failed + SAVE_FAILED), run)
+        names = ["2014.03.05.2107.log", "recipe.2014.03.05.2107.log"]
+        self.assertEqual(sorted(os.listdir(os.path.join(self.work, "log"))), names)
+        self.assertEqual(self.read_log(names[0]), self.SERIES_LINES.encode("cp932"))
+
+        # A relog within the same minute is another series with a file of its own.
+        os.remove(os.path.join(self.game, CHARACTER, "log", "00000001.log"))
+        self.chunk(CHARACTER, 0, 0, [(0x5316F4A0, 0x000A, "second series")], CHUNK0_UNIX + 10)
+        for run in range(2):
+            self.assertEqual(self.run_exporter("--auto", CHARACTER)[0], 0)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.work, "log"))), names[:1] + ["2014.03.05.2107_2.log"] + names[1:])
+        self.assertEqual(self.read_log(names[0]), self.SERIES_LINES.encode("cp932"))
+        self.assertEqual(self.read_log("2014.03.05.2107_2.log"), b"5316F4A0000Asecond series\r\n")
+
     def test_log_folder_that_cannot_be_made(self):
         self.series()
         with open(os.path.join(self.work, "blocked"), "wb"):

@@ -153,6 +153,19 @@ bool is_directory(const char16_t* path) {
   return ::stat(native_path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t capacity, std::size_t& size) {
+  size = 0;
+  const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const std::int64_t got = regular ? read_fully(fd, buffer, capacity) : -1;
+  close_quietly(fd);
+  if (got < 0) return false;
+  size = static_cast<std::size_t>(got);
+  return true;
+}
+
 bool read_whole_file(const char16_t* path, FileContents& contents) {
   contents.data.reset();
   contents.size = 0;

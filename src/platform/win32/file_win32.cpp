@@ -72,6 +72,24 @@ bool is_directory(const char16_t* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t capacity, std::size_t& size) {
+  size = 0;
+  HANDLE h = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  while (ok && size < capacity) {
+    const std::size_t left = capacity - size;
+    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    DWORD read = 0;
+    ok = ReadFile(h, buffer + size, chunk, &read, nullptr) != 0;
+    if (ok && read == 0) break;
+    size += read;
+  }
+  CloseHandle(h);
+  return ok;
+}
+
 bool read_whole_file(const char16_t* path, FileContents& contents) {
   contents.data.reset();
   contents.size = 0;
