@@ -20,12 +20,6 @@ constexpr std::u16string_view kExtension = u".log";
 constexpr std::size_t kStemLength = 15;  // YYYY.MM.DD.hhmm
 constexpr std::size_t kMaxNameNumberDigits = 4;
 
-std::string utf8_of(std::u16string_view text) {
-  std::string out(text.size() * 3, '\0');
-  out.resize(utf16_to_utf8(text.data(), text.size(), out.data(), out.size()));
-  return out;
-}
-
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // The number after "_" in "…hhmm_N.log"; 1 for the plain name.
@@ -50,6 +44,12 @@ void report_stray_lines(HistoryPrinter& printer, std::string_view name, std::siz
 }
 
 }  // namespace
+
+std::string utf8_of(std::u16string_view text) {
+  std::string out(text.size() * 3, '\0');
+  out.resize(utf16_to_utf8(text.data(), text.size(), out.data(), out.size()));
+  return out;
+}
 
 bool is_export_file_name(std::u16string_view name) {
   // YYYY.MM.DD.hhmm

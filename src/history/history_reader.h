@@ -18,6 +18,9 @@ namespace tellwick {
 // False when the folder cannot be listed.
 bool export_files_in(const std::u16string& log_folder, std::vector<std::u16string>& paths);
 
+// A path or name in messages, as UTF-8.
+std::string utf8_of(std::u16string_view text);
+
 // Whether a file name is that of an export file.
 bool is_export_file_name(std::u16string_view name);
 

@@ -1,7 +1,6 @@
 #include "history/read_command.h"
 
 #include "history/history_reader.h"
-#include "platform/encoding.h"
 
 namespace tellwick {
 namespace {
@@ -13,12 +12,6 @@ bool date_option(const char* option, const std::string& value, bool end, std::in
   if (parse_local_date(value, end, unix_seconds)) return true;
   error = std::string(option) + " takes " + kDateForms + ", not \"" + value + "\"";
   return false;
-}
-
-std::string utf8_of(const std::u16string& text) {
-  std::string out(text.size() * 3, '\0');
-  out.resize(utf16_to_utf8(text.data(), text.size(), out.data(), out.size()));
-  return out;
 }
 
 }  // namespace
