@@ -117,7 +117,7 @@ TEST_F(ExporterTest, TracedManualExport) {
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
   EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
   EXPECT_FALSE(fs::exists(log_file("recipe.2014.03.05.2107.log")));  // no materia: removed
-  EXPECT_FALSE(fs::exists(log_file("2014.03.05.2107.log.part")));
+  EXPECT_EQ(log_names(), std::vector<std::string>{"2014.03.05.2107.log"}) << "no temporary file is left";
   EXPECT_EQ(key(u"LOGFILE"), "2014.03.05.2107.log");
   EXPECT_EQ(key(u"TOPDATE"), std::to_string(0x5316F48C));
   EXPECT_EQ(key(u"ENDDATE"), std::to_string(0x5316F495));
@@ -407,6 +407,85 @@ TEST_F(ExporterTest, WithoutItsRecordASeriesKeepsOneExportFile) {
     EXPECT_EQ(log_names(), (std::vector<std::string>{"2014.03.05.2107.log", "2014.03.05.2107_2.log"}));
     EXPECT_EQ(log_text("2014.03.05.2107.log"), first_export);
     EXPECT_EQ(key(u"LOGFILE"), "<none>");
+  }
+}
+
+// A log folder whose absolute path, final separator included, has exactly
+// `length` characters.
+std::u16string folder_of_length(const fs::path& base, std::size_t length) {
+  std::u16string folder = fs::absolute(base).u16string();
+  if (!is_path_separator(folder.back())) folder += kPathSeparator;
+  std::size_t left = length > folder.size() + 1 ? length - folder.size() : 0;
+  for (; left > 80; left -= 61) folder += std::u16string(60, u'd') + kPathSeparator;
+  if (left > 0) folder += std::u16string(left - 1, u'e') + kPathSeparator;
+  return folder;
+}
+
+constexpr char kMateriaText[] = "::Aaa Bbb:SwordからStoneが生成された！";
+
+// The longest log folder the settings take: the recipe file's path of a
+// second series in the minute is 257 characters, and every file written on
+// the way there must fit the system's limit as well.
+TEST_F(ExporterTest, ALogFolderOfTheLongestAcceptedPathTakesEveryExport) {
+  const std::u16string folder = folder_of_length(dir_.path() / "work", 229);
+  ASSERT_EQ(folder.size(), 229u);
+  ASSERT_TRUE(fs::create_directories(fs::path(folder)));
+  settings().log_folder = folder;
+  auto names = [&] {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(fs::path(folder))) found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+
+  chunk(0, 0, {{0x46A00000, 0x000A, kMateriaText}}, kT0);
+  std::u16string path;
+  EXPECT_EQ(run(kManualExport, &path), 7);
+  EXPECT_EQ(path, folder + u"2014.03.05.2107.log");
+  EXPECT_EQ(names(), (std::vector<std::string>{"2014.03.05.2107.log", "recipe.2014.03.05.2107.log"}));
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
+
+  chunk(0, 0, {{0x46A00010, 0x000A, kMateriaText}}, kT0 + 10 * 10000000LL);  // a relog within the minute
+  EXPECT_EQ(run(kAutomaticExport, &path), 7);
+  EXPECT_EQ(path, folder + u"2014.03.05.2107_2.log");
+  EXPECT_EQ(names(), (std::vector<std::string>{"2014.03.05.2107.log", "2014.03.05.2107_2.log",
+                                               "recipe.2014.03.05.2107.log", "recipe.2014.03.05.2107_2.log"}));
+  EXPECT_EQ(key(u"LOGFILE"), "2014.03.05.2107_2.log");
+  const auto bytes = test::read_bytes(fs::path(folder + u"2014.03.05.2107_2.log"));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "46A00010000A" + std::string(kMateriaText) + "\r\n");
+}
+
+// The names an export writes under first are its own: what stands under
+// them (left by an interrupted export, or a player's file or link) is never
+// opened, renamed or removed, and does not stop the export.
+TEST_F(ExporterTest, TemporaryNamesLeaveWhatIsThereAlone) {
+  chunk(0, 0, {{0x46A00000, 0x000A, kMateriaText}}, kT0);
+  const std::vector<std::pair<std::string, std::string>> planted = {
+      {"2014.03.05.2107.~00", "left by an interrupted export"},
+      {"recipe.2014.03.05.2107.~00", "left by an interrupted export"},
+      {"2014.03.05.2107.~01", "a player's own file"},
+  };
+  for (const auto& [name, text] : planted) test::write_bytes(log_file(name), std::vector<std::uint8_t>(text.begin(), text.end()));
+  std::vector<std::string> expected_names = {"2014.03.05.2107.log", "recipe.2014.03.05.2107.log"};
+  for (const auto& [name, text] : planted) expected_names.push_back(name);
+#ifndef _WIN32
+  // A link under the next name, to a file outside the log folder.
+  test::write_bytes(dir_.path() / "elsewhere.txt", {'x'});
+  fs::create_symlink(dir_.path() / "elsewhere.txt", log_file("2014.03.05.2107.~02"));
+  expected_names.push_back("2014.03.05.2107.~02");
+#endif
+  std::sort(expected_names.begin(), expected_names.end());
+
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag);
+    EXPECT_EQ(log_text("2014.03.05.2107.log"), "46A00000000A" + std::string(kMateriaText) + "\r\n");
+    EXPECT_EQ(log_names(), expected_names);
+    for (const auto& [name, text] : planted) EXPECT_EQ(log_text(name), text) << name;
+#ifndef _WIN32
+    EXPECT_TRUE(fs::is_symlink(log_file("2014.03.05.2107.~02")));
+    EXPECT_EQ(test::read_bytes(dir_.path() / "elsewhere.txt"), std::vector<std::uint8_t>{'x'});
+#endif
   }
 }
 

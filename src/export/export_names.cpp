@@ -73,6 +73,12 @@ bool holds_series(const std::u16string& path, const std::string& first_line) {
 
 }  // namespace
 
+std::u16string temporary_path(const std::u16string& final_path, int number) {
+  const std::size_t extension = std::char_traits<char16_t>::length(kExtension);
+  std::u16string path = final_path.substr(0, final_path.size() - extension);
+  return path + u".~" + padded(number % kTemporaryNameCount, 2);
+}
+
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
                                 const std::u16string& stored_name, const std::u16string& character_folder) {
   const std::u16string stem = stem_of(chunk0_time);

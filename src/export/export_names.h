@@ -25,4 +25,14 @@ struct ExportNames {
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
                                 const std::u16string& stored_name, const std::u16string& character_folder);
 
+// How many temporary names an export file or recipe file can be written under.
+constexpr int kTemporaryNameCount = 100;
+
+// Temporary name `number` (0 to kTemporaryNameCount - 1) of the file that
+// becomes `final_path`: its ".log" swapped for ".~00", ".~01", ... The name
+// is as long as the final one, so it fits wherever the final name fits (a
+// long log folder near the system's path limit), and it never has the
+// ".log" that the export names and the player's logs have.
+std::u16string temporary_path(const std::u16string& final_path, int number);
+
 }  // namespace tellwick

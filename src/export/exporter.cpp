@@ -7,6 +7,7 @@
 #include "export/change_detection.h"
 #include "export/export_flags.h"
 #include "export/export_names.h"
+#include "export/temporary_file.h"
 #include "gamelog/chunk_view.h"
 #include "gamelog/control_sequence.h"
 #include "gamelog/entry_line.h"
@@ -23,7 +24,6 @@ namespace {
 
 constexpr char16_t kNewSeriesMessage[] = u"新しいログの記録を確認しました。\r\n";
 constexpr char16_t kSaveFailedMessage[] = u"の保存に失敗しました。\r\n";
-constexpr char16_t kTemporarySuffix[] = u".part";
 
 // The stripped line goes to the materia detector as UTF-16 of at most this many units.
 constexpr std::size_t kDetectorLineUnits = 1022;
@@ -111,17 +111,21 @@ void report(bool new_series, const std::u16string& failed_path, int mode) {
   status_log_append((failed_path + kSaveFailedMessage).c_str());
 }
 
+// A temporary file of this export, or none when it could not be created.
+void discard(const std::u16string& temporary) {
+  if (!temporary.empty()) delete_file(temporary.c_str());
+}
+
 // Puts the written temporary files in place. Returns the path of the file
 // that could not be saved, or an empty string.
-std::u16string place_files(ExportFiles& files, const ExportNames& names, bool taken) {
-  const std::u16string export_temp = names.export_path + kTemporarySuffix;
-  const std::u16string recipe_temp = names.recipe_path + kTemporarySuffix;
+std::u16string place_files(ExportFiles& files, const ExportNames& names, const std::u16string& export_temp,
+                           const std::u16string& recipe_temp, bool taken) {
   const bool log_written = output_close(files.log);
   const std::uint64_t recipe_size = files.recipe.size;
   const bool recipe_written = output_close(files.recipe);
   if (!log_written || !recipe_written) {
-    delete_file(export_temp.c_str());
-    delete_file(recipe_temp.c_str());
+    discard(export_temp);
+    discard(recipe_temp);
     return log_written ? names.recipe_path : names.export_path;
   }
 
@@ -129,20 +133,20 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, bool ta
   // (chunk 0 removed while exporting): only a new name gets the empty file.
   FileTime ignored;
   if (!taken && file_write_time(names.export_path.c_str(), ignored)) {
-    delete_file(export_temp.c_str());
+    discard(export_temp);
   } else if (!replace_file(export_temp.c_str(), names.export_path.c_str())) {
-    delete_file(export_temp.c_str());
-    delete_file(recipe_temp.c_str());
+    discard(export_temp);
+    discard(recipe_temp);
     return names.export_path;
   }
 
   if (recipe_size == 0) {
-    delete_file(recipe_temp.c_str());
+    discard(recipe_temp);
     // An empty recipe file is removed, as the export would have replaced it
     // with an empty one; an export that took nothing keeps the earlier one.
     if (taken) delete_file(names.recipe_path.c_str());
   } else if (!replace_file(recipe_temp.c_str(), names.recipe_path.c_str())) {
-    delete_file(recipe_temp.c_str());
+    discard(recipe_temp);
     return names.recipe_path;
   }
   return {};
@@ -170,10 +174,8 @@ int export_character(const char16_t* character, const std::u16string& character_
   const bool new_series = (flags & kNewSeriesFlag) != 0;
 
   auto files = std::make_unique<ExportFiles>();
-  const std::u16string export_temp = names.export_path + kTemporarySuffix;
-  const std::u16string recipe_temp = names.recipe_path + kTemporarySuffix;
-  output_create(files->log, export_temp.c_str());
-  output_create(files->recipe, recipe_temp.c_str());
+  const std::u16string export_temp = create_temporary_file(files->log, names.export_path);
+  const std::u16string recipe_temp = create_temporary_file(files->recipe, names.recipe_path);
 
   // With a file that could not even be created there is nothing to write into.
   ChunkLoopResult result;
@@ -181,7 +183,7 @@ int export_character(const char16_t* character, const std::u16string& character_
     result = export_chunks(character_folder, chunk0_time, *files);
   }
 
-  const std::u16string failed = place_files(*files, names, result.taken);
+  const std::u16string failed = place_files(*files, names, export_temp, recipe_temp, result.taken);
   if (!failed.empty()) {
     report(new_series, failed, mode);
     return flags;

@@ -11,15 +11,19 @@ void flush(OutputFile& file) {
   file.used = 0;
 }
 
-}  // namespace
-
-bool output_create(OutputFile& file, const char16_t* path) {
-  file.handle = create_output_file(path);
+bool start(OutputFile& file, FileHandle handle) {
+  file.handle = handle;
   file.write_failed = file.handle == kNoFile;
   file.used = 0;
   file.size = 0;
   return file.handle != kNoFile;
 }
+
+}  // namespace
+
+bool output_create(OutputFile& file, const char16_t* path) { return start(file, create_output_file(path)); }
+
+bool output_create_new(OutputFile& file, const char16_t* path) { return start(file, create_new_output_file(path)); }
 
 void output_append(OutputFile& file, const void* data, std::size_t size) {
   file.size += size;

@@ -23,6 +23,8 @@ struct OutputFile {
 // Creates (or empties) the file; false when it cannot be created, in which
 // case every later write counts as failed.
 bool output_create(OutputFile& file, const char16_t* path);
+// As output_create, but only when nothing exists under the name yet.
+bool output_create_new(OutputFile& file, const char16_t* path);
 void output_append(OutputFile& file, const void* data, std::size_t size);
 // Writes out the buffer and closes the file. True when every byte appended
 // since output_create reached the file.

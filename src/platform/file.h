@@ -21,6 +21,9 @@ using FileTime = std::uint64_t;
 // Creates or truncates a file for writing that nobody else may open while it
 // is held (on POSIX, other processes are not kept out).
 FileHandle create_output_file(const char16_t* path);
+// Creates a file for writing only when nothing exists under its name: never
+// an existing file, and never through a link. Held as create_output_file holds.
+FileHandle create_new_output_file(const char16_t* path);
 // Writes all of `size` bytes; false when the system wrote fewer.
 bool write_file(FileHandle file, const void* data, std::size_t size);
 // False when the system reports that buffered data could not be stored.

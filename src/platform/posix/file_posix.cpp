@@ -110,6 +110,12 @@ FileHandle create_output_file(const char16_t* path) {
   return fd < 0 ? kNoFile : fd;
 }
 
+FileHandle create_new_output_file(const char16_t* path) {
+  // O_EXCL fails on any name that exists, a link (even a dangling one) included.
+  const int fd = ::open(native_path(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  return fd < 0 ? kNoFile : fd;
+}
+
 bool write_file(FileHandle file, const void* data, std::size_t size) {
   if (file == kNoFile) return false;
   const char* p = static_cast<const char*>(data);

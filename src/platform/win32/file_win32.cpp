@@ -25,6 +25,12 @@ FileHandle create_output_file(const char16_t* path) {
   return h == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(h);
 }
 
+FileHandle create_new_output_file(const char16_t* path) {
+  // CREATE_NEW fails on any name that exists, a symbolic link included.
+  HANDLE h = CreateFileW(wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+  return h == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(h);
+}
+
 bool write_file(FileHandle file, const void* data, std::size_t size) {
   if (file == kNoFile) return false;
   const char* p = static_cast<const char*>(data);
