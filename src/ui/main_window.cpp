@@ -8,6 +8,7 @@
 #include "ui/info_panel.h"
 #include "ui/main_commands.h"
 #include "ui/program_state.h"
+#include "ui/running_instance.h"
 #include "ui/settings_dialog.h"
 #include "ui/tray_icon.h"
 #include "ui/watch_timer.h"
@@ -61,6 +62,15 @@ INT_PTR on_command(HWND window, WORD command, WORD notification) {
 }  // namespace
 
 INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  // Registered messages have no fixed number to switch on; 0 is a failed registration.
+  if (message != 0 && message == taskbar_created_message()) {
+    add_tray_icon_again(window);
+    return FALSE;
+  }
+  if (message != 0 && message == show_window_message()) {
+    show_in_front(window);
+    return FALSE;
+  }
   switch (message) {
     case WM_INITDIALOG:
       initialise(window);

@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
+#include "ui/running_instance.h"
 #include "ui/tray_icon.h"
 #include "watch/watch_cycle.h"
 
@@ -17,7 +18,10 @@ int run_program(HINSTANCE instance) {
   watch_state().previous_game_running = 0;
   // Owned and never released: it marks this instance until the process ends.
   CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    ask_running_instance_to_show();
+    return 0;
+  }
   InitCommonControls();
   use_system_time_zone();
   load_settings();

@@ -8,7 +8,8 @@ namespace tellwick {
 
 constexpr wchar_t kSingleInstanceMutex[] = L"TELLWICKMUTEX";
 
-// Returns the exit code, 0 in every case; a second instance returns at once.
+// Returns the exit code, 0 in every case; a second instance brings the
+// running one's window back and returns at once.
 int run_program(HINSTANCE instance);
 
 }  // namespace tellwick

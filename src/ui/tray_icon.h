@@ -27,4 +27,16 @@ void restore_from_tray(HWND window);
 // Removes the icon; harmless when it is not shown.
 void remove_tray_icon();
 
+// Whether the window is hidden with its icon shown.
+bool is_in_tray();
+
+// The message ("TaskbarCreated") the shell sends every top-level window when
+// it starts anew with an empty notification area.
+UINT taskbar_created_message();
+
+// After the shell started anew: the icon of a window hidden in the tray is
+// added again (the same record); when the notification area will not take
+// it, the window is shown, so that the player can still reach it.
+void add_tray_icon_again(HWND window);
+
 }  // namespace tellwick

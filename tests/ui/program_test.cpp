@@ -116,6 +116,15 @@ void press_key_in(HWND window, WPARAM key) {
   PostMessageW(target, WM_KEYUP, key, 0xC0000001);
 }
 
+template <typename Condition>
+bool wait_until(Condition condition) {
+  for (DWORD waited = 0; waited < kWaitLimitMs; waited += kWaitStepMs) {
+    if (condition()) return true;
+    Sleep(kWaitStepMs);
+  }
+  return false;
+}
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -221,6 +230,49 @@ TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
   press_key_in(window, VK_ESCAPE);
   EXPECT_EQ(wait_for_exit(program), 0);
   EXPECT_FALSE(icon_is_shown(window));
+}
+
+// The shell restarts while the window is in the tray, and the player starts
+// the program again to reach it: the running window comes back, in front.
+TEST_F(ProgramTest, AfterAShellRestartTheIconReturnsAndASecondStartShowsTheWindow) {
+  const std::string settings = "[GENERIC]\r\nTRAYRUN=1\r\n";
+  write_bytes(work_ / "tellwick.ini", std::vector<unsigned char>(settings.begin(), settings.end()));
+  Started program = start();
+  ASSERT_NE(program.process, nullptr);
+  const HWND window = wait_for_main_window(program);
+  ASSERT_NE(window, nullptr);
+  SendMessageW(window, WM_NULL, 0, 0);
+  ASSERT_FALSE(IsWindowVisible(window));
+  ASSERT_TRUE(icon_is_shown(window));
+
+  NOTIFYICONDATAW gone{};
+  gone.cbSize = sizeof gone;
+  gone.hWnd = window;
+  gone.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &gone));
+  ASSERT_FALSE(icon_is_shown(window));
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(wait_until([&] { return icon_is_shown(window); }));
+  EXPECT_FALSE(IsWindowVisible(window));
+
+  Started second = start();
+  ASSERT_NE(second.process, nullptr);
+  EXPECT_EQ(wait_for_exit(second), 0);
+  EXPECT_TRUE(wait_until_visible(window, true));
+  EXPECT_FALSE(icon_is_shown(window));
+  EXPECT_TRUE(wait_until([&] { return GetForegroundWindow() == window; }));
+
+  // Minimised rather than in the tray: a further start restores it.
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(wait_until([&] { return IsIconic(window) != FALSE; }));
+  Started third = start();
+  ASSERT_NE(third.process, nullptr);
+  EXPECT_EQ(wait_for_exit(third), 0);
+  EXPECT_TRUE(wait_until([&] { return IsIconic(window) == FALSE && IsWindowVisible(window) != FALSE; }));
+  EXPECT_EQ(WaitForSingleObject(program.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  press_key_in(window, VK_ESCAPE);
+  EXPECT_EQ(wait_for_exit(program), 0);
 }
 
 }  // namespace

@@ -76,6 +76,51 @@ TEST_F(MainWindowTest, NoIconOutlivesTheWindow) {
   EXPECT_FALSE(icon_is_shown(window));
 }
 
+// What a restart of the shell does: every icon is gone, and the new shell
+// tells every top-level window that it is there.
+void restart_shell(HWND window) {
+  NOTIFYICONDATAW gone{};
+  gone.cbSize = sizeof gone;
+  gone.hWnd = window;
+  gone.uID = 1;
+  Shell_NotifyIconW(NIM_DELETE, &gone);
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  pump_messages();
+}
+
+TEST_F(MainWindowTest, AnIconLostToAShellRestartComesBack) {
+  ASSERT_NE(start(), nullptr);
+  const NOTIFYICONDATAW before = notify_icon_record();
+  // Shown, the window has no icon, and gets none.
+  restart_shell(window_);
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_FALSE(icon_is_shown(window_));
+
+  click_close_box(window_);
+  pump_messages();
+  ASSERT_TRUE(icon_is_shown(window_));
+  restart_shell(window_);
+  EXPECT_TRUE(icon_is_shown(window_));
+  EXPECT_FALSE(IsWindowVisible(window_));
+  const NOTIFYICONDATAW& after = notify_icon_record();
+  EXPECT_EQ(after.hWnd, before.hWnd);
+  EXPECT_EQ(after.uID, before.uID);
+  EXPECT_EQ(after.uCallbackMessage, before.uCallbackMessage);
+  EXPECT_STREQ(after.szTip, before.szTip);
+
+  // The same message while the icon is still there changes nothing.
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  pump_messages();
+  EXPECT_TRUE(icon_is_shown(window_));
+  EXPECT_FALSE(IsWindowVisible(window_));
+
+  // The icon that came back answers a click as before.
+  SendMessageW(window_, WM_USER, 1, WM_LBUTTONDOWN);
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_FALSE(icon_is_shown(window_));
+  EXPECT_EQ(text_of(IDC_STATUS_LOG), L"");
+}
+
 TEST_F(MainWindowTest, StartsInTheTrayWhenAsked) {
   write_settings("[GENERIC]\r\nTRAYRUN=1\r\n");
   load_settings();
