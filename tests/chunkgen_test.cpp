@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "chunkgen/chunk_series.h"
+#include "chunkgen/real_shaped_entries.h"
 #include "gamelog/chunk_view.h"
 #include "gamelog/control_sequence.h"
 #include "gamelog/entry_line.h"
@@ -121,8 +122,9 @@ Decoded decode_series(const fs::path& log_folder) {
 }
 
 SeriesSummary generate(const fs::path& folder, std::uint64_t entries, std::uint32_t per_chunk, std::uint64_t seed,
-                       std::uint32_t start_time = kDefaultStartTime) {
+                       std::uint32_t start_time = kDefaultStartTime, EntryShape shape = EntryShape::kShort) {
   SeriesOptions options;
+  options.shape = shape;
   options.game_folder = folder;
   options.entries = entries;
   options.per_chunk = per_chunk;
@@ -198,6 +200,36 @@ TEST(ChunkGenerator, SendersAreTwoCapitalisedWords) {
     EXPECT_EQ(actor_name_length(line.c_str() + kEntryLinePrefix + 1), length);
   }
   EXPECT_GT(senders, 300u);
+}
+
+TEST(ChunkGenerator, RealShapedSeries) {
+  test::TempDir dir;
+  const SeriesSummary s = generate(dir.path(), 5000, 1000, 9, 0x6B0F2740, EntryShape::kRealShaped);
+  const Decoded d = decode_series(s.log_folder);
+  ASSERT_EQ(d.entries, 5000u);
+  std::uint64_t bytes = 0;
+  for (std::uint32_t k = 0; k < s.chunk_files; ++k) bytes += fs::file_size(s.log_folder / chunk_file_name(k));
+  // A real client's log of battle and party play: about 108 bytes an entry,
+  // most of them with markup.
+  EXPECT_GT(bytes / d.entries, 95u);
+  EXPECT_LT(bytes / d.entries, 125u);
+  EXPECT_GT(d.with_sequences, d.entries * 3 / 4);
+  for (std::uint32_t code : {kCodeBattleFirst, kCodeBattleDamage, kCodeBattleEffect, kCodeBattleDefeat, kCodeLoot,
+                             kCodeParty, kCodeFreeCompany}) {
+    EXPECT_TRUE(d.codes.count(code)) << std::hex << code;
+  }
+  std::size_t separated = 0, icons = 0, japanese = 0, english = 0;
+  for (const std::u16string& line : d.stripped) {
+    separated += line.find(u'\x1F') != std::u16string::npos;
+    icons += line.find_first_of(u"\uE03C\uE06F\uE0BB\uE090\uE091\uE092") != std::u16string::npos;
+    japanese += line.find_first_of(u"はにをの") != std::u16string::npos;
+    english += line.find(u" damage.") != std::u16string::npos || line.find(u" uses ") != std::u16string::npos;
+  }
+  EXPECT_EQ(separated, d.entries);  // between the sender, maybe empty, and the message
+  EXPECT_GT(icons, d.entries / 3);
+  EXPECT_GT(japanese, d.entries / 3);
+  EXPECT_GT(english, d.entries / 6);
+  EXPECT_EQ(d.materia_messages, s.materia_messages);
 }
 
 TEST(ChunkGenerator, DetectabilityFollowsTheStartTime) {

@@ -87,7 +87,7 @@ bool write_chunk_series(const SeriesOptions& options, SeriesSummary& summary, st
   if (!remove_old_chunks(summary.log_folder, error)) return false;
 
   EntryGenerator generator;
-  start_generator(generator, options.seed, options.start_time);
+  start_generator(generator, options.seed, options.start_time, options.shape);
   GeneratedEntry entry;
   std::vector<std::uint8_t> area;
   std::vector<std::uint32_t> ends;

@@ -22,6 +22,7 @@ struct SeriesOptions {
   std::uint32_t per_chunk = kDefaultEntriesPerChunk;  // at least 1
   std::uint64_t seed = 1;
   std::uint32_t start_time = kDefaultStartTime;
+  EntryShape shape = EntryShape::kShort;
 };
 
 struct SeriesSummary {

@@ -1,5 +1,7 @@
 #include "chunkgen/entry_generator.h"
 
+#include "chunkgen/real_shaped_entries.h"
+
 #include <array>
 #include <cstdio>
 
@@ -253,7 +255,8 @@ void decorate(SplitMix64& rng, const Pieces& p, std::size_t budget, Markup& m, s
 
 }  // namespace
 
-void start_generator(EntryGenerator& generator, std::uint64_t seed, std::uint32_t start_time) {
+void start_generator(EntryGenerator& generator, std::uint64_t seed, std::uint32_t start_time, EntryShape shape) {
+  generator.shape = shape;
   generator.rng.state = seed;
   generator.clock = start_time;
   generator.names.clear();
@@ -268,9 +271,17 @@ bool prefix_reads_materia_number(std::uint32_t time, std::uint32_t code) {
   return value == 46 || value == 47;
 }
 
-void next_entry(EntryGenerator& g, GeneratedEntry& entry) {
+void advance_clock(EntryGenerator& g) {
   const std::uint32_t step = clock_step(g.rng);
   g.clock = g.clock > UINT32_MAX - step ? UINT32_MAX : g.clock + step;
+}
+
+void next_entry(EntryGenerator& g, GeneratedEntry& entry) {
+  if (g.shape == EntryShape::kRealShaped) {
+    next_real_shaped_entry(g, entry);
+    return;
+  }
+  advance_clock(g);
 
   const Channel& channel = pick_channel(g.rng);
   entry = GeneratedEntry{};

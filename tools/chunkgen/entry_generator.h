@@ -49,13 +49,22 @@ struct GeneratedEntry {
   std::uint32_t forms = 0;     // bit per PackedForm used
 };
 
+// Which entries a series is made of: short chat and system lines, or the
+// longer mix of battle, loot and chat lines a real client writes.
+enum class EntryShape { kShort, kRealShaped };
+
 struct EntryGenerator {
+  EntryShape shape = EntryShape::kShort;
   SplitMix64 rng;
   std::uint32_t clock = kDefaultStartTime;
   std::vector<std::string> names;  // senders: two capitalised ASCII words
 };
 
-void start_generator(EntryGenerator& generator, std::uint64_t seed, std::uint32_t start_time);
+void start_generator(EntryGenerator& generator, std::uint64_t seed, std::uint32_t start_time,
+                     EntryShape shape = EntryShape::kShort);
+
+// Moves the generator's clock on to the next entry's time.
+void advance_clock(EntryGenerator& generator);
 
 // The next entry; times never decrease.
 void next_entry(EntryGenerator& generator, GeneratedEntry& entry);

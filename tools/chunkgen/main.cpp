@@ -1,7 +1,7 @@
 // chunkgen: writes a synthetic chunk series for trying out and measuring the
 // exporter.
 //   chunkgen --out DIR [--character NAME] [--entries N] [--per-chunk N]
-//            [--seed S] [--start-time T]
+//            [--seed S] [--start-time T] [--shape short|real]
 // Numbers may be decimal or 0x-prefixed hex. The files go to
 // DIR/NAME/log/00000000.log, 00000001.log, ...
 #include <cerrno>
@@ -25,7 +25,7 @@ constexpr std::uint64_t kMaxEntries = 0xFFFFFFFFULL;  // entry indexes are 32-bi
 void print_usage() {
   std::fprintf(stderr,
                "usage: chunkgen --out DIR [--character NAME] [--entries N] [--per-chunk N] [--seed S] "
-               "[--start-time T]\n");
+               "[--start-time T] [--shape short|real]\n");
 }
 
 bool parse_number(const char* text, std::uint64_t max, std::uint64_t& value) {
@@ -57,6 +57,10 @@ bool parse_arguments(int argc, char** argv, SeriesOptions& options) {
       options.seed = number;
     } else if (std::strcmp(option, "--start-time") == 0 && parse_number(value, 0xFFFFFFFFULL, number)) {
       options.start_time = static_cast<std::uint32_t>(number);
+    } else if (std::strcmp(option, "--shape") == 0 && value != nullptr && std::strcmp(value, "short") == 0) {
+      options.shape = tellwick::chunkgen::EntryShape::kShort;
+    } else if (std::strcmp(option, "--shape") == 0 && value != nullptr && std::strcmp(value, "real") == 0) {
+      options.shape = tellwick::chunkgen::EntryShape::kRealShaped;
     } else {
       std::fprintf(stderr, "chunkgen: bad or incomplete option %s\n", option);
       return false;
