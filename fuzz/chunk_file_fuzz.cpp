@@ -3,6 +3,8 @@
 // the output charsets and the materia detector.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 #include "fuzz_support.h"
 #include "gamelog/chunk_view.h"
@@ -40,7 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t units = utf8_to_utf16(stripped, stripped_length, wide, kEntryLineCapacity - 1);
     wide[units] = u'\0';
     char ansi[kEntryLineCapacity];
-    utf16_to_ansi(wide, units, ansi, sizeof ansi);
+    const std::size_t ansi_length = utf16_to_ansi(wide, units, ansi, sizeof ansi);
+    // Straight from UTF-8, the ANSI form must be the same bytes.
+    char direct[kEntryLineCapacity];
+    const std::size_t direct_length = utf8_to_ansi(stripped, stripped_length, direct, sizeof direct);
+    if (direct_length != ansi_length || std::memcmp(direct, ansi, ansi_length) != 0) std::abort();
     char utf8[kEntryLineCapacity];
     utf16_to_utf8(wide, units, utf8, sizeof utf8);
     may_be_materia_line(line);

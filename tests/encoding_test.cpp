@@ -90,6 +90,53 @@ TEST(Encoding, Utf16ToCodePage932) {
   for (const Case& c : cases) EXPECT_EQ(to_ansi(c.in), c.out) << int(c.in[0]);
 }
 
+std::string utf8_to_ansi_string(const std::string& in, std::size_t cap = 4096) {
+  std::string out(cap, '\0');
+  out.resize(utf8_to_ansi(in.c_str(), in.size(), out.data(), cap));
+  return out;
+}
+
+TEST(Encoding, Utf8ToCodePage932) {
+  struct Case {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"Check the line, all of it ASCII", "Check the line, all of it ASCII"},
+      {"\xE3\x81\x82", "\x82\xA0"},                                 // あ
+      {"5399A1B4000A:\xE3\x83\x9E\xE3\x83\x86:ok\r\n", "5399A1B4000A:\x83\x7D\x83\x65:ok\r\n"},
+      {"\xEF\xBD\xB1", "\xB1"},                                       // half-width ｱ
+      {"\xE0\xB8\x81", "?"},                                          // Thai: not in 932
+      {"a\xF0\x9F\x98\x80" "b", "a??b"},                               // outside the BMP: two units
+      {"a\xFF" "b", "a?b"},                                            // ill-formed, as U+FFFD has no form
+      {"\xE3\x81" "A", "?A"},
+      {"a\xE3", "a?"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(utf8_to_ansi_string(c.in), c.out) << c.in;
+}
+
+// Text converts the same whether it stands alone (short enough to be taken a
+// byte at a time) or between runs of ASCII long enough for the
+// word-at-a-time paths. Four bytes of ASCII stay after the text both times:
+// a sequence that has not even room for its continuation bytes before the
+// end of the input is replaced up to the end, so the end must not come
+// into it.
+TEST(Encoding, TextConvertsTheSameBetweenAscii) {
+  const std::string values = "\x41\x7F\x80\xBF\xC1\xC2\xDF\xE0\xE3\xED\xEF\xF0\xF4\xF5\xFF";
+  const std::string before = "5399A1B4000A";
+  const std::string after = "abcdefghijklmnop";
+  for (char a : values) {
+    for (char b : values) {
+      for (char c : values) {
+        const std::string alone = {a, b, c, 'w', 'x', 'y', 'z'};
+        const std::u16string wide = to_utf16(alone);
+        EXPECT_EQ(to_utf16(before + alone + after), u"5399A1B4000A" + wide + u"abcdefghijklmnop");
+        EXPECT_EQ(utf8_to_ansi_string(before + alone + after), before + utf8_to_ansi_string(alone) + after);
+        EXPECT_EQ(utf8_to_ansi_string(alone), to_ansi(wide));
+      }
+    }
+  }
+}
+
 TEST(Encoding, ResultsThatDoNotFitAreCutBetweenCharacters) {
   EXPECT_EQ(to_utf16("a\xE3\x81\x82", 1), u"a");
   EXPECT_EQ(to_utf16("a\xF0\x9F\x98\x80", 2), u"a");  // never half a surrogate pair
@@ -98,6 +145,9 @@ TEST(Encoding, ResultsThatDoNotFitAreCutBetweenCharacters) {
   EXPECT_EQ(to_utf8(u"a\xD83D\xDE00", 4), "a");
   EXPECT_EQ(to_ansi(u"a\u3042", 2), "a");  // never half a double-byte character
   EXPECT_EQ(to_ansi(u"a\u3042", 3), "a\x82\xA0");
+  EXPECT_EQ(to_utf16("abcdefghijklmnop", 9), u"abcdefghi");
+  EXPECT_EQ(utf8_to_ansi_string("a\xE3\x81\x82", 2), "a");
+  EXPECT_EQ(utf8_to_ansi_string("abcdefghijklmnop", 9), "abcdefghi");
 }
 
 }  // namespace

@@ -12,8 +12,9 @@ static_assert(std::endian::native == std::endian::little,
               "UTF-16 output is written from memory as little-endian code units");
 
 // A rendered line never has more UTF-16 units than bytes. Its ANSI form needs
-// at most three bytes a unit in any code page Windows uses as the ANSI code
-// page (UTF-8 being the widest), so neither conversion of a line is ever cut.
+// at most three bytes a byte in any code page Windows uses as the ANSI code
+// page (UTF-8 being the widest, where one ill-formed byte becomes U+FFFD), so
+// neither conversion of a line is ever cut.
 constexpr std::size_t kLineUnits = kRenderedLineCapacity;
 constexpr std::size_t kLineAnsiBytes = 3 * kRenderedLineCapacity;
 
@@ -34,10 +35,8 @@ void write_export_line(OutputFile& file, int charset, const char* line, std::siz
       output_append(file, line, length);
       break;
     case kCharsetAnsi: {
-      char16_t wide[kLineUnits];
-      char ansi[kLineAnsiBytes];
-      const std::size_t units = utf8_to_utf16(line, length, wide, kLineUnits);
-      output_append(file, ansi, utf16_to_ansi(wide, units, ansi, kLineAnsiBytes));
+      char* out = output_reserve(file, kLineAnsiBytes);
+      output_commit(file, utf8_to_ansi(line, length, out, kLineAnsiBytes));
       break;
     }
     case kCharsetUtf16: {

@@ -38,6 +38,16 @@ void output_append(OutputFile& file, const void* data, std::size_t size) {
   file.used += size;
 }
 
+char* output_reserve(OutputFile& file, std::size_t size) {
+  if (size > kOutputBufferSize - file.used) flush(file);
+  return file.buffer + file.used;
+}
+
+void output_commit(OutputFile& file, std::size_t used) {
+  file.used += used;
+  file.size += used;
+}
+
 bool output_close(OutputFile& file) {
   flush(file);
   if (file.handle != kNoFile && !close_file(file.handle)) file.write_failed = true;

@@ -26,6 +26,11 @@ bool output_create(OutputFile& file, const char16_t* path);
 // As output_create, but only when nothing exists under the name yet.
 bool output_create_new(OutputFile& file, const char16_t* path);
 void output_append(OutputFile& file, const void* data, std::size_t size);
+// Room for up to `size` bytes (at most kOutputBufferSize) at the end of the
+// buffer, written out first where needed, so that a line can be converted
+// straight into it; output_commit then appends the `used` bytes put there.
+char* output_reserve(OutputFile& file, std::size_t size);
+void output_commit(OutputFile& file, std::size_t used);
 // Writes out the buffer and closes the file. True when every byte appended
 // since output_create reached the file.
 bool output_close(OutputFile& file);

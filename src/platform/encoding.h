@@ -26,4 +26,9 @@ std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std
 // most one code unit: with out_cap >= in_len nothing is cut.
 std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap);
 
+// UTF-8 to the ANSI code page: the bytes that utf8_to_utf16 followed by
+// utf16_to_ansi give, ill-formed input included. `in[in_len]` must be the
+// input's zero terminator, as for utf8_to_utf16.
+std::size_t utf8_to_ansi(const char* in, std::size_t in_len, char* out, std::size_t out_cap);
+
 }  // namespace tellwick

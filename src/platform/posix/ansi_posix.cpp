@@ -1,76 +1,93 @@
 // The ANSI code page of the POSIX build is 932, the code page of the Japanese
 // Windows systems the program is made for, so exports and check codes come out
-// the same on both systems. glibc's CP932 converter supplies the mapping once;
-// after that every character is a table look-up, since the export converts
-// every line it writes.
+// the same on both systems. The mapping is glibc's CP932 converter, captured
+// in a table at build time: every character is one look-up, and the export
+// converts every line it writes.
 #include "platform/encoding.h"
-#include "platform/posix/iconv_one.h"
+#include "platform/ascii_run.h"
+#include "platform/posix/utf8_decode_posix.h"
 
-#include <iconv.h>
-
-#include <array>
 #include <cstdint>
-#include <memory>
+#include <cstring>
 
 namespace tellwick {
 namespace {
 
 constexpr char kDefaultChar = '?';
 
-// For each BMP code unit: its CP932 bytes (one or two), or none.
-struct Cp932Table {
-  std::array<std::uint16_t, 0x10000> bytes{};
-  std::array<std::uint8_t, 0x10000> length{};
+// For each BMP code unit: 0 when code page 932 has no form for it, a value
+// below 0x100 for a single byte, else the lead byte and the trail byte.
+// ASCII never reaches it: it maps to itself.
+constexpr std::uint16_t kCp932[0x10000] = {
+#include "cp932_table.inc"
 };
 
-std::unique_ptr<Cp932Table> build_cp932_table() {
-  auto table = std::make_unique<Cp932Table>();
-  iconv_t cd = iconv_open("CP932", "UTF-16LE");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return table;  // every character becomes '?'
-  for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
-    if (unit >= 0xD800 && unit <= 0xDFFF) continue;  // a surrogate alone has no mapping
-    char in[2] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-    char out[8];
-    const std::size_t produced = iconv_one(cd, in, sizeof in, out, sizeof out);
-    if (produced == 1) {
-      table->bytes[unit] = static_cast<std::uint8_t>(out[0]);
-      table->length[unit] = 1;
-    } else if (produced == 2) {
-      table->bytes[unit] = static_cast<std::uint16_t>(static_cast<std::uint8_t>(out[0]) << 8 |
-                                                      static_cast<std::uint8_t>(out[1]));
-      table->length[unit] = 2;
-    }
+// Appends the form of one BMP code unit; false, with nothing written, when it
+// does not fit.
+inline bool put_unit(std::uint32_t unit, char* out, std::size_t& n, std::size_t out_cap) {
+  const std::uint16_t form = kCp932[unit];
+  if (form > 0xFF) {
+    if (out_cap - n < 2) return false;
+    out[n] = static_cast<char>(form >> 8);
+    out[n + 1] = static_cast<char>(form & 0xFF);
+    n += 2;
+    return true;
   }
-  iconv_close(cd);
-  return table;
-}
-
-const Cp932Table& cp932_table() {
-  static const std::unique_ptr<Cp932Table> table = build_cp932_table();
-  return *table;
+  if (n == out_cap) return false;
+  out[n++] = form != 0 ? static_cast<char>(form) : kDefaultChar;
+  return true;
 }
 
 }  // namespace
 
 std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap) {
-  const Cp932Table& table = cp932_table();
   std::size_t n = 0;
   for (std::size_t i = 0; i < in_len; ++i) {
     const char16_t unit = in[i];
-    if (unit < 0x80) {  // ASCII maps to itself in CP932
+    if (unit < 0x80) {
       if (n == out_cap) break;
       out[n++] = static_cast<char>(unit);
       continue;
     }
-    const std::uint8_t len = table.length[unit];
-    if (len == 2) {
-      if (n + 2 > out_cap) break;
-      out[n++] = static_cast<char>(table.bytes[unit] >> 8);
-      out[n++] = static_cast<char>(table.bytes[unit] & 0xFF);
-    } else {
+    if (!put_unit(unit, out, n, out_cap)) break;
+  }
+  return n;
+}
+
+// The same bytes as utf8_to_utf16 followed by utf16_to_ansi, without the
+// UTF-16 in between: a character outside the BMP is a surrogate pair there,
+// two units without a form, so two default characters here.
+std::size_t utf8_to_ansi(const char* in, std::size_t in_len, char* out, std::size_t out_cap) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(in);
+  std::size_t i = 0;
+  std::size_t n = 0;
+  while (i < in_len) {
+    if (s[i] < 0x80) {
+      if (in_len - i >= 8 && out_cap - n >= 8) {
+        // A whole word is stored; only its leading ASCII counts.
+        std::uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        std::memcpy(out + n, &word, 8);
+        const std::size_t ascii = leading_ascii(word);
+        i += ascii;
+        n += ascii;
+        continue;
+      }
       if (n == out_cap) break;
-      out[n++] = len == 1 ? static_cast<char>(table.bytes[unit]) : kDefaultChar;
+      out[n++] = static_cast<char>(s[i++]);
+      continue;
     }
+    std::size_t next = i;
+    std::uint32_t cp = utf8::decode_next(s, next, in_len);
+    if (cp == utf8::kInvalid) cp = utf8::kReplacement;
+    if (cp >= 0x10000) {
+      if (out_cap - n < 2) break;
+      out[n++] = kDefaultChar;
+      out[n++] = kDefaultChar;
+    } else if (!put_unit(cp, out, n, out_cap)) {
+      break;
+    }
+    i = next;
   }
   return n;
 }

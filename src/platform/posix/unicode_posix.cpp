@@ -1,19 +1,19 @@
-// UTF-8 <-> UTF-16 as Windows converts them with flags 0. An ill-formed UTF-8
-// sequence becomes U+FFFD; how many bytes one U+FFFD stands for follows the
-// system converter, checked against it by the same tests under Wine: the
-// input is seen with its terminator, a sequence is replaced up to the first
-// byte that cannot continue it, and an overlong, surrogate or out-of-range
-// form is found after its second byte and takes those two bytes with it.
-// A lone surrogate becomes U+FFFD in UTF-8.
+// UTF-8 <-> UTF-16 as Windows converts them with flags 0. A lone surrogate
+// becomes U+FFFD in UTF-8.
 #include "platform/encoding.h"
+#include "platform/ascii_run.h"
+#include "platform/posix/utf8_decode_posix.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace tellwick {
-namespace {
 
-constexpr std::uint32_t kReplacement = 0xFFFD;
-constexpr std::uint32_t kInvalid = 0xFFFFFFFF;
+using utf8::kInvalid;
+using utf8::kReplacement;
+
+namespace utf8 {
+namespace {
 
 int trail_count(std::uint8_t lead) {
   if (lead >= 0xC2 && lead <= 0xDF) return 1;
@@ -28,9 +28,8 @@ bool take_trail(const std::uint8_t* s, std::size_t& i, std::uint32_t& cp) {
   return true;
 }
 
-// Decodes the sequence whose lead byte is s[i - 1]; advances i past the bytes
-// the result stands for. Returns the code point or kInvalid. s[in_len] is the
-// terminator, which is never a continuation byte.
+}  // namespace
+
 std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t in_len) {
   const std::uint8_t lead = s[i - 1];
   const int trails = trail_count(lead);
@@ -57,6 +56,16 @@ std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t
   return cp < 0x80 ? kInvalid : cp;
 }
 
+}  // namespace utf8
+
+namespace {
+
+// Four bytes, the low half of `bytes`, as four little-endian 16-bit units.
+std::uint64_t widen_four(std::uint64_t bytes) {
+  bytes = (bytes | bytes << 16) & 0x0000FFFF0000FFFFULL;
+  return (bytes | bytes << 8) & 0x00FF00FF00FF00FFULL;
+}
+
 }  // namespace
 
 std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
@@ -65,21 +74,32 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
   std::size_t n = 0;
   while (i < in_len) {
     if (s[i] < 0x80) {
+      if (in_len - i >= 8 && out_cap - n >= 8) {
+        // A whole word is widened and stored; only its leading ASCII counts.
+        std::uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        const std::uint64_t units[2] = {widen_four(word & 0xFFFFFFFF), widen_four(word >> 32)};
+        std::memcpy(out + n, units, sizeof units);
+        const std::size_t ascii = leading_ascii(word);
+        i += ascii;
+        n += ascii;
+        continue;
+      }
       if (n == out_cap) break;
       out[n++] = s[i++];
       continue;
     }
-    std::size_t next = i + 1;
-    std::uint32_t cp = decode_sequence(s, next, in_len);
+    std::size_t next = i;
+    std::uint32_t cp = utf8::decode_next(s, next, in_len);
     if (cp == kInvalid) cp = kReplacement;
-    const std::size_t units = cp >= 0x10000 ? 2 : 1;
-    if (n + units > out_cap) break;
-    if (units == 2) {
+    if (cp < 0x10000) {
+      if (n == out_cap) break;
+      out[n++] = static_cast<char16_t>(cp);
+    } else {
+      if (out_cap - n < 2) break;
       cp -= 0x10000;
       out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
       out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out[n++] = static_cast<char16_t>(cp);
     }
     i = next;
   }

@@ -6,6 +6,10 @@
 #include <windows.h>
 
 #include <climits>
+#include <cstdint>
+#include <memory>
+
+#include "platform/ascii_run.h"
 
 namespace tellwick {
 namespace {
@@ -40,10 +44,37 @@ std::size_t convert_cut(std::size_t in_len, std::size_t out_cap, Convert convert
   return lo == 0 ? 0 : static_cast<std::size_t>(convert(lo, out_cap));
 }
 
+bool is_ascii(const char* in, std::size_t in_len) {
+  return ascii_run(reinterpret_cast<const std::uint8_t*>(in), in_len) == in_len;
+}
+
+// Whether the ANSI code page gives every ASCII character its own byte, as
+// all those Windows uses as the ANSI code page do; asked once, so that a
+// line of ASCII can be copied only where the system would copy it too.
+bool ansi_keeps_ascii() {
+  static const bool keeps = [] {
+    wchar_t ascii[127];
+    char bytes[sizeof ascii];
+    for (int c = 1; c < 128; ++c) ascii[c - 1] = static_cast<wchar_t>(c);
+    if (WideCharToMultiByte(CP_ACP, 0, ascii, 127, bytes, 127, nullptr, nullptr) != 127) return false;
+    for (int c = 1; c < 128; ++c) {
+      if (static_cast<unsigned char>(bytes[c - 1]) != c) return false;
+    }
+    return true;
+  }();
+  return keeps;
+}
+
 }  // namespace
 
 std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
   if (in_len == 0 || out_cap == 0) return 0;
+  // UTF-8's ASCII is UTF-16's; the system converter gives the same units.
+  if (is_ascii(in, in_len)) {
+    const std::size_t n = in_len < out_cap ? in_len : out_cap;
+    widen_ascii(reinterpret_cast<const std::uint8_t*>(in), n, out);
+    return n;
+  }
   // Converted with its terminator, as the system converts a zero-terminated
   // string; the terminator itself is not counted.
   const int whole = MultiByteToWideChar(CP_UTF8, 0, in, clamp_int(in_len + 1), reinterpret_cast<wchar_t*>(out),
@@ -92,6 +123,26 @@ std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, st
   // character is known to be a boundary, so cut before the whole input fits.
   auto boundary = [&](std::size_t pos) { return pos >= in_len || static_cast<unsigned char>(in[pos - 1]) < 0x80; };
   return convert_cut(in_len, out_cap, convert, boundary);
+}
+
+std::size_t utf8_to_ansi(const char* in, std::size_t in_len, char* out, std::size_t out_cap) {
+  if (in_len == 0 || out_cap == 0) return 0;
+  if (ansi_keeps_ascii() && is_ascii(in, in_len)) {
+    const std::size_t n = in_len < out_cap ? in_len : out_cap;
+    std::memcpy(out, in, n);
+    return n;
+  }
+  // UTF-8 never gives more UTF-16 units than it has bytes.
+  constexpr std::size_t kStackUnits = 4096;
+  char16_t stack[kStackUnits];
+  std::unique_ptr<char16_t[]> heap;
+  char16_t* wide = stack;
+  if (in_len > kStackUnits) {
+    heap = std::make_unique<char16_t[]>(in_len);
+    wide = heap.get();
+  }
+  const std::size_t units = utf8_to_utf16(in, in_len, wide, in_len);
+  return utf16_to_ansi(wide, units, out, out_cap);
 }
 
 }  // namespace tellwick
