@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "chunkgen/splitmix64.h"
 #include "gamelog/control_sequence.h"
 
 namespace tellwick {
@@ -138,6 +139,44 @@ TEST(ControlSequence, WorstCaseRenderingFitsItsBuffer) {
   EXPECT_LT(shown.size(), kRenderedLineCapacity);
   EXPECT_EQ(shown.substr(12, 10), "[02 13 00]");
   EXPECT_EQ(shown.size(), 12 + 337 * 10 + 2);
+}
+
+// The renderings pass plain text on a word at a time; held here to the
+// scan that takes one byte at a time, on lines full of what stops a word:
+// sequence starts, zero bytes, 0x01, at every position and line length.
+std::string scanned_byte_by_byte(const std::string& line, bool keep_sequences) {
+  const auto* bytes = u8(line);
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < line.size() && bytes[pos] != 0) {
+    const std::size_t length = control_sequence_length(bytes, pos, line.size());
+    if (length == 0) {
+      out += line[pos++];
+      continue;
+    }
+    if (keep_sequences) {
+      char form[kRenderedLineCapacity];  // a sequence is never longer than the line
+      out.append(form, visual_form(bytes + pos, length, form));
+    }
+    pos += length;
+  }
+  return out;
+}
+
+TEST(ControlSequence, WordAtATimeScanMatchesTheByteScan) {
+  chunkgen::SplitMix64 rng{11};
+  const char kStops[] = {'\0', '\x01', '\x02', '\x03', '\xE0', '\xF2'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string line = "5399A1B5001D";
+    const std::size_t length = rng.below(round % 10 == 0 ? 1011 : 64);
+    const std::uint32_t stop_one_in = rng.between(2, 40);
+    for (std::size_t i = 0; i < length; ++i) {
+      line += rng.one_in(stop_one_in) ? kStops[rng.below(sizeof kStops)] : static_cast<char>(rng.between(3, 0xFF));
+    }
+    ASSERT_EQ(rendered(line, true), scanned_byte_by_byte(line, true) + "\r\n") << round;
+    ASSERT_EQ(rendered(line, false), scanned_byte_by_byte(line, false) + "\r\n") << round;
+    ASSERT_EQ(stripped(line), scanned_byte_by_byte(line, false)) << round;
+  }
 }
 
 }  // namespace

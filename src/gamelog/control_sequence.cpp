@@ -1,5 +1,6 @@
 #include "gamelog/control_sequence.h"
 
+#include <bit>
 #include <cstring>
 
 #include "gamelog/hex_digits.h"
@@ -7,46 +8,62 @@
 namespace tellwick {
 namespace {
 
+static_assert(std::endian::native == std::endian::little, "words are read with their first byte lowest");
+
 // Eight bytes at a time: most lines hold few sequences, so most of a line is
-// plain text to pass over.
-bool has_byte_below_3(std::uint64_t word) {
+// plain text to pass over. The lowest marked byte of the mask is the first
+// byte below 3 (0x00, 0x01 or 0x02); bytes above it are marked only
+// approximately, so only the lowest is used.
+std::uint64_t bytes_below_3(std::uint64_t word) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-  return ((word - kOnes * 3) & ~word & kHighBits) != 0;
+  return (word - kOnes * 3) & ~word & kHighBits;
 }
 
-bool is_stop(std::uint8_t byte) { return byte == kControlStart || byte == 0; }
-
-// The position of the first sequence start or zero byte at or after `pos`,
-// or `length`.
-std::size_t next_stop(const std::uint8_t* bytes, std::size_t pos, std::size_t length) {
-  for (; pos + 8 <= length; pos += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes + pos, 8);
-    if (!has_byte_below_3(word)) continue;
-    for (std::size_t i = 0; i < 8; ++i) {
-      if (is_stop(bytes[pos + i])) return pos + i;
-    }
+// The length of the sequence at line[pos] (a 0x02), for the one-byte form of
+// the packed integer that nearly all markup uses (T = L + 3) without a call;
+// every other form goes to control_sequence_length.
+std::size_t sequence_length_at(const std::uint8_t* line, std::size_t pos, std::size_t line_length) {
+  const std::size_t remaining = line_length - pos;
+  if (remaining > 2 && line[pos + 2] < 0xE0) {
+    const std::size_t total = static_cast<std::size_t>(line[pos + 2]) + 3;
+    return total < remaining ? total : remaining;
   }
-  while (pos < length && !is_stop(bytes[pos])) ++pos;
-  return pos;
+  return control_sequence_length(line, pos, line_length);
 }
 
+// Plain text is copied a word at a time: each word is stored whole, and only
+// the bytes before its first sequence start or zero byte count, so up to
+// eight bytes past the output may change. The callers' buffers leave that
+// room (see render_line and strip_line).
 template <bool kShow>
 std::size_t scan_line(const char* line, std::size_t line_length, char* out) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(line);
   std::size_t pos = 0;
   std::size_t n = 0;
   while (pos < line_length) {
-    // Copy the plain run up to the next sequence or the end of the line at once.
-    const std::size_t run = next_stop(bytes, pos, line_length);
-    std::memcpy(out + n, line + pos, run - pos);
-    n += run - pos;
-    pos = run;
-    if (pos >= line_length || bytes[pos] == 0) break;
-    const std::size_t length = control_sequence_length(bytes, pos, line_length);
-    if (kShow) n += visual_form(bytes + pos, length, out + n);
-    pos += length;
+    const std::uint8_t b = bytes[pos];
+    if (b == 0) break;
+    if (b == kControlStart) {
+      const std::size_t length = sequence_length_at(bytes, pos, line_length);
+      if (kShow) n += visual_form(bytes + pos, length, out + n);
+      pos += length;
+      continue;
+    }
+    if (line_length - pos < 8) {
+      out[n++] = static_cast<char>(b);
+      ++pos;
+      continue;
+    }
+    std::uint64_t word;
+    std::memcpy(&word, bytes + pos, 8);
+    std::memcpy(out + n, &word, 8);
+    const std::uint64_t below = bytes_below_3(word);
+    // Up to the first byte below 3; a 0x01 there is plain text and goes too.
+    const std::size_t k = below == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(below)) / 8;
+    const std::size_t taken = k < 8 && bytes[pos + k] == 0x01 ? k + 1 : k;
+    pos += taken;
+    n += taken;
   }
   return n;
 }

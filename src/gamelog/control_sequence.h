@@ -36,13 +36,16 @@ std::size_t control_sequence_length(const std::uint8_t* line, std::size_t pos, s
 // length, 3 * length + 1. `out` must hold that many characters.
 std::size_t visual_form(const std::uint8_t* sequence, std::size_t length, char* out);
 
-// The rendered line: sequences shown (show) or dropped, CR LF appended,
-// zero-terminated in `out` (kRenderedLineCapacity bytes). Returns its length
-// without the terminator. A zero byte outside a sequence ends the line.
+// The rendered line of an entry line (at most kEntryLineCapacity - 1 bytes):
+// sequences shown (show) or dropped, CR LF appended, zero-terminated in `out`
+// (kRenderedLineCapacity bytes). Returns its length without the terminator.
+// A zero byte outside a sequence ends the line. Plain text is copied a word
+// at a time, so bytes of `out` past the terminator may change too.
 std::size_t render_line(const char* line, std::size_t line_length, bool show, char* out);
 
 // The stripped line: every sequence dropped, no CR LF, zero-terminated in
-// `out` (kEntryLineCapacity bytes). Returns its length.
+// `out` (kEntryLineCapacity bytes; never more than the line's own length is
+// touched). Returns its length.
 std::size_t strip_line(const char* line, std::size_t line_length, char* out);
 
 }  // namespace tellwick
