@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "gamelog/control_sequence.h"
 #include "gamelog/output_charset.h"
 #include "support/temp_dir.h"
 
@@ -94,6 +95,39 @@ TEST(OutputCharset, ManyLinesMatchOneWritePerLine) {
   lines.push_back(std::string(100000, 'L') + "\r\n");  // one write larger than the buffer
   expected += lines.back();
   EXPECT_EQ(export_lines(kCharsetUtf8, lines), bytes(expected));
+}
+
+// Rendering straight into the file's buffer writes what rendering into a
+// line buffer and writing that line writes, in every charset, across many
+// buffer flushes.
+TEST(OutputCharset, RenderedLinesMatchRenderThenWrite) {
+  const std::vector<std::string> lines = {
+      "5399A1B4000A:Aaa Bbb:\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",
+      std::string("5399A1B40039\x02\x13\x06\xFE\xFF\xFF\xE3\x03\xE3\x83\x95\x02\x13\x02\xEC\x03", 29),
+      std::string("5399A1B4003E\x1F\xEE\x82\xBB\x02\x27\x07\x03\xF2\x01\xF8\x01\x01\x03" "Hi-Potion", 38),
+      "5399A1B4000Ca\xFF\xE3\x81" "b",  // not UTF-8
+      std::string("5399A1B40010ab\0cd", 17),
+  };
+  for (int charset : {int{kCharsetAnsi}, int{kCharsetUtf8}, int{kCharsetUtf16}, 3}) {
+    for (bool show : {false, true}) {
+      test::TempDir dir;
+      auto direct = std::make_unique<OutputFile>();
+      auto staged = std::make_unique<OutputFile>();
+      ASSERT_TRUE(output_create(*direct, dir.file("direct.log").c_str()));
+      ASSERT_TRUE(output_create(*staged, dir.file("staged.log").c_str()));
+      for (int i = 0; i < 5000; ++i) {
+        const std::string& line = lines[i % lines.size()];
+        write_rendered_line(*direct, charset, show, line.data(), line.size());
+        char rendered[kRenderedLineCapacity];
+        write_export_line(*staged, charset, rendered, render_line(line.data(), line.size(), show, rendered));
+      }
+      ASSERT_TRUE(output_close(*direct));
+      ASSERT_TRUE(output_close(*staged));
+      const Bytes written = test::read_bytes(dir.file("direct.log"));
+      EXPECT_EQ(written, test::read_bytes(dir.file("staged.log"))) << charset << " " << show;
+      EXPECT_EQ(written.empty(), charset == 3) << charset << " " << show;
+    }
+  }
 }
 
 TEST(OutputCharset, FileThatCannotBeCreatedReportsFailure) {

@@ -47,7 +47,6 @@ struct ChunkLoopResult {
 
 void export_entry(const ChunkEntry& entry, ExportFiles& files, ChunkLoopResult& result) {
   char line[kEntryLineCapacity];
-  char rendered[kRenderedLineCapacity];
   const Settings& s = settings();
 
   const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
@@ -55,8 +54,7 @@ void export_entry(const ChunkEntry& entry, ExportFiles& files, ChunkLoopResult& 
   if (result.first_entry_time == 0) result.first_entry_time = time;
   result.last_entry_time = time;
 
-  const std::size_t rendered_length = render_line(line, line_length, s.show_control != 0, rendered);
-  write_export_line(files.log, s.charset, rendered, rendered_length);
+  write_rendered_line(files.log, s.charset, s.show_control != 0, line, line_length);
 
   // Nearly every line fails the detector's leading-number test, and the test
   // can be judged on the entry line itself: only candidates are stripped and

@@ -3,6 +3,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "gamelog/hex_digits.h"
 
 namespace tellwick {
@@ -32,10 +36,36 @@ std::size_t sequence_length_at(const std::uint8_t* line, std::size_t pos, std::s
   return control_sequence_length(line, pos, line_length);
 }
 
-// Plain text is copied a word at a time: each word is stored whole, and only
-// the bytes before its first sequence start or zero byte count, so up to
-// eight bytes past the output may change. The callers' buffers leave that
-// room (see render_line and strip_line).
+// Copies plain text from `in`, whose first byte is plain (neither a sequence
+// start nor a zero byte), to `out`; returns how many bytes at the start of
+// `in` are plain, at least 1. Copies a whole block at a time: bytes of `out`
+// past the plain ones may change, up to 16 in all, and the callers' buffers
+// leave that room (see render_line and strip_line).
+std::size_t copy_plain(const std::uint8_t* in, std::size_t available, char* out) {
+#if defined(__SSE2__)
+  if (available >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+    const __m128i stops = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(kControlStart))),
+                                       _mm_cmpeq_epi8(block, _mm_setzero_si128()));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops));
+    return mask == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(mask));
+  }
+#endif
+  if (available >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, in, 8);
+    std::memcpy(out, &word, 8);
+    const std::uint64_t below = bytes_below_3(word);
+    if (below == 0) return 8;
+    // Up to the first byte below 3; a 0x01 there is plain text and goes too.
+    const std::size_t k = static_cast<std::size_t>(std::countr_zero(below)) / 8;
+    return in[k] == 0x01 ? k + 1 : k;
+  }
+  out[0] = static_cast<char>(in[0]);
+  return 1;
+}
+
 template <bool kShow>
 std::size_t scan_line(const char* line, std::size_t line_length, char* out) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(line);
@@ -50,20 +80,9 @@ std::size_t scan_line(const char* line, std::size_t line_length, char* out) {
       pos += length;
       continue;
     }
-    if (line_length - pos < 8) {
-      out[n++] = static_cast<char>(b);
-      ++pos;
-      continue;
-    }
-    std::uint64_t word;
-    std::memcpy(&word, bytes + pos, 8);
-    std::memcpy(out + n, &word, 8);
-    const std::uint64_t below = bytes_below_3(word);
-    // Up to the first byte below 3; a 0x01 there is plain text and goes too.
-    const std::size_t k = below == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(below)) / 8;
-    const std::size_t taken = k < 8 && bytes[pos + k] == 0x01 ? k + 1 : k;
-    pos += taken;
-    n += taken;
+    const std::size_t plain = copy_plain(bytes + pos, line_length - pos, out + n);
+    pos += plain;
+    n += plain;
   }
   return n;
 }

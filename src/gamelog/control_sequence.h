@@ -39,7 +39,7 @@ std::size_t visual_form(const std::uint8_t* sequence, std::size_t length, char* 
 // The rendered line of an entry line (at most kEntryLineCapacity - 1 bytes):
 // sequences shown (show) or dropped, CR LF appended, zero-terminated in `out`
 // (kRenderedLineCapacity bytes). Returns its length without the terminator.
-// A zero byte outside a sequence ends the line. Plain text is copied a word
+// A zero byte outside a sequence ends the line. Plain text is copied a block
 // at a time, so bytes of `out` past the terminator may change too.
 std::size_t render_line(const char* line, std::size_t line_length, bool show, char* out);
 

@@ -49,6 +49,17 @@ void write_export_line(OutputFile& file, int charset, const char* line, std::siz
   }
 }
 
+void write_rendered_line(OutputFile& file, int charset, bool show, const char* line, std::size_t line_length) {
+  if (charset == kCharsetUtf8) {
+    // render_line may touch its whole buffer beyond the line it writes.
+    char* out = output_reserve(file, kRenderedLineCapacity);
+    output_commit(file, render_line(line, line_length, show, out));
+  } else if (charset == kCharsetAnsi || charset == kCharsetUtf16) {
+    char rendered[kRenderedLineCapacity];
+    write_export_line(file, charset, rendered, render_line(line, line_length, show, rendered));
+  }
+}
+
 void write_text(OutputFile& file, int charset, const char16_t* text, std::size_t length) {
   if (charset == kCharsetUtf16) {
     append_utf16(file, text, length);

@@ -18,6 +18,12 @@ enum OutputCharset : int {
 // Charset 1 writes the bytes exactly as they are, valid UTF-8 or not.
 void write_export_line(OutputFile& file, int charset, const char* line, std::size_t length);
 
+// Renders an entry line (control sequences shown or dropped, CR LF added)
+// and writes it in the output charset: the same bytes as render_line and
+// write_export_line, but in UTF-8 the line is rendered straight into the
+// file's buffer, and in any charset outside 0..2 it is not rendered at all.
+void write_rendered_line(OutputFile& file, int charset, bool show, const char* line, std::size_t line_length);
+
 // A UTF-16 text in the output charset, whatever its length.
 void write_text(OutputFile& file, int charset, const char16_t* text, std::size_t length);
 

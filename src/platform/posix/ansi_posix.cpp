@@ -78,14 +78,15 @@ std::size_t utf8_to_ansi(const char* in, std::size_t in_len, char* out, std::siz
       continue;
     }
     std::size_t next = i;
-    std::uint32_t cp = utf8::decode_next(s, next, in_len);
-    if (cp == utf8::kInvalid) cp = utf8::kReplacement;
-    if (cp >= 0x10000) {
+    const std::uint32_t cp = utf8::decode_next(s, next, in_len);
+    if (cp < 0x10000) {
+      if (!put_unit(cp, out, n, out_cap)) break;
+    } else if (cp == utf8::kInvalid) {
+      if (!put_unit(utf8::kReplacement, out, n, out_cap)) break;
+    } else {
       if (out_cap - n < 2) break;
       out[n++] = kDefaultChar;
       out[n++] = kDefaultChar;
-    } else if (!put_unit(cp, out, n, out_cap)) {
-      break;
     }
     i = next;
   }

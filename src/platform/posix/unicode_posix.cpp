@@ -91,7 +91,7 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
     }
     std::size_t next = i;
     std::uint32_t cp = utf8::decode_next(s, next, in_len);
-    if (cp == kInvalid) cp = kReplacement;
+    if (cp == kInvalid) cp = kReplacement;  // above 0x10000 as it stands
     if (cp < 0x10000) {
       if (n == out_cap) break;
       out[n++] = static_cast<char16_t>(cp);
