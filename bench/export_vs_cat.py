@@ -119,7 +119,9 @@ def main():
         program = os.path.join(os.path.abspath(a.wine), "tools/tellwick-export/tellwick-export.exe")
         env.update(WINEPREFIX=os.path.join(root, "wineprefix"), WINEDEBUG="-all", LC_ALL="ja_JP.UTF-8")
         run(["wineboot", "-i"], env=env)
-        run(["wineserver", "-p"], env=env)  # one server for all runs: its start-up is not the exporter's
+        # One server for all runs, so that its start-up is not counted; wineboot
+        # has started it, and -p only keeps it alive (it fails when one runs).
+        subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         log_folder = ".\\log\\"
     else:
         program = os.path.abspath(a.program) if a.program else os.path.join(build, "tools/tellwick-export/tellwick-export")
