@@ -54,18 +54,23 @@ CharacterTable& character_table() {
 
 void set_game_user_folder_override(const std::u16string& folder) { game_user_folder_override() = folder; }
 
+std::u16string documents_game_folder() {
+  std::u16string folder;
+  // Without a Documents folder the path starts from a folder that cannot
+  // exist, so the table stays empty and no chunk file is found, instead of
+  // looking into the current folder.
+  if (!documents_folder(folder)) folder = std::u16string(kUnreachableFolder);
+  folder += kPathSeparator;
+  folder += kMyGamesFolder;
+  folder += kPathSeparator;
+  folder += kGameFolder;
+  folder += kPathSeparator;
+  return folder;
+}
+
 std::u16string game_user_folder_path(const char16_t* character) {
   std::u16string folder = game_user_folder_override();
-  if (folder.empty()) {
-    // Without a Documents folder the path starts from a folder that cannot
-    // exist, so the table stays empty and no chunk file is found, instead of
-    // looking into the current folder.
-    if (!documents_folder(folder)) folder = std::u16string(kUnreachableFolder);
-    folder += kPathSeparator;
-    folder += kMyGamesFolder;
-    folder += kPathSeparator;
-    folder += kGameFolder;
-  }
+  if (folder.empty()) folder = documents_game_folder();
   end_with_separator(folder);
   if (character != nullptr && character[0] != u'\0') {
     folder += character;
@@ -75,7 +80,10 @@ std::u16string game_user_folder_path(const char16_t* character) {
 }
 
 void enumerate_character_folders(const std::u16string& game_user_folder) {
-  CharacterTable& table = character_table();
+  enumerate_character_folders(game_user_folder, character_table());
+}
+
+void enumerate_character_folders(const std::u16string& game_user_folder, CharacterTable& table) {
   table.count = 0;
   std::memset(table.names, 0, sizeof table.names);
 

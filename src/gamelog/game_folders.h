@@ -26,6 +26,10 @@ CharacterTable& character_table();
 // itself never sets this. An empty folder restores the normal one.
 void set_game_user_folder_override(const std::u16string& folder);
 
+// Documents + "\My Games\FINAL FANTASY XIV - A Realm Reborn\", whatever
+// folder the program was pointed at.
+std::u16string documents_game_folder();
+
 // The game user folder (Documents + "\My Games\FINAL FANTASY XIV - A Realm
 // Reborn\"), or with a non-empty name that character's folder; always ends in
 // a separator.
@@ -33,6 +37,8 @@ std::u16string game_user_folder_path(const char16_t* character = nullptr);
 
 // Empties the character table and fills it from the game user folder.
 void enumerate_character_folders(const std::u16string& game_user_folder);
+// The same enumeration into a table of the caller's.
+void enumerate_character_folders(const std::u16string& game_user_folder, CharacterTable& table);
 
 // The character whose chunk 0 was written last (the later entry wins a tie);
 // empty when the table is empty.

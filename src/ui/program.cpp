@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include "gamelog/game_folder_choice.h"
+#include "gamelog/game_folders.h"
 #include "platform/local_time.h"
+#include "settings/game_dir_setting.h"
 #include "settings/settings.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
@@ -25,6 +28,7 @@ int run_program(HINSTANCE instance) {
   InitCommonControls();
   use_system_time_zone();
   load_settings();
+  set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting()));
 
   const HWND window = create_main_window(instance);
   if (settings().start_in_tray) {

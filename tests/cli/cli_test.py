@@ -58,8 +58,8 @@ class ExporterProcess(unittest.TestCase):
 
     # --- the game's side
 
-    def chunk(self, character, index, first_index, entries, unix_time):
-        folder = os.path.join(self.game, character, "log")
+    def chunk(self, character, index, first_index, entries, unix_time, game=None):
+        folder = os.path.join(game or self.game, character, "log")
         os.makedirs(folder, exist_ok=True)
         path = os.path.join(folder, "%08x.log" % index)
         with open(path, "wb") as f:
@@ -67,11 +67,11 @@ class ExporterProcess(unittest.TestCase):
         os.utime(path, (unix_time, unix_time))
         return path
 
-    def series(self, character=CHARACTER, unix_time=CHUNK0_UNIX):
+    def series(self, character=CHARACTER, unix_time=CHUNK0_UNIX, game=None):
         self.chunk(character, 0, 0, [(0x5316F48C, 0x000A, ":Aaa Bbb:hello"),
                                      (0x5316F48D, 0x0039, "x\x02\x10\x01\x03y"),
-                                     (0x5316F48E, 0x000C, ":Ccc Ddd:こんにちは")], unix_time)
-        self.chunk(character, 1, 3, [(0x46A00000, 0x0039, MATERIA)], unix_time + 5)
+                                     (0x5316F48E, 0x000C, ":Ccc Ddd:こんにちは")], unix_time, game)
+        self.chunk(character, 1, 3, [(0x46A00000, 0x0039, MATERIA)], unix_time + 5, game)
 
     SERIES_LINES = ("5316F48C000A:Aaa Bbb:hello\r\n"
                     "5316F48D0039xy\r\n"
@@ -80,12 +80,16 @@ class ExporterProcess(unittest.TestCase):
 
     # --- the exporter's side
 
-    def run_exporter(self, *args, game_dir=True):
+    def run_exporter(self, *args, game_dir=True, home=None):
         argv = list(COMMAND)
         if game_dir:
             argv += ["--game-dir", windows_path(self.game) if WINDOWS else self.game]
         argv += list(args)
         env = dict(os.environ, TZ="Asia/Tokyo")
+        if home is not None:
+            # A player's home folder; natively its Documents folder too.
+            env["HOME"] = home
+            env.pop("XDG_DOCUMENTS_DIR", None)
         done = subprocess.run(argv, cwd=self.work, env=env, capture_output=True, timeout=120)
         return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
 
@@ -263,6 +267,71 @@ class ExporterProcess(unittest.TestCase):
         self.assertEqual(out, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
         self.assertEqual(err, "")  # nothing could be written, and no materia line was read
         self.assertIsNone(self.key("LASTNO"))
+
+    # --- where the game folder is when none is given
+
+    def shown(self, path):
+        """A folder as the exporter names it: under Wine through drive Z:."""
+        return (windows_path(path) + "\\") if WINDOWS else (path + "/")
+
+    def test_game_dir_setting_names_the_game_folder(self):
+        self.series()
+        for written in (self.game, self.game + os.sep):
+            value = windows_path(written) if WINDOWS else written
+            self.write_settings("[GENERIC]\nGAMEDIR=" + value + "\n")
+            status, out, err = self.run_exporter("--list", game_dir=False)
+            self.assertEqual((status, out), (0, CHARACTER + " *\n"), err)
+            self.assertIn("game folder: " + value + " (GAMEDIR)\r\n", err)
+        status, out, _ = self.run_exporter(CHARACTER, game_dir=False)
+        self.assertEqual((status, out), (0, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVED))
+        # --game-dir still overrides it.
+        other = os.path.join(self.root, "other")
+        self.series(OTHER, game=other)
+        status, out, err = self.run_exporter("--game-dir", windows_path(other) if WINDOWS else other, "--list",
+                                             game_dir=False)
+        self.assertEqual((status, out), (0, OTHER + " *\n"))
+        self.assertNotIn("game folder:", err)
+        # A folder that does not exist holds no character, as an empty Documents folder.
+        self.write_settings("[GENERIC]\nGAMEDIR=" + (windows_path(other) if WINDOWS else other) + "-gone\n")
+        self.assertEqual(self.run_exporter("--list", game_dir=False)[:2], (0, ""))
+
+    def make_home(self):
+        home = os.path.join(self.root, "home")
+        xlcore = os.path.join(home, ".xlcore", "ffxivConfig")
+        steam = os.path.join(home, ".local", "share", "Steam")
+        proton = os.path.join(steam, "steamapps", "compatdata", "39210", "pfx", "drive_c", "users", "steamuser",
+                              "Documents", "My Games", "FINAL FANTASY XIV - A Realm Reborn")
+        os.makedirs(os.path.join(home, ".steam"))
+        os.symlink(steam, os.path.join(home, ".steam", "steam"))
+        return home, xlcore, steam, proton
+
+    def test_launcher_folders_are_found_without_a_game_folder(self):
+        home, xlcore, steam, proton = self.make_home()
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual((status, out), (0, ""))
+        self.assertIn("game folder: no character folder", err)
+
+        self.series(CHARACTER, CHUNK0_UNIX, game=xlcore)
+        self.series(OTHER, CHUNK0_UNIX + 60, game=proton)
+        # Steam's list names the installation again, through its link.
+        with open(os.path.join(steam, "steamapps", "libraryfolders.vdf"), "w") as f:
+            f.write('"libraryfolders"\n{\n\t"0"\n\t{\n\t\t"path"\t\t"%s"\n\t}\n}\n'
+                    % os.path.join(home, ".steam", "steam"))
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual((status, out), (0, OTHER + " *\n"), err)
+        self.assertIn("game folder: " + self.shown(proton) + " (its chunk file 0 is the newest)\r\n", err)
+        self.assertIn("game folder: also found " + self.shown(xlcore) + "\r\n", err)
+        self.assertEqual(err.count("game folder:"), 2, err)  # the Steam prefix once, through either route
+
+        status, out, _ = self.run_exporter(OTHER, game_dir=False, home=home)
+        self.assertEqual((status, out), (0, NEW_SERIES + self.log_path("2014.03.05.2108.log") + SAVED))
+
+        # A damaged library list is told; the rest is still found.
+        with open(os.path.join(steam, "steamapps", "libraryfolders.vdf"), "w") as f:
+            f.write('"libraryfolders" { "0" { "path" "/unterminated')
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual((status, out), (0, OTHER + " *\n"), err)
+        self.assertIn("libraryfolders.vdf is not a well-formed list of Steam libraries\r\n", err)
 
     def test_dropped_file(self):
         cases = [

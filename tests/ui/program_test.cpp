@@ -12,6 +12,7 @@
 #include "platform/file.h"
 #include "resource_ids.h"
 #include "support/chunk_files.h"
+#include "support/environment.h"
 #include "support/main_window_fixture.h"
 #include "support/temp_dir.h"
 #include "ui/wide_text.h"
@@ -164,6 +165,26 @@ class ProgramTest : public ::testing::Test {
                  reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_CHARACTER_LIST)));
   }
 
+  // The labels of the character list of a program started now, which is
+  // then ended with its exit button.
+  std::vector<std::wstring> listed_characters() {
+    Started program = start();
+    const HWND window = wait_for_main_window(program);
+    if (window == nullptr) return {L"<no window>"};
+    std::vector<std::wstring> labels;
+    const LRESULT count = SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t label[256] = {};
+      if (SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETLBTEXTLEN, i, 0) < 256) {
+        SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(label));
+      }
+      labels.push_back(label);
+    }
+    SendDlgItemMessageW(window, IDCANCEL, BM_CLICK, 0, 0);
+    EXPECT_EQ(wait_for_exit(program), 0);
+    return labels;
+  }
+
   TempDir dir_;
   fs::path work_;
   fs::path character_;
@@ -273,6 +294,29 @@ TEST_F(ProgramTest, AfterAShellRestartTheIconReturnsAndASecondStartShowsTheWindo
 
   press_key_in(window, VK_ESCAPE);
   EXPECT_EQ(wait_for_exit(program), 0);
+}
+
+TEST_F(ProgramTest, GameDirSettingNamesTheGameFolder) {
+  constexpr char16_t kOther[] = u"FFXIV_CHR00400000000000F00";
+  const fs::path game = dir_.path() / "game";
+  write_chunk(game / fs::path(kOther), 0, chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"}}),
+              file_time_of_unix(kFirstEntryTime));
+  const std::string settings = "[GENERIC]\r\nGAMEDIR=" + game.string() + "\r\n";
+  write_bytes(work_ / "tellwick.ini", std::vector<unsigned char>(settings.begin(), settings.end()));
+  EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kOther)});
+}
+
+TEST_F(ProgramTest, UnderWineLaunchersFoldersServeWhenDocumentsHoldsNoCharacter) {
+  constexpr char16_t kOther[] = u"FFXIV_CHR00400000000000F01";
+  const fs::path home = dir_.path() / "home";
+  // XIVLauncher.Core's folder, written after the Documents character.
+  write_chunk(home / ".xlcore" / "ffxivConfig" / fs::path(kOther), 0,
+              chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"}}), file_time_of_unix(kFirstEntryTime + 60));
+  // The program reads the Unix home folder from the environment it inherits.
+  EnvironmentScope home_variable("HOME", unix_path_of(home));
+  EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kCharacter)});  // the prefix's own Documents first
+  fs::remove_all(character_);
+  EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kOther)});
 }
 
 }  // namespace

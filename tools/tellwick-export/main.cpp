@@ -11,12 +11,14 @@
 #include "console_output.h"
 #include "export/export_flags.h"
 #include "export/exporter.h"
+#include "gamelog/game_folder_choice.h"
 #include "gamelog/game_folders.h"
 #include "history/read_command.h"
 #include "materia/dropped_file.h"
 #include "platform/encoding.h"
 #include "platform/file.h"
 #include "platform/interrupt.h"
+#include "settings/game_dir_setting.h"
 #include "settings/settings.h"
 #include "watch/watch_cycle.h"
 
@@ -219,7 +221,12 @@ int run(const std::vector<std::u16string>& args) {
     return kExitOk;
   }
   load_settings();
-  if (options.has_game_dir) set_game_user_folder_override(options.game_dir);
+  // Reading export files back needs no game folder: nothing to search or tell.
+  if (options.has_game_dir) {
+    set_game_user_folder_override(options.game_dir);
+  } else if (options.command != Command::kRead || options.chunks) {
+    set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting()));
+  }
   switch (options.command) {
     case Command::kList:
       return list_characters();

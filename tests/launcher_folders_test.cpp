@@ -1,0 +1,239 @@
+// The launchers' places in a fake home folder, one launcher at a time, and
+// the choice among the places that hold characters. Runs natively and as a
+// Windows program under Wine, where Steam's library list names Unix paths.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gamelog/game_folder_choice.h"
+#include "gamelog/launcher_folders.h"
+#include "gamelog/library_folders_vdf.h"
+#include "platform/file_probe.h"
+#include "support/chunk_files.h"
+#include "support/environment.h"
+#include "support/report_capture.h"
+#include "support/temp_dir.h"
+
+namespace tellwick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const fs::path kGameInDocuments = fs::path("My Games") / "FINAL FANTASY XIV - A Realm Reborn";
+
+fs::path prefix_game_folder(const fs::path& prefix, const std::string& user, const std::string& documents) {
+  return prefix / "drive_c" / "users" / user / documents / kGameInDocuments;
+}
+
+fs::path proton_game_folder(const fs::path& library, const std::string& app, const std::string& documents) {
+  return prefix_game_folder(library / "steamapps" / "compatdata" / app / "pfx", "steamuser", documents);
+}
+
+std::u16string identity_of(const std::u16string& path) {
+  std::u16string identity;
+  EXPECT_TRUE(file_identity(path.c_str(), identity)) << fs::path(path).string();
+  return identity;
+}
+
+// The places found, as the folders they reach, so that a path spelled
+// through another drive under Wine compares equal.
+std::vector<std::u16string> identities(const std::vector<std::u16string>& paths) {
+  std::vector<std::u16string> out;
+  for (const std::u16string& p : paths) out.push_back(identity_of(p));
+  return out;
+}
+
+std::vector<std::u16string> identities(const std::vector<fs::path>& paths) {
+  std::vector<std::u16string> out;
+  for (const fs::path& p : paths) out.push_back(identity_of(p.u16string()));
+  return out;
+}
+
+void write_text(const fs::path& file, const std::string& text) {
+  fs::create_directories(file.parent_path());
+  test::write_bytes(file, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+std::string library_list(const std::vector<std::string>& unix_paths) {
+  std::string text = "\"libraryfolders\"\n{\n";
+  for (std::size_t i = 0; i < unix_paths.size(); ++i) {
+    text += "\t\"" + std::to_string(i) + "\"\n\t{\n\t\t\"path\"\t\t\"" + unix_paths[i] + "\"\n\t}\n";
+  }
+  return text + "}\n";
+}
+
+bool debugger_output_has(const std::u16string& part) {
+  for (const std::u16string& text : test::captured_debugger_output()) {
+    if (text.find(part) != std::u16string::npos) return true;
+  }
+  return false;
+}
+
+class LauncherFolders : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = dir_.path() / "home";
+    fs::create_directories(home_);
+    test::clear_captured_reports();
+  }
+
+  std::vector<std::u16string> found() { return launcher_game_folders(home_.u16string()); }
+
+  TempDir dir_;
+  fs::path home_;
+};
+
+TEST_F(LauncherFolders, NothingInAnEmptyHome) {
+  EXPECT_TRUE(found().empty());
+  EXPECT_TRUE(test::captured_debugger_output().empty());
+}
+
+TEST_F(LauncherFolders, XivLauncherCoreKeepsTheFolderItGivesTheGame) {
+  const std::vector<fs::path> places = {
+      home_ / ".xlcore" / "ffxivConfig",
+      home_ / ".var" / "app" / "dev.goats.xivlauncher" / ".xlcore" / "ffxivConfig",
+      home_ / ".local" / "share" / "xlcore" / "ffxivConfig",
+  };
+  for (const fs::path& place : places) fs::create_directories(place);
+  // Its Wine prefix is not where the game writes its logs.
+  fs::create_directories(prefix_game_folder(home_ / ".xlcore" / "wineprefix", "user", "Documents"));
+  EXPECT_EQ(identities(found()), identities(places));
+}
+
+TEST_F(LauncherFolders, SteamProtonPrefixesInEveryLibraryOnce) {
+  const fs::path steam = home_ / ".local" / "share" / "Steam";
+  const fs::path flatpak_steam = home_ / ".var" / "app" / "com.valvesoftware.Steam" / ".local" / "share" / "Steam";
+  const fs::path sd_card = dir_.path() / "run" / "media" / "mmcblk0p1" / "SteamLibrary";
+  const std::vector<fs::path> places = {
+      proton_game_folder(steam, "39210", "Documents"),
+      proton_game_folder(sd_card, "39210", "Documents"),
+      proton_game_folder(sd_card, "312060", "My Documents"),
+      proton_game_folder(flatpak_steam, "312060", "Documents"),
+  };
+  for (const fs::path& place : places) fs::create_directories(place);
+  fs::create_directories(steam / "steamapps" / "compatdata" / "228980" / "pfx");  // another game's prefix
+  // The list names the installation itself, the card, a library that is gone and a relative path.
+  write_text(steam / "steamapps" / "libraryfolders.vdf",
+             library_list({test::unix_path_of(steam), test::unix_path_of(sd_card),
+                           test::unix_path_of(dir_.path() / "gone"), "relative/SteamLibrary"}));
+  EXPECT_EQ(identities(found()), identities(places));
+  EXPECT_TRUE(test::captured_debugger_output().empty());
+}
+
+TEST_F(LauncherFolders, LutrisPrefixesOfAnyNameAndUser) {
+  const std::vector<fs::path> places = {
+      prefix_game_folder(home_ / "Games" / "final-fantasy-xiv-online", "alice", "Documents"),
+      prefix_game_folder(home_ / "Games" / "ffxiv", "bob", "My Documents"),
+  };
+  for (const fs::path& place : places) fs::create_directories(place);
+  fs::create_directories(home_ / "Games" / "final-fantasy-xiv-online" / "drive_c" / "users" / "Public");
+  fs::create_directories(home_ / "Games" / "some-other-game");
+  write_text(home_ / "Games" / "notes.txt", "not a prefix");
+  std::vector<std::u16string> got = identities(found());
+  std::vector<std::u16string> expected = identities(places);
+  std::sort(got.begin(), got.end());  // prefixes and users come in listing order
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(got, expected);
+}
+
+TEST_F(LauncherFolders, AnUnusableLibraryListIsToldAndTheInstallationStillSearched) {
+  const fs::path steam = home_ / ".local" / "share" / "Steam";
+  const fs::path place = proton_game_folder(steam, "39210", "Documents");
+  fs::create_directories(place);
+  const fs::path list = steam / "steamapps" / "libraryfolders.vdf";
+  struct Case {
+    const char* what;
+    std::string text;  // empty: the list is a folder
+    std::u16string told;
+  } cases[] = {
+      {"malformed", "\"libraryfolders\" { \"0\" { \"path\" \"/home", u"is not a well-formed list of Steam libraries"},
+      {"too large", "\"libraryfolders\" { }" + std::string(kLibraryFoldersMaxBytes, ' '),
+       u"is too large for a list of Steam libraries"},
+      {"a folder", "", u"cannot be read"},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(list);
+    if (c.text.empty()) {
+      fs::create_directories(list);
+    } else {
+      write_text(list, c.text);
+    }
+    test::clear_captured_reports();
+    EXPECT_EQ(identities(found()), identities(std::vector<fs::path>{place})) << c.what;
+    EXPECT_TRUE(debugger_output_has(u"libraryfolders.vdf " + c.told)) << c.what;
+  }
+}
+
+class GameFolderChoice : public ::testing::Test {
+ protected:
+  // A game folder with one character whose chunk 0 was written at `unix_time`
+  // (none: the character has no chunk 0 yet).
+  fs::path game_folder(const std::string& name, std::int64_t unix_time) {
+    const fs::path folder = dir_.path() / name;
+    const fs::path character = folder / ("FFXIV_CHR00400000000" + std::to_string(++characters_));
+    if (unix_time > 0) {
+      test::write_chunk(character, 0, test::chunk_bytes(0, {{0x5316F48C, 0x000A, ":A B:hi"}}),
+                        test::file_time_of_unix(unix_time));
+    } else {
+      fs::create_directories(character / "log");
+    }
+    return folder;
+  }
+
+  TempDir dir_;
+  int characters_ = 0;
+};
+
+TEST_F(GameFolderChoice, OnlyFoldersWithACharacterCountEachOnce) {
+  const fs::path older = game_folder("older", 1400000000);
+  const fs::path without_chunk0 = game_folder("without_chunk0", 0);
+  const fs::path newer = game_folder("newer", 1400000100);
+  fs::create_directories(dir_.path() / "no_character" / "FFXIV_CHR_no_log");
+  fs::create_directories(dir_.path() / "only_zeros" / "00000000" / "log");
+  const std::vector<GameFolderPlace> places = places_with_characters({
+      older.u16string(),
+      (dir_.path() / "missing").u16string(),
+      (dir_.path() / "no_character").u16string(),
+      (dir_.path() / "only_zeros").u16string(),
+      without_chunk0.u16string(),
+      newer.u16string(),
+      (older / "").u16string(),  // the same folder again, spelt with a final separator
+  });
+  ASSERT_EQ(places.size(), 3u);
+  EXPECT_EQ(identity_of(places[0].folder), identity_of(older.u16string()));
+  EXPECT_EQ(places[0].newest_chunk0, test::file_time_of_unix(1400000000));
+  EXPECT_EQ(places[1].newest_chunk0, 0u);
+  EXPECT_EQ(places[2].newest_chunk0, test::file_time_of_unix(1400000100));
+  // Every place ends in a separator, as a game user folder does.
+  for (const GameFolderPlace& place : places) EXPECT_TRUE(place.folder.back() == u'/' || place.folder.back() == u'\\');
+  EXPECT_EQ(newest_place(places), 2u);
+}
+
+TEST_F(GameFolderChoice, NewestChunk0WinsAndTheEarlierPlaceATie) {
+  struct Case {
+    std::vector<FileTime> times;
+    std::size_t chosen;
+  } cases[] = {
+      {{5}, 0}, {{5, 9, 7}, 1}, {{9, 9}, 0}, {{0, 0, 0}, 0}, {{3, 0, 3, 4}, 3},
+  };
+  for (const Case& c : cases) {
+    std::vector<GameFolderPlace> places;
+    for (FileTime t : c.times) places.push_back({u"x", t});
+    EXPECT_EQ(newest_place(places), c.chosen);
+  }
+}
+
+TEST_F(GameFolderChoice, GameDirSettingIsTakenAsItStands) {
+  test::clear_captured_reports();
+  for (const std::u16string& configured : {std::u16string(u"D:\\games\\ffxiv"), std::u16string(u"/nowhere/at/all/")}) {
+    EXPECT_EQ(choose_game_user_folder(configured), configured);
+    EXPECT_TRUE(debugger_output_has(u"game folder: " + configured + u" (GAMEDIR)"));
+  }
+}
+
+}  // namespace
+}  // namespace tellwick
