@@ -13,8 +13,9 @@ namespace tellwick {
 bool running_under_wine();
 
 // The Unix home folder ($HOME) as a path the file functions take, without a
-// final separator. False when there is none to reach: HOME unset or not
-// absolute, or a Windows build that does not run under Wine.
+// final separator; under Wine as Wine hands it to Windows programs. False
+// when there is none to reach: HOME unset or not absolute, or a Windows
+// build that does not run under Wine.
 bool unix_home_folder(std::u16string& path);
 
 // An absolute Unix path (UTF-8) as a path the file functions take. False for

@@ -171,6 +171,7 @@ class ProgramTest : public ::testing::Test {
     Started program = start();
     const HWND window = wait_for_main_window(program);
     if (window == nullptr) return {L"<no window>"};
+    SendMessageW(window, WM_NULL, 0, 0);  // answered by the message loop, once the list is filled
     std::vector<std::wstring> labels;
     const LRESULT count = SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
