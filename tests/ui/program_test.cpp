@@ -24,7 +24,9 @@ namespace fs = std::filesystem;
 
 constexpr char16_t kCharacter[] = u"FFXIV_CHR00400000000000E2E";
 constexpr DWORD kWaitStepMs = 50;
-constexpr DWORD kWaitLimitMs = 60000;  // only a guard against a hang
+// Each of these takes well under a second; the limit only turns a hang into
+// a failure of its own, long before the test's time limit ends the run.
+constexpr DWORD kWaitLimitMs = 15000;
 
 struct Started {
   HANDLE process = nullptr;
@@ -49,10 +51,14 @@ Started start_tellwick(const fs::path& working_folder) {
   return started;
 }
 
-// The exit code, or -1 when the process did not end.
+// The exit code, or -1 (and a failure that says so) when the process did not end.
 int wait_for_exit(Started& started) {
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(started.process, kWaitLimitMs) == WAIT_OBJECT_0) GetExitCodeProcess(started.process, &code);
+  if (WaitForSingleObject(started.process, kWaitLimitMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(started.process, &code);
+  } else {
+    ADD_FAILURE() << "process " << started.id << " still running after " << kWaitLimitMs << " ms";
+  }
   return static_cast<int>(code);
 }
 
@@ -79,17 +85,26 @@ HWND wait_for_main_window(const Started& started) {
         },
         reinterpret_cast<LPARAM>(&search));
     if (search.found != nullptr) return search.found;
-    if (WaitForSingleObject(started.process, kWaitStepMs) == WAIT_OBJECT_0) return nullptr;
+    if (WaitForSingleObject(started.process, kWaitStepMs) == WAIT_OBJECT_0) {
+      ADD_FAILURE() << "process " << started.id << " ended without showing its main window";
+      return nullptr;
+    }
   }
+  ADD_FAILURE() << "no main window of process " << started.id << " within " << kWaitLimitMs << " ms";
   return nullptr;
 }
 
-bool wait_until_visible(HWND window, bool visible) {
+template <typename Condition>
+::testing::AssertionResult wait_until(Condition condition) {
   for (DWORD waited = 0; waited < kWaitLimitMs; waited += kWaitStepMs) {
-    if ((IsWindowVisible(window) != FALSE) == visible) return true;
+    if (condition()) return ::testing::AssertionSuccess();
     Sleep(kWaitStepMs);
   }
-  return false;
+  return ::testing::AssertionFailure() << "not so within " << kWaitLimitMs << " ms";
+}
+
+::testing::AssertionResult wait_until_visible(HWND window, bool visible) {
+  return wait_until([&] { return (IsWindowVisible(window) != FALSE) == visible; });
 }
 
 std::wstring control_text(HWND window, int control) {
@@ -115,15 +130,6 @@ void press_key_in(HWND window, WPARAM key) {
   const HWND target = gui.hwndFocus != nullptr ? gui.hwndFocus : window;
   PostMessageW(target, WM_KEYDOWN, key, 1);
   PostMessageW(target, WM_KEYUP, key, 0xC0000001);
-}
-
-template <typename Condition>
-bool wait_until(Condition condition) {
-  for (DWORD waited = 0; waited < kWaitLimitMs; waited += kWaitStepMs) {
-    if (condition()) return true;
-    Sleep(kWaitStepMs);
-  }
-  return false;
 }
 
 class ProgramTest : public ::testing::Test {

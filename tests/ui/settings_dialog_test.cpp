@@ -82,7 +82,7 @@ TEST_F(SettingsDialogTest, ShowsTheSettingsAndWritesNothingWhenNothingChanged) {
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SHOW_CONTROL)));
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_KEEP_DUPLICATES)));
       EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDOK));
-      if (c.settings_file[0] == '\0') EXPECT_TRUE(save_screenshot(dialog, "settings-dialog"));
+      if (c.settings_file[0] == '\0') save_screenshot(dialog, "settings-dialog");
       click_button(dialog, IDOK);
     });
     const auto bytes = read_bytes(work_ / "tellwick.ini");

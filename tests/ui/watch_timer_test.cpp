@@ -49,6 +49,49 @@ TEST_F(MainWindowTest, WatchTimerRunsACycleOnlyWhileWatching) {
   }
 }
 
+// Runs the thread's messages until the window's timer `id` comes, and
+// leaves that one undispatched in `message`: the milliseconds waited since
+// `since` (a tick count), or -1 when none came within the limit.
+long long wait_for_timer(HWND window, UINT_PTR id, DWORD since, MSG& message) {
+  constexpr DWORD kLimitMs = 15000;
+  for (;;) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_TIMER && message.hwnd == window && message.wParam == id) {
+        return GetTickCount() - since;
+      }
+      if (IsDialogMessageW(window, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    const DWORD waited = GetTickCount() - since;
+    if (waited >= kLimitMs) return -1;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kLimitMs - waited, QS_ALLINPUT);
+  }
+}
+
+// The timer as the system delivers it: ten seconds after the window starts,
+// and ten seconds after each cycle ends, the next one.
+TEST_F(MainWindowTest, WatchTimerComesTenSecondsAfterStartAndAfterEachCycle) {
+  constexpr long long kPeriodMs = 10000;
+  constexpr long long kEarliestMs = kPeriodMs - 50;  // tick counts read at different moments
+  constexpr long long kLatestMs = kPeriodMs + 3000;  // a loaded machine delivers late, never early
+  add_character(kCharacter, true);
+  write_settings("[GENERIC]\r\nOBSERVE=1\r\n");
+  DWORD since = GetTickCount();
+  ASSERT_NE(start(), nullptr);
+  for (int cycle = 1; cycle <= 2; ++cycle) {
+    SCOPED_TRACE(cycle);
+    MSG timer{};
+    const long long waited = wait_for_timer(window_, 188, since, timer);
+    ASSERT_NE(waited, -1) << "no watch timer within 15 s";
+    EXPECT_GE(waited, kEarliestMs);
+    EXPECT_LE(waited, kLatestMs);
+    DispatchMessageW(&timer);
+    since = GetTickCount();
+    EXPECT_TRUE(fs::exists(work_ / "log" / "2014.03.05.1855.log"));  // the cycle ran
+  }
+}
+
 TEST_F(MainWindowTest, OtherTimersDoNothing) {
   add_character(kCharacter, true);
   ASSERT_NE(start(), nullptr);

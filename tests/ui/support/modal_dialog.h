@@ -9,9 +9,15 @@
 
 namespace tellwick::test {
 
+// How long a dialog may take to show up, and to close once the test's part
+// is done with it: a dialog that misses either fails the test instead of
+// holding the run until its time limit.
+constexpr DWORD kModalDialogLimitMs = 10000;
+
 // Calls `open`, which opens a modal dialog owned by `owner`; as soon as the
-// dialog is up, `act` gets it. `act` should close it. False when no dialog
-// owned by `owner` showed up before `open` returned.
+// dialog is up, `act` gets it. `act` should close it; a dialog still open
+// kModalDialogLimitMs after `act` returned is closed with a failure. False
+// (and a failure) when no dialog owned by `owner` showed up in time.
 bool with_modal_dialog(HWND owner, const std::function<void()>& open, const std::function<void(HWND)>& act);
 
 }  // namespace tellwick::test

@@ -8,7 +8,9 @@
 
 namespace tellwick::test {
 
-// Saves a PNG picture of the window as screenshots/NAME.png; true when written.
-bool save_screenshot(HWND window, const std::string& name);
+// Saves a PNG picture of the window as screenshots/NAME.png when it can. A
+// picture is only for looking at: one that cannot be taken (no display, a
+// full disk) fails no test, and the test's output says why it is missing.
+void save_screenshot(HWND window, const std::string& name);
 
 }  // namespace tellwick::test
