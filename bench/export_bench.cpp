@@ -31,17 +31,15 @@
 #include "export/export_flags.h"
 #include "export/exporter.h"
 #include "gamelog/game_folders.h"
-#include "settings/settings.h"
 
 extern char** environ;
 
 namespace tellwick {
 
-// The benchmark is its own front end; what it would report is dropped.
-void status_log_append(const char16_t*) {}
-void debugger_output(const char16_t*) {}
-
 namespace {
+
+// The benchmark is its own front end; what it would report is dropped.
+const ReportSink kQuiet;
 
 namespace fs = std::filesystem;
 
@@ -143,27 +141,26 @@ Workspace& workspace() {
 
     fs::current_path(made.work);
     set_game_user_folder_override(made.game.u16string());
-    settings() = Settings{};
-    settings().log_folder = u"./log/";
     return made;
   }();
   return w;
 }
 
-int export_once(const Series& s, int mode) {
+int export_once(const Series& s, ExportMode mode, const ExportOptions& options = {}) {
   const std::u16string name(s.character, s.character + std::char_traits<char>::length(s.character));
-  return export_character(name.c_str(), game_user_folder_path(name.c_str()), settings().log_folder, mode, nullptr);
+  return export_character(character_of(name.c_str()), u"./log/", mode, options, kQuiet, u"").flags;
 }
 
 // Args: series, charset, show flag.
 void BM_Export(benchmark::State& state) {
   const Series& s = workspace().series[state.range(0)];
-  settings().charset = static_cast<int>(state.range(1));
-  settings().show_control = static_cast<int>(state.range(2));
+  ExportOptions options;
+  options.charset = static_cast<int>(state.range(1));
+  options.show_control = state.range(2) != 0;
   double seconds = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    if ((export_once(s, kManualExport) & kExportedFlag) == 0) state.SkipWithError("nothing exported");
+    if ((export_once(s, kManualExport, options) & kExportedFlag) == 0) state.SkipWithError("nothing exported");
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   const double per_export = seconds / static_cast<double>(state.iterations());

@@ -19,13 +19,8 @@
 #include "history/history_reader.h"
 #include "history/read_command.h"
 #include "platform/report.h"
-#include "settings/settings.h"
 
 namespace tellwick {
-
-// The benchmark is its own front end; reports go nowhere.
-void status_log_append(const char16_t* text) { benchmark::DoNotOptimize(text); }
-void debugger_output(const char16_t* text) { benchmark::DoNotOptimize(text); }
 
 namespace {
 
@@ -63,14 +58,15 @@ Workspace& workspace() {
     if (!chunkgen::write_chunk_series(options, summary, error)) return ws;
     ws.entries = summary.entries;
     set_game_user_folder_override((ws.root / "game").u16string());
-    settings() = Settings{};
-    settings().show_control = 1;
+    ExportOptions export_options;
+    export_options.show_control = true;
+    const ReportSink quiet;  // the benchmark is its own front end; reports go nowhere
     for (int charset = 0; charset < 3; ++charset) {
-      settings().charset = charset;
-      settings().log_folder = u"./log" + std::u16string(1, u'0' + charset) + u"/";
-      fs::create_directories(fs::path(settings().log_folder));
-      export_character(kCharacter, game_user_folder_path(kCharacter), settings().log_folder, kManualExport,
-                       &ws.exports[charset]);
+      export_options.charset = charset;
+      const std::u16string log_folder = u"./log" + std::u16string(1, u'0' + charset) + u"/";
+      fs::create_directories(fs::path(log_folder));
+      ws.exports[charset] = export_character(character_of(kCharacter), log_folder, kManualExport, export_options,
+                                             quiet, u"").export_path;
       ws.sizes[charset] = fs::file_size(fs::path(ws.exports[charset]));
     }
     ws.ok = true;

@@ -1,5 +1,6 @@
-// Per-line cost of the export's inner steps: rendering an entry line, and
-// writing the rendered line to a file in each output charset.
+// Per-line cost of the export's inner steps: rendering an entry line,
+// writing the rendered line to a file in each output charset, and the whole
+// entry pipeline the exporter runs for every entry.
 //   build/native/bench/line_bench
 #include <benchmark/benchmark.h>
 
@@ -8,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "chunkgen/entry_generator.h"
+#include "export/entry_pipeline.h"
 #include "gamelog/control_sequence.h"
 #include "gamelog/output_charset.h"
 
@@ -70,6 +73,39 @@ void BM_WriteExportLine(benchmark::State& state) {
   std::remove(path.c_str());
 }
 BENCHMARK(BM_WriteExportLine)->Arg(0)->Arg(1)->Arg(2)->ArgName("charset");
+
+// One generated entry through everything the exporter does to it, into an
+// export file and a recipe file. Args: charset, show flag.
+void BM_ExportEntry(benchmark::State& state) {
+  chunkgen::EntryGenerator generator;
+  chunkgen::start_generator(generator, 1, chunkgen::kDefaultStartTime);
+  std::vector<std::vector<std::uint8_t>> entries(1000);
+  for (std::vector<std::uint8_t>& bytes : entries) {
+    chunkgen::GeneratedEntry entry;
+    chunkgen::next_entry(generator, entry);
+    chunkgen::append_entry_bytes(entry, bytes);
+  }
+  const std::string log_path = std::string(P_tmpdir) + "/tellwick-entry-bench.log";
+  const std::string recipe_path = std::string(P_tmpdir) + "/tellwick-entry-bench.recipe";
+  auto log = std::make_unique<OutputFile>();
+  auto recipe = std::make_unique<OutputFile>();
+  output_create(*log, std::u16string(log_path.begin(), log_path.end()).c_str());
+  output_create(*recipe, std::u16string(recipe_path.begin(), recipe_path.end()).c_str());
+  const ReportSink quiet;
+  auto out = std::make_unique<EntryOutput>();
+  start_entry_output(*out, log.get(), recipe.get(),
+                     ExportOptions{static_cast<int>(state.range(0)), state.range(1) != 0, false}, quiet);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::vector<std::uint8_t>& bytes = entries[i++ % entries.size()];
+    export_entry(ChunkEntry{bytes.data(), bytes.size()}, *out);
+  }
+  output_close(*log);
+  output_close(*recipe);
+  std::remove(log_path.c_str());
+  std::remove(recipe_path.c_str());
+}
+BENCHMARK(BM_ExportEntry)->ArgsProduct({{0, 1, 2}, {0, 1}})->ArgNames({"charset", "show"});
 
 }  // namespace
 }  // namespace tellwick

@@ -17,11 +17,10 @@
 
 namespace tellwick {
 
-// The benchmark is its own front end; reports go nowhere.
-void status_log_append(const char16_t*) {}
-void debugger_output(const char16_t* text) { benchmark::DoNotOptimize(text); }
-
 namespace {
+
+// The benchmark is its own front end; reports go nowhere.
+const ReportSink kReports{nullptr, [](const char16_t* text) { benchmark::DoNotOptimize(text); }};
 
 constexpr int kSampleLines = 1000;  // few enough to stay in the cache, as the line being exported is
 
@@ -50,19 +49,19 @@ std::vector<std::u16string> stripped_lines(std::uint32_t start_time) {
 // messages and get a record); arg 1: 2014 times, every line rejected.
 void BM_ExamineLine(benchmark::State& state) {
   const auto lines = stripped_lines(state.range(0) == 0 ? chunkgen::kDefaultStartTime : 0x53000000);
-  reset_seen_check_list();
+  RecipeOutput recipe;
+  recipe.charset = 1;
   std::size_t i = 0;
   for (auto _ : state) {
-    examine_line(lines[i].c_str(), nullptr, 1, false);
+    examine_line(lines[i].c_str(), recipe, kReports);
     if (++i == lines.size()) i = 0;
   }
-  reset_seen_check_list();
 }
 BENCHMARK(BM_ExamineLine)->Arg(0)->Arg(1)->ArgName("rejected");
 
 // One search for a code at the end of a list of `codes` twelve-digit codes.
 void BM_SeenCheckListSearch(benchmark::State& state) {
-  reset_seen_check_list();
+  SeenCheckList list;
   chunkgen::SplitMix64 mix{7};
   std::u16string last;
   for (int i = 0; i < state.range(0); ++i) {
@@ -70,10 +69,9 @@ void BM_SeenCheckListSearch(benchmark::State& state) {
     const std::uint64_t r = mix.next();
     const std::string digits = std::to_string(100000 + r % 900000) + std::to_string(100000 + (r >> 32) % 900000);
     last.assign(digits.begin(), digits.end());
-    seen_check_list_admit(last);
+    seen_check_list_admit(list, last);
   }
-  for (auto _ : state) benchmark::DoNotOptimize(seen_check_list_admit(last));
-  reset_seen_check_list();
+  for (auto _ : state) benchmark::DoNotOptimize(seen_check_list_admit(list, last));
 }
 BENCHMARK(BM_SeenCheckListSearch)->Arg(100)->Arg(1000)->Arg(7877);
 

@@ -18,11 +18,11 @@
 
 namespace tellwick {
 
-// The benchmark is its own front end; reports go nowhere.
-void status_log_append(const char16_t* text) { benchmark::DoNotOptimize(text); }
-void debugger_output(const char16_t* text) { benchmark::DoNotOptimize(text); }
-
 namespace {
+
+// The benchmark is its own front end; reports go nowhere.
+const ReportSink kReports{[](const char16_t* text) { benchmark::DoNotOptimize(text); },
+                          [](const char16_t* text) { benchmark::DoNotOptimize(text); }};
 
 namespace fs = std::filesystem;
 
@@ -45,12 +45,10 @@ class ExportedCharacter {
     std::string error;
     ok_ = chunkgen::write_chunk_series(options, summary, error);
     set_game_user_folder_override((root_ / "game").u16string());
-    settings() = Settings{};
-    settings().log_folder = u"./log/";
-    enumerate_character_folders(game_user_folder_path());
-    watch_state() = WatchState{};
-    watch_state().watched_character = active_character();
-    watch_cycle();  // the one export; every cycle after it finds nothing new
+    settings.log_folder = u"./log/";
+    enumerate_character_folders(game_user_folder_path(), characters);
+    watch.watched_character = active_character(characters);
+    watch_cycle(watch, characters, settings, kReports);  // the one export; every cycle after it finds nothing new
   }
   ~ExportedCharacter() {
     set_game_user_folder_override(u"");
@@ -59,6 +57,10 @@ class ExportedCharacter {
     fs::remove_all(root_, ignored);
   }
   bool ok() const { return ok_; }
+
+  Settings settings;
+  CharacterTable characters;
+  WatchState watch;
 
  private:
   fs::path root_;
@@ -70,22 +72,22 @@ void BM_CycleWithoutScan(benchmark::State& state) {
   ExportedCharacter character;
   if (!character.ok()) state.SkipWithError("chunk series not written");
   for (auto _ : state) {
-    const std::u16string active = active_character();
-    benchmark::DoNotOptimize(active == watch_state().watched_character);
-    automatic_export(watch_state().watched_character.c_str());
+    const std::u16string active = active_character(character.characters);
+    benchmark::DoNotOptimize(active == character.watch.watched_character);
+    automatic_export(character.watch.watched_character.c_str(), character.settings, character.watch, kReports);
   }
 }
 BENCHMARK(BM_CycleWithoutScan)->Unit(benchmark::kMicrosecond);
 
 void BM_GameScan(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(game_scan());
+  for (auto _ : state) benchmark::DoNotOptimize(game_scan(kReports));
 }
 BENCHMARK(BM_GameScan)->Unit(benchmark::kMicrosecond);
 
 void BM_WholeCycle(benchmark::State& state) {
   ExportedCharacter character;
   if (!character.ok()) state.SkipWithError("chunk series not written");
-  for (auto _ : state) watch_cycle();
+  for (auto _ : state) watch_cycle(character.watch, character.characters, character.settings, kReports);
 }
 BENCHMARK(BM_WholeCycle)->Unit(benchmark::kMicrosecond);
 

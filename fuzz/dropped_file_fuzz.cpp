@@ -10,6 +10,6 @@ using namespace tellwick;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::u16string path = fuzz::scratch_folder() + u"dropped.txt";
   fuzz::write_scratch_file(path, data, size);
-  dropped_file_test(path.c_str());
+  dropped_file_test(path.c_str(), false, fuzz::quiet_reports());
   return 0;
 }

@@ -11,7 +11,6 @@
 #include "fuzz_support.h"
 #include "gamelog/game_folders.h"
 #include "platform/file.h"
-#include "settings/settings.h"
 
 using namespace tellwick;
 
@@ -22,23 +21,24 @@ constexpr std::string_view kSeparator = "--chunk--";
 constexpr int kMaxChunkFiles = 16;
 constexpr FileTime kChunk0Time = 0x01D0000000000000ULL;
 
-void set_up_once() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  const std::u16string& scratch = fuzz::scratch_folder();
-  std::filesystem::current_path(std::filesystem::path(scratch));  // the settings file goes here
-  set_game_user_folder_override(scratch + u"game");
-  load_settings();
-  settings().log_folder = scratch + u"log" + scratch.back();
-  create_directory(settings().log_folder.c_str());
+const std::u16string& set_up_once() {
+  static const std::u16string log_folder = [] {
+    const std::u16string& scratch = fuzz::scratch_folder();
+    std::filesystem::current_path(std::filesystem::path(scratch));  // the settings file goes here
+    set_game_user_folder_override(scratch + u"game");
+    const std::u16string folder = scratch + u"log" + scratch.back();
+    create_directory(folder.c_str());
+    return folder;
+  }();
+  return log_folder;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  set_up_once();
-  const std::u16string folder = game_user_folder_path(kCharacter);
+  const std::u16string& log_folder = set_up_once();
+  const Character character = character_of(kCharacter);
+  const std::u16string& folder = character.folder;
   std::filesystem::remove_all(std::filesystem::path(folder));
   std::filesystem::create_directories(std::filesystem::path(folder) / "log");
 
@@ -55,10 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = end + kSeparator.size();
   }
 
-  settings().charset = size % 4;
-  settings().show_control = (size / 4) % 2;
-  settings().keep_duplicates = (size / 8) % 2;
-  export_character(kCharacter, folder, settings().log_folder, kManualExport, nullptr);
-  export_character(kCharacter, folder, settings().log_folder, kAutomaticExport, nullptr);
+  const ExportOptions options{static_cast<int>(size % 4), (size / 4) % 2 != 0, (size / 8) % 2 != 0};
+  std::u16string told_failure;
+  for (const ExportMode mode : {kManualExport, kAutomaticExport}) {
+    const ExportResult result = export_character(character, log_folder, mode, options, fuzz::quiet_reports(), told_failure);
+    remember_told_failure(told_failure, result);
+  }
   return 0;
 }

@@ -8,7 +8,9 @@
 #include "export/change_detection.h"
 #include "export/export_flags.h"
 #include "gamelog/game_folders.h"
-#include "settings/settings.h"
+#include "platform/path.h"
+#include "settings/character_record.h"
+#include "support/settings_keys.h"
 #include "support/chunk_files.h"
 #include "support/current_dir.h"
 #include "support/temp_dir.h"
@@ -45,8 +47,15 @@ class ChangeDetectionTest : public ::testing::Test {
     std::snprintf(name, sizeof name, "%08x.log", index);
     fs::remove(character_ / "log" / name);
   }
-  void set_key(const char16_t* key, const char16_t* value) { write_character_text(kCharacter, key, value); }
-  std::u16string key(const char16_t* name) { return read_character_text(kCharacter, name, u"<none>"); }
+  void set_key(const char16_t* key, const char16_t* value) { test::write_settings_key(kCharacter, key, value); }
+  std::u16string key(const char16_t* name) { return test::read_settings_key(kCharacter, name, u"<none>"); }
+
+  int detect() { return detect_change(character_of(kCharacter).folder, read_export_record(kCharacter)).flags; }
+  void write_progress_record(int chunk_count, FileTime chunk0_time, FileTime next_chunk_time) {
+    ExportRecord record = read_export_record(kCharacter);
+    set_progress_record(record, chunk_count, chunk0_time, next_chunk_time);
+    ASSERT_TRUE(write_export_record(kCharacter, record));
+  }
 
   test::TempDir dir_;
   fs::path character_;
@@ -61,48 +70,59 @@ TEST_F(ChangeDetectionTest, KeyFormatsDifferInTheCaseOfTheLowHalf) {
 }
 
 TEST_F(ChangeDetectionTest, NeverExported) {
-  EXPECT_EQ(detect_change(kCharacter), 0);  // no chunk 0
+  EXPECT_EQ(detect(), 0);  // no chunk 0
   chunk(0, kT0);
-  EXPECT_EQ(detect_change(kCharacter), kNewSeries);
+  EXPECT_EQ(detect(), kNewSeries);
+}
+
+TEST_F(ChangeDetectionTest, LooksInTheFolderItIsGiven) {
+  const fs::path elsewhere = dir_.path() / "elsewhere";
+  test::write_chunk(elsewhere, 0, test::chunk_bytes(0, {{1, 10, "x"}}), kT0);
+  const std::u16string folder = elsewhere.u16string() + kPathSeparator;
+  const ChangeCheck check = detect_change(folder, ExportRecord{});
+  EXPECT_EQ(check.flags, kNewSeries);
+  EXPECT_TRUE(check.chunk0_exists);
+  EXPECT_EQ(check.chunk0_time, kT0);
+  EXPECT_EQ(detect(), 0) << "the character's own folder has no chunk 0";
 }
 
 TEST_F(ChangeDetectionTest, RecordTakenUpToAMissingChunk) {
   chunk(0, kT0);
   chunk(1, kT0 + 1);
   chunk(2, kT0 + 2);
-  write_progress_record(kCharacter, 3, kT0, 0);
+  write_progress_record(3, kT0, 0);
   EXPECT_EQ(key(u"DATE"), u"01CF38B21A2B3C4D");
   EXPECT_EQ(key(u"LASTNO"), u"3");
   EXPECT_EQ(key(u"LASTDATE"), u"0000000000000000");
-  EXPECT_EQ(detect_change(kCharacter), 0);
+  EXPECT_EQ(detect(), 0);
 
   // A chunk the export took, other than chunk 0, grows unseen.
   chunk(1, kT0 + 100);
-  EXPECT_EQ(detect_change(kCharacter), 0);
+  EXPECT_EQ(detect(), 0);
 
   chunk(3, kT0 + 3);
-  EXPECT_EQ(detect_change(kCharacter), kChangedFlag);
+  EXPECT_EQ(detect(), kChangedFlag);
   chunk(0, kT0 + 5);
-  EXPECT_EQ(detect_change(kCharacter), kNewSeries);
+  EXPECT_EQ(detect(), kNewSeries);
   remove_chunk(0);
-  EXPECT_EQ(detect_change(kCharacter), 0);  // no chunk 0, whatever the record says
+  EXPECT_EQ(detect(), 0);  // no chunk 0, whatever the record says
 }
 
 TEST_F(ChangeDetectionTest, RecordEndingAtAnOlderChunkSeesItRewritten) {
   chunk(4, kT0 - 1000);  // left from an earlier series
   chunk(0, kT0);
-  write_progress_record(kCharacter, 4, kT0, kT0 - 1000);
+  write_progress_record(4, kT0, kT0 - 1000);
   EXPECT_EQ(key(u"LASTDATE"), format_lastdate_key(kT0 - 1000));
-  EXPECT_EQ(detect_change(kCharacter), 0);
+  EXPECT_EQ(detect(), 0);
   chunk(4, kT0 + 10);
-  EXPECT_EQ(detect_change(kCharacter), kChangedFlag);
+  EXPECT_EQ(detect(), kChangedFlag);
 }
 
 TEST_F(ChangeDetectionTest, StoredValuesAreComparedAsExactText) {
   chunk(0, kT0);
-  write_progress_record(kCharacter, 0, kT0, kT0);  // an export that took no chunk file
+  write_progress_record(0, kT0, kT0);  // an export that took no chunk file
   EXPECT_EQ(key(u"LASTDATE"), u"01CF38B21a2b3c4d");
-  EXPECT_EQ(detect_change(kCharacter), 0);
+  EXPECT_EQ(detect(), 0);
 
   const struct {
     const char16_t* key;
@@ -117,10 +137,10 @@ TEST_F(ChangeDetectionTest, StoredValuesAreComparedAsExactText) {
       {u"DATE", nullptr, kNewSeries},
   };
   for (const auto& c : cases) {
-    write_progress_record(kCharacter, 0, kT0, kT0);
+    write_progress_record(0, kT0, kT0);
     set_key(c.key, c.value);
     for (int call = 0; call < 2; ++call) {
-      EXPECT_EQ(detect_change(kCharacter), c.result) << fs::path(std::u16string(c.key)).string();
+      EXPECT_EQ(detect(), c.result) << fs::path(std::u16string(c.key)).string();
     }
   }
 }

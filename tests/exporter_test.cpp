@@ -13,6 +13,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "settings/settings.h"
+#include "support/settings_keys.h"
 #include "support/chunk_files.h"
 #include "support/file_holder.h"
 #include "support/report_capture.h"
@@ -43,7 +44,6 @@ class ExporterTest : public ::testing::Test {
     fs::create_directories(dir_.path() / "work");
     cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
     set_game_user_folder_override(game_.u16string());
-    settings() = Settings{};
     settings().charset = 1;
     settings().log_folder = u"." + sep() + u"log" + sep();
     create_directory(settings().log_folder.c_str());
@@ -55,11 +55,19 @@ class ExporterTest : public ::testing::Test {
     cwd_.reset();
   }
 
-  int run(int mode, std::u16string* path_out = nullptr) {
-    return export_character(kCharacter, game_user_folder_path(kCharacter), settings().log_folder, mode, path_out);
+  // As a watch runs its exports: the failure told last is remembered.
+  int run(ExportMode mode, std::u16string* path_out = nullptr) {
+    const ExportResult result = export_character(character_of(kCharacter), settings().log_folder, mode,
+                                                 export_options_of(settings()), test::capturing_reports(),
+                                                 told_failure_);
+    remember_told_failure(told_failure_, result);
+    if (path_out != nullptr && result.ran) *path_out = result.export_path;
+    return result.flags;
   }
 
-  std::string key(const char16_t* name) { return narrow(read_character_text(kCharacter, name, u"<none>")); }
+  Settings& settings() { return settings_; }
+
+  std::string key(const char16_t* name) { return narrow(test::read_settings_key(kCharacter, name, u"<none>")); }
 
   fs::path log_file(const std::string& name) { return dir_.path() / "work" / "log" / name; }
   std::string log_text(const std::string& name) {
@@ -106,6 +114,8 @@ class ExporterTest : public ::testing::Test {
   test::TempDir dir_;
   fs::path game_, character_;
   std::unique_ptr<test::CurrentDirScope> cwd_;
+  Settings settings_;
+  std::u16string told_failure_;
 };
 
 TEST_F(ExporterTest, TracedManualExport) {
@@ -499,7 +509,7 @@ TEST_F(ExporterTest, Utf16SettingsFileStaysUtf16) {
   }
   test::write_bytes(dir_.path() / "work" / "tellwick.ini", bytes);
   const std::u16string log_folder = settings().log_folder;
-  load_settings();
+  settings() = load_settings();
   EXPECT_EQ(settings().charset, 2);
   settings().log_folder = log_folder;
   EXPECT_EQ(run(kManualExport), 7);

@@ -15,6 +15,12 @@
 namespace tellwick {
 namespace {
 
+// The table a front end would own; one for the whole test program is enough.
+CharacterTable& character_table() {
+  static CharacterTable table;
+  return table;
+}
+
 namespace fs = std::filesystem;
 using test::TempDir;
 
@@ -114,7 +120,7 @@ TEST(GameFolders, OnlyFoldersWithALogFolderAreCharacters) {
   const std::vector<std::u16string> characters = {u"FFXIV_CHR0040000000000001", u"Second", u"0000000",
                                                   u"000000000"};
 
-  enumerate_character_folders(game.u16string() + kSep);
+  enumerate_character_folders(game.u16string() + kSep, character_table());
   EXPECT_EQ(table_names(), in_listing_order(game, characters));
   EXPECT_TRUE(slots_empty_from(character_table().count));
 }
@@ -124,16 +130,16 @@ TEST(GameFolders, MissingGameFolderEmptiesTheTable) {
   make_character(dir.path(), "FFXIV_CHR0040000000000001");
   const std::u16string game = dir.path().u16string() + kSep;
   FolderOverride override_folder(game);
-  enumerate_character_folders(game);
+  enumerate_character_folders(game, character_table());
   ASSERT_EQ(character_table().count, 1);
 
   const std::u16string missing = dir.file("missing") + kSep;
-  enumerate_character_folders(missing);
+  enumerate_character_folders(missing, character_table());
   EXPECT_EQ(character_table().count, 0);
   EXPECT_TRUE(slots_empty_from(0));
   {
     FolderOverride missing_folder(missing);
-    EXPECT_EQ(active_character(), u"");
+    EXPECT_EQ(active_character(character_table()), u"");
   }
 }
 
@@ -146,7 +152,7 @@ TEST(GameFolders, TableHoldsTheFirst256Characters) {
     make_character(dir.path(), name);
     all.push_back(fs::path(name).u16string());
   }
-  enumerate_character_folders(dir.path().u16string() + kSep);
+  enumerate_character_folders(dir.path().u16string() + kSep, character_table());
   std::vector<std::u16string> expected = in_listing_order(dir.path(), all);
   expected.resize(kCharacterTableSlots);
   EXPECT_EQ(table_names(), expected);
@@ -158,7 +164,7 @@ TEST(GameFolders, NamesThatFitNoSlotAreSkipped) {
   const std::u16string too_long(kCharacterNameMax + 1, u'T');
   make_character(dir.path(), longest);
   make_character(dir.path(), too_long);
-  enumerate_character_folders(dir.path().u16string() + kSep);
+  enumerate_character_folders(dir.path().u16string() + kSep, character_table());
   ASSERT_EQ(table_names(), std::vector<std::u16string>{longest});
   EXPECT_EQ(character_table().names[0][kCharacterNameMax], u'\0');
 }
@@ -177,7 +183,7 @@ TEST(GameFolders, FoldersWhoseLogPathIsTooLongAreSkipped) {
   const std::u16string one_over(fits.size() + 1, u'O');
   make_character(game, fits);
   make_character(game, one_over);
-  enumerate_character_folders(game.u16string() + kSep);
+  enumerate_character_folders(game.u16string() + kSep, character_table());
   EXPECT_EQ(table_names(), std::vector<std::u16string>{fits});
 }
 
@@ -204,7 +210,7 @@ TEST(GameFolders, ActiveCharacter) {
     for (std::size_t i = 0; i < c.times.size(); ++i) make_character(dir.path(), kNames[i]);
     const std::u16string game = dir.path().u16string() + kSep;
     FolderOverride override_folder(game);
-    enumerate_character_folders(game_user_folder_path());
+    enumerate_character_folders(game_user_folder_path(), character_table());
     ASSERT_EQ(character_table().count, static_cast<int>(c.times.size()));
     // Times go to table entries, whatever order the system lists the folders in.
     for (std::size_t i = 0; i < c.times.size(); ++i) {
@@ -213,16 +219,16 @@ TEST(GameFolders, ActiveCharacter) {
       test::write_bytes(chunk, {});
       ASSERT_TRUE(test::set_write_time(chunk, c.times[i]));
     }
-    EXPECT_EQ(active_character(), character_table().names[c.active]) << "case with active entry " << c.active;
+    EXPECT_EQ(active_character(character_table()), character_table().names[c.active]) << "case with active entry " << c.active;
   }
 }
 
 TEST(GameFolders, NoActiveCharacterWithAnEmptyTable) {
   TempDir dir;
   FolderOverride override_folder(dir.path().u16string());
-  enumerate_character_folders(game_user_folder_path());
+  enumerate_character_folders(game_user_folder_path(), character_table());
   EXPECT_EQ(character_table().count, 0);
-  EXPECT_EQ(active_character(), u"");
+  EXPECT_EQ(active_character(character_table()), u"");
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "settings/settings.h"
 #include "support/chunk_files.h"
 #include "support/current_dir.h"
+#include "support/report_capture.h"
 #include "support/temp_dir.h"
 
 namespace tellwick {
@@ -72,7 +73,6 @@ class HistoryReaderTest : public ::testing::Test {
     fs::create_directories(dir_.path() / "work");
     cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
     set_game_user_folder_override(game_.u16string());
-    settings() = Settings{};
     settings().log_folder = log_folder();
     create_directory(settings().log_folder.c_str());
   }
@@ -94,11 +94,13 @@ class HistoryReaderTest : public ::testing::Test {
   std::u16string export_with(int charset, int show_control) {
     settings().charset = charset;
     settings().show_control = show_control;
-    std::u16string path;
-    const int flags = export_character(kCharacter, character_folder(), settings().log_folder, kManualExport, &path);
-    EXPECT_TRUE(flags & kExportedFlag);
-    return path;
+    const ExportResult result = export_character(character_of(kCharacter), settings().log_folder, kManualExport,
+                                                 export_options_of(settings()), test::capturing_reports(), u"");
+    EXPECT_TRUE(result.flags & kExportedFlag);
+    return result.export_path;
   }
+
+  Settings& settings() { return settings_; }
 
   void write_file(const std::string& name, const std::string& bytes) {
     test::write_bytes(dir_.path() / "work" / "log" / name, std::vector<unsigned char>(bytes.begin(), bytes.end()));
@@ -108,6 +110,7 @@ class HistoryReaderTest : public ::testing::Test {
   test::TempDir dir_;
   fs::path game_;
   fs::path character_;
+  Settings settings_;
   std::unique_ptr<test::CurrentDirScope> cwd_;
 };
 

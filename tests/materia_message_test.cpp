@@ -8,6 +8,7 @@
 #include "materia/examine_line.h"
 #include "materia/materia_message.h"
 #include "materia/seen_check_list.h"
+#include "support/recipe_output.h"
 #include "support/report_capture.h"
 #include "support/temp_dir.h"
 
@@ -157,6 +158,14 @@ TEST(MateriaMessage, RejectedLineIsNotReadPastItsNumber) {
   EXPECT_FALSE(detect_materia_message(line.get(), m));
 }
 
+using test::reset_seen_check_list;
+using test::seen_check_list_exists;
+using test::seen_check_list_text;
+
+void examine(const char16_t* line, OutputFile* file, int charset, bool keep_duplicates) {
+  examine_line(line, test::recipe_output(file, charset, keep_duplicates), test::capturing_reports());
+}
+
 class ExamineLine : public testing::Test {
  protected:
   void SetUp() override {
@@ -193,9 +202,9 @@ TEST_F(ExamineLine, EchoesEveryDetectedLineAndWritesNewPairs) {
     const std::u16string path = dir.file("recipe.log");
     auto recipe = std::make_unique<OutputFile>();
     ASSERT_TRUE(output_create(*recipe, path.c_str()));
-    examine_line(kSwordLine.c_str(), recipe.get(), kCharsetUtf16, c.keep_duplicates);
-    examine_line(u"5399A1B4000A:Aaa Bbb:hello", recipe.get(), kCharsetUtf16, c.keep_duplicates);
-    examine_line(kSwordLine.c_str(), recipe.get(), kCharsetUtf16, c.keep_duplicates);
+    examine(kSwordLine.c_str(), recipe.get(), kCharsetUtf16, c.keep_duplicates);
+    examine(u"5399A1B4000A:Aaa Bbb:hello", recipe.get(), kCharsetUtf16, c.keep_duplicates);
+    examine(kSwordLine.c_str(), recipe.get(), kCharsetUtf16, c.keep_duplicates);
     ASSERT_TRUE(output_close(*recipe));
 
     // The echo does not depend on the list: twice, also when the second record is skipped.
@@ -210,13 +219,13 @@ TEST_F(ExamineLine, EchoesEveryDetectedLineAndWritesNewPairs) {
 TEST_F(ExamineLine, OtherLinesLeaveNoTrace) {
   const std::u16string lines[] = {u"", u"0048::Aaa Bbb:SwordからStoneが生成された！",
                                   u"5A1B2C3D0039::SwordからStoneが生成された！", u"0046::Aaa Bbb:Sword"};
-  for (const std::u16string& line : lines) examine_line(line.c_str(), nullptr, kCharsetUtf8, false);
+  for (const std::u16string& line : lines) examine(line.c_str(), nullptr, kCharsetUtf8, false);
   EXPECT_TRUE(test::captured_debugger_output().empty());
   EXPECT_FALSE(seen_check_list_exists());
 }
 
 TEST_F(ExamineLine, WithoutARecipeFileOnlyTheListChanges) {
-  examine_line(kSwordLine.c_str(), nullptr, kCharsetUtf8, false);
+  examine(kSwordLine.c_str(), nullptr, kCharsetUtf8, false);
   EXPECT_EQ(test::captured_debugger_output().size(), 2u);
   EXPECT_TRUE(seen_check_list_exists());
   EXPECT_EQ(seen_check_list_text().size(), 13u);

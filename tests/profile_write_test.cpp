@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/profile.h"
 #include "support/file_bytes.h"
@@ -205,6 +206,85 @@ TEST(ProfileWrite, AFileThatCannotBeWrittenGivesFalse) {
   std::vector<fs::path> entries;
   for (const auto& entry : fs::directory_iterator(dir.path())) entries.push_back(entry.path().filename());
   EXPECT_EQ(entries, std::vector<fs::path>{"test.ini"});
+}
+
+}  // namespace
+}  // namespace tellwick
+
+namespace tellwick {
+namespace {
+
+// A batch leaves the file as the same writes one by one would, in every
+// starting state: a missing file, keys present and absent, a removal, a
+// UTF-16 file and a last line without its line end.
+TEST(ProfileWrite, ABatchWritesWhatSingleWritesWould) {
+  const struct {
+    const char* what;
+    std::string before;  // empty: no file
+  } starts[] = {
+      {"no file", ""},
+      {"keys present", "[S]\r\nB=old\r\nC=gone\r\n\r\n[T]\r\nX=1\r\n"},
+      {"no line end", "[T]\r\nX=1"},
+      {"UTF-16", "\xFF\xFE" + test::utf16le(u"[S]\r\nA=1\r\n")},
+  };
+  const ProfileWrite writes[] = {{u"A", u"1"}, {u"B", u"new"}, {u"C", nullptr}, {u"D", u"テスト"}, {u"A", u"2"}};
+  for (const auto& start : starts) {
+    SCOPED_TRACE(start.what);
+    TempDir dir;
+    const std::u16string single = dir.file("single.ini");
+    const std::u16string batch = dir.file("batch.ini");
+    if (!start.before.empty()) {
+      put_file(single, start.before);
+      put_file(batch, start.before);
+    }
+    for (const ProfileWrite& w : writes) EXPECT_TRUE(profile_write_string(u"S", w.key, w.value, single.c_str()));
+    EXPECT_TRUE(profile_write_keys(u"S", writes, std::size(writes), batch.c_str()));
+    EXPECT_EQ(file_bytes(batch), file_bytes(single));
+  }
+}
+
+TEST(ProfileWrite, ABatchThatCannotBeWrittenGivesFalse) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "folder.ini";
+  fs::create_directories(folder);
+  const ProfileWrite writes[] = {{u"A", u"1"}, {u"B", u"2"}};
+  EXPECT_FALSE(profile_write_keys(u"S", writes, std::size(writes), folder.u16string().c_str()));
+  EXPECT_TRUE(fs::is_directory(folder));
+}
+
+// A batch read gives what each single read gives, texts and numbers alike.
+TEST(ProfileRead, ABatchReadsWhatSingleReadsWould) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  put_file(file, "[S]\r\nA=\"quoted\"\r\nB= 0x10 \r\nC=\r\nD=long value\r\n");
+  const struct {
+    const char16_t* key;
+    const char16_t* default_text;  // null: a number
+    std::size_t buffer_size;
+  } cases[] = {{u"A", u"-", 256}, {u"B", nullptr, 0}, {u"C", u"-", 256}, {u"C", nullptr, 0},
+               {u"D", u"-", 5},   {u"E", u"def  ", 256}, {u"E", nullptr, 0}};
+  std::vector<ProfileRead> reads;
+  for (const auto& c : cases) {
+    ProfileRead r;
+    r.key = c.key;
+    r.default_text = c.default_text;
+    r.default_number = 7;
+    r.buffer_size = c.buffer_size;
+    reads.push_back(r);
+  }
+  profile_read_keys(u"s", reads.data(), reads.size(), file.c_str());
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    const auto& c = cases[i];
+    if (c.default_text != nullptr) {
+      EXPECT_EQ(reads[i].text, profile_read_string(u"s", c.key, c.default_text, c.buffer_size, file.c_str())) << i;
+    } else {
+      EXPECT_EQ(reads[i].number, profile_read_int(u"s", c.key, 7, file.c_str())) << i;
+    }
+  }
+  EXPECT_EQ(reads[0].text, u"quoted");
+  EXPECT_EQ(reads[1].number, 16);
+  EXPECT_EQ(reads[3].number, 7);
+  EXPECT_EQ(reads[5].text, u"def");
 }
 
 }  // namespace

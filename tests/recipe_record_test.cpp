@@ -8,12 +8,21 @@
 #include "materia/check_code.h"
 #include "materia/recipe_record.h"
 #include "materia/seen_check_list.h"
+#include "support/recipe_output.h"
 #include "support/temp_dir.h"
 
 namespace tellwick {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+using test::reset_seen_check_list;
+using test::seen_check_list_exists;
+using test::seen_check_list_text;
+
+int write_record(std::u16string_view item, std::u16string_view materia, OutputFile* file, int charset,
+                 bool keep_duplicates) {
+  return write_recipe_record(item, materia, test::recipe_output(file, charset, keep_duplicates)) ? 1 : 0;
+}
 
 class RecipeRecord : public testing::Test {
  protected:
@@ -37,7 +46,7 @@ RecipeRun write_records(const std::vector<Pair>& pairs, int charset, bool keep_d
   auto recipe = std::make_unique<OutputFile>();
   EXPECT_TRUE(output_create(*recipe, path.c_str()));
   RecipeRun run;
-  for (const Pair& p : pairs) run.results.push_back(write_recipe_record(p.item, p.materia, recipe.get(), charset, keep_duplicates));
+  for (const Pair& p : pairs) run.results.push_back(write_record(p.item, p.materia, recipe.get(), charset, keep_duplicates));
   EXPECT_TRUE(output_close(*recipe));
   run.file = test::read_bytes(path);
   return run;
@@ -102,9 +111,9 @@ TEST_F(RecipeRecord, DuplicatesAreWrittenOnceUnlessKept) {
 }
 
 TEST_F(RecipeRecord, KeepingDuplicatesLeavesAnExistingListAlone) {
-  EXPECT_EQ(write_recipe_record(u"abc", u"de", nullptr, kCharsetUtf8, false), 1);
-  EXPECT_EQ(write_recipe_record(u"ア", u"", nullptr, kCharsetUtf8, true), 1);
-  EXPECT_EQ(write_recipe_record(u"abc", u"de", nullptr, kCharsetUtf8, true), 1);
+  EXPECT_EQ(write_record(u"abc", u"de", nullptr, kCharsetUtf8, false), 1);
+  EXPECT_EQ(write_record(u"ア", u"", nullptr, kCharsetUtf8, true), 1);
+  EXPECT_EQ(write_record(u"abc", u"de", nullptr, kCharsetUtf8, true), 1);
   EXPECT_EQ(seen_check_list_text(), u"841593772011 ");
 }
 
@@ -119,8 +128,8 @@ TEST_F(RecipeRecord, EachResetStartsAFreshRecipeFile) {
 }
 
 TEST_F(RecipeRecord, WithoutARecipeFileTheListIsStillUpdated) {
-  EXPECT_EQ(write_recipe_record(u"abc", u"de", nullptr, kCharsetUtf8, false), 1);
-  EXPECT_EQ(write_recipe_record(u"abc", u"de", nullptr, kCharsetUtf8, false), 0);
+  EXPECT_EQ(write_record(u"abc", u"de", nullptr, kCharsetUtf8, false), 1);
+  EXPECT_EQ(write_record(u"abc", u"de", nullptr, kCharsetUtf8, false), 0);
   EXPECT_EQ(seen_check_list_text(), u"841593772011 ");
 }
 

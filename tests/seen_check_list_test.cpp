@@ -7,10 +7,14 @@
 namespace tellwick {
 namespace {
 
-class SeenCheckList : public testing::Test {
+class SeenCheckListTest : public testing::Test {
  protected:
-  void SetUp() override { reset_seen_check_list(); }
-  void TearDown() override { reset_seen_check_list(); }
+  bool seen_check_list_admit(std::u16string_view code) { return tellwick::seen_check_list_admit(list_, code); }
+  void reset_seen_check_list() { tellwick::reset_seen_check_list(list_); }
+  bool seen_check_list_exists() const { return tellwick::seen_check_list_exists(list_); }
+  std::u16string_view seen_check_list_text() const { return tellwick::seen_check_list_text(list_); }
+
+  SeenCheckList list_;
 };
 
 // Distinct twelve-digit codes; none occurs inside another.
@@ -19,7 +23,7 @@ std::u16string code_number(int i) {
   return std::u16string(digits.begin(), digits.end());
 }
 
-TEST_F(SeenCheckList, AbsentUntilFirstUseThenRemembersCodesInOrder) {
+TEST_F(SeenCheckListTest, AbsentUntilFirstUseThenRemembersCodesInOrder) {
   EXPECT_FALSE(seen_check_list_exists());
   EXPECT_EQ(seen_check_list_text(), u"");
   EXPECT_FALSE(seen_check_list_admit(u"841593772011"));
@@ -31,7 +35,7 @@ TEST_F(SeenCheckList, AbsentUntilFirstUseThenRemembersCodesInOrder) {
   EXPECT_EQ(seen_check_list_text(), u"841593772011 480147761284 ");
 }
 
-TEST_F(SeenCheckList, CodeInsideALongerCodeCountsAsSeen) {
+TEST_F(SeenCheckListTest, CodeInsideALongerCodeCountsAsSeen) {
   EXPECT_FALSE(seen_check_list_admit(u"10001024294967295"));
   EXPECT_TRUE(seen_check_list_admit(u"100010242949"));  // a prefix of it
   EXPECT_TRUE(seen_check_list_admit(u"024294967295"));  // inside it, at its end
@@ -39,7 +43,7 @@ TEST_F(SeenCheckList, CodeInsideALongerCodeCountsAsSeen) {
   EXPECT_EQ(seen_check_list_text(), u"10001024294967295 200010242949 ");
 }
 
-TEST_F(SeenCheckList, StopsTakingCodesAtItsBound) {
+TEST_F(SeenCheckListTest, StopsTakingCodesAtItsBound) {
   // 7877 codes of twelve digits and a space make 102401 units: the last one
   // is taken because the list was still below 102400 units before it.
   constexpr int kCodesToFill = 7877;
@@ -55,7 +59,7 @@ TEST_F(SeenCheckList, StopsTakingCodesAtItsBound) {
   EXPECT_TRUE(seen_check_list_admit(code_number(0)));
 }
 
-TEST_F(SeenCheckList, StopsAtTheBoundWithOneCodeJustBelowIt) {
+TEST_F(SeenCheckListTest, StopsAtTheBoundWithOneCodeJustBelowIt) {
   // 7876 codes make 102388 units; a 20-digit code then still goes in.
   for (int i = 0; i < 7876; ++i) ASSERT_FALSE(seen_check_list_admit(code_number(i)));
   EXPECT_FALSE(seen_check_list_admit(u"42949672954294967295"));
@@ -63,7 +67,7 @@ TEST_F(SeenCheckList, StopsAtTheBoundWithOneCodeJustBelowIt) {
   EXPECT_TRUE(seen_check_list_admit(u"42949672954294967295"));
 }
 
-TEST_F(SeenCheckList, ResetReleasesTheList) {
+TEST_F(SeenCheckListTest, ResetReleasesTheList) {
   EXPECT_FALSE(seen_check_list_admit(u"369955756847"));
   reset_seen_check_list();
   EXPECT_FALSE(seen_check_list_exists());

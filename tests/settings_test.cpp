@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "support/settings_keys.h"
 #include "support/current_dir.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -45,19 +46,21 @@ class SettingsTest : public ::testing::Test {
     settings() = Settings{9, 9, 9, 9, 9, u"unset"};
   }
   fs::path file() const { return dir_.path() / "tellwick.ini"; }
+  Settings& settings() { return settings_; }
 
   test::TempDir dir_;
   test::CurrentDirScope working_dir_{dir_.path()};
+  Settings settings_;
 };
 
 TEST_F(SettingsTest, FileIsInTheWorkingDirectory) {
   EXPECT_EQ(std::u16string(settings_path()), native(u".\\tellwick.ini"));
-  write_generic_setting(u"CHARSET", u"1");
+  test::write_settings_key(u"GENERIC", u"CHARSET", u"1");
   EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nCHARSET=1\r\n");
 }
 
 TEST_F(SettingsTest, DefaultsWithoutAFile) {
-  load_settings();
+  settings() = load_settings();
   const Settings& s = settings();
   EXPECT_EQ(s.charset, 0);
   EXPECT_EQ(s.start_in_tray, 0);
@@ -95,7 +98,7 @@ TEST_F(SettingsTest, LogFolderIsNormalised) {
   };
   for (const Case& c : cases) {
     put_file(file(), "[GENERIC]\r\n" + c.line + "\r\n");
-    load_settings();
+    settings() = load_settings();
     EXPECT_EQ(settings().log_folder, kWindows ? c.windows : c.posix) << c.line;
   }
 }
@@ -103,7 +106,7 @@ TEST_F(SettingsTest, LogFolderIsNormalised) {
 TEST_F(SettingsTest, KeysInOtherLetterCases) {
   put_file(file(),
            "[generic]\r\ncharset=2\r\ntrayrun=1\r\nObserve=0\r\nCtrlToStr=1\r\nmaterianodel=1\r\nlogdir=out\r\n");
-  load_settings();
+  settings() = load_settings();
   const Settings& s = settings();
   EXPECT_EQ(s.charset, 2);
   EXPECT_EQ(s.start_in_tray, 1);
@@ -115,7 +118,7 @@ TEST_F(SettingsTest, KeysInOtherLetterCases) {
 
 TEST_F(SettingsTest, FlagsAndCharsetAsIntegers) {
   put_file(file(), "[GENERIC]\r\nCHARSET=7\r\nTRAYRUN=abc\r\nOBSERVE=\r\nCTRLTOSTR= 2 \r\nMATERIANODEL=-1\r\n");
-  load_settings();
+  settings() = load_settings();
   const Settings& s = settings();
   EXPECT_EQ(s.charset, 7) << "an unknown charset is kept as it is";
   EXPECT_EQ(s.start_in_tray, 0);
@@ -125,33 +128,33 @@ TEST_F(SettingsTest, FlagsAndCharsetAsIntegers) {
 }
 
 TEST_F(SettingsTest, GenericSettingsAreWrittenAndRemoved) {
-  write_generic_setting(u"CHARSET", u"1");
-  write_generic_setting(u"OBSERVE", u"0");
-  write_generic_setting(u"LOGDIR", u"D:\\logs\\");
+  test::write_settings_key(u"GENERIC", u"CHARSET", u"1");
+  test::write_settings_key(u"GENERIC", u"OBSERVE", u"0");
+  test::write_settings_key(u"GENERIC", u"LOGDIR", u"D:\\logs\\");
   EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nCHARSET=1\r\nOBSERVE=0\r\nLOGDIR=D:\\logs\\\r\n");
-  load_settings();
+  settings() = load_settings();
   EXPECT_EQ(settings().charset, 1);
   EXPECT_EQ(settings().watch_enabled, 0);
   EXPECT_EQ(settings().log_folder, native(u"D:\\logs\\"));
-  write_generic_setting(u"OBSERVE", nullptr);
+  test::write_settings_key(u"GENERIC", u"OBSERVE", nullptr);
   EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nCHARSET=1\r\nLOGDIR=D:\\logs\\\r\n");
 }
 
 TEST_F(SettingsTest, CharacterKeys) {
-  EXPECT_EQ(read_character_text(kCharacter, u"NAME", u"Unknown"), u"Unknown");
-  EXPECT_EQ(read_character_int(kCharacter, u"LASTNO", 0), 0);
-  EXPECT_TRUE(write_character_text(kCharacter, u"SERVER", u"Tonberry"));
-  EXPECT_TRUE(write_character_text(kCharacter, u"NAME", kJapaneseName));
-  EXPECT_TRUE(write_character_text(kCharacter, u"LASTNO", u"3"));
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u"Unknown"), u"Unknown");
+  EXPECT_EQ(test::read_settings_int(kCharacter, u"LASTNO", 0), 0);
+  EXPECT_TRUE(test::write_settings_key(kCharacter, u"SERVER", u"Tonberry"));
+  EXPECT_TRUE(test::write_settings_key(kCharacter, u"NAME", kJapaneseName));
+  EXPECT_TRUE(test::write_settings_key(kCharacter, u"LASTNO", u"3"));
   EXPECT_EQ(file_bytes(file()), std::string("[FFXIV_CHR0040000001234567]\r\nSERVER=Tonberry\r\nNAME=") +
                                     kJapaneseNameCp932 + "\r\nLASTNO=3\r\n");
-  EXPECT_EQ(read_character_text(kCharacter, u"NAME", u"Unknown"), kJapaneseName);
-  EXPECT_EQ(read_character_int(kCharacter, u"lastno", 0), 3);
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u"Unknown"), kJapaneseName);
+  EXPECT_EQ(test::read_settings_int(kCharacter, u"lastno", 0), 3);
   // Both names left empty in the name dialog: the keys go, the section and its other keys stay.
-  EXPECT_TRUE(write_character_text(kCharacter, u"SERVER", nullptr));
-  EXPECT_TRUE(write_character_text(kCharacter, u"NAME", nullptr));
+  EXPECT_TRUE(test::write_settings_key(kCharacter, u"SERVER", nullptr));
+  EXPECT_TRUE(test::write_settings_key(kCharacter, u"NAME", nullptr));
   EXPECT_EQ(file_bytes(file()), "[FFXIV_CHR0040000001234567]\r\nLASTNO=3\r\n");
-  EXPECT_EQ(read_character_text(kCharacter, u"SERVER", u"Unknown"), u"Unknown");
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"SERVER", u"Unknown"), u"Unknown");
 }
 
 TEST_F(SettingsTest, ReadsAFileWrittenOnWindows) {
@@ -160,39 +163,39 @@ TEST_F(SettingsTest, ReadsAFileWrittenOnWindows) {
                        kJapaneseNameCp932 +
                        "\r\nDATE=01D5A2B3C4D5E6F7\r\nLASTNO=2\r\nLASTDATE=01D5A2B3c4d5e6f7\r\n"
                        "LOGFILE=20240101_120000.txt\r\nTOPDATE=1700000000\r\nENDDATE=1700003600\r\n");
-  load_settings();
+  settings() = load_settings();
   EXPECT_EQ(settings().charset, 1);
   EXPECT_EQ(settings().watch_enabled, 0);
   EXPECT_EQ(settings().log_folder, native(u"D:\\\u30ED\u30B0\\"));
-  EXPECT_EQ(read_character_text(kCharacter, u"NAME", u""), kJapaneseName);
-  EXPECT_EQ(read_character_text(kCharacter, u"SERVER", u""), u"Tonberry");
-  EXPECT_EQ(read_character_text(kCharacter, u"DATE", u"0"), u"01D5A2B3C4D5E6F7");
-  EXPECT_EQ(read_character_text(kCharacter, u"LASTDATE", u"0"), u"01D5A2B3c4d5e6f7");
-  EXPECT_EQ(read_character_text(kCharacter, u"LOGFILE", u""), u"20240101_120000.txt");
-  EXPECT_EQ(read_character_int(kCharacter, u"LASTNO", 0), 2);
-  EXPECT_EQ(read_character_int(kCharacter, u"TOPDATE", 0), 1700000000);
-  EXPECT_EQ(read_character_int(kCharacter, u"ENDDATE", 0), 1700003600);
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u""), kJapaneseName);
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"SERVER", u""), u"Tonberry");
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"DATE", u"0"), u"01D5A2B3C4D5E6F7");
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"LASTDATE", u"0"), u"01D5A2B3c4d5e6f7");
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"LOGFILE", u""), u"20240101_120000.txt");
+  EXPECT_EQ(test::read_settings_int(kCharacter, u"LASTNO", 0), 2);
+  EXPECT_EQ(test::read_settings_int(kCharacter, u"TOPDATE", 0), 1700000000);
+  EXPECT_EQ(test::read_settings_int(kCharacter, u"ENDDATE", 0), 1700003600);
 }
 
 TEST_F(SettingsTest, TextLongerThanItsBufferIsCut) {
   const std::string long_name(300, 'n');
   put_file(file(), "[FFXIV_CHR0040000001234567]\r\nNAME=" + long_name + "\r\n");
-  EXPECT_EQ(read_character_text(kCharacter, u"NAME", u""), std::u16string(kSettingsTextBuffer - 1, u'n'));
-  EXPECT_EQ(read_character_text(kCharacter, u"NAME", u"", 64), std::u16string(63, u'n'));
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u""), std::u16string(kSettingsTextBuffer - 1, u'n'));
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u"", 64), std::u16string(63, u'n'));
 }
 
 TEST_F(SettingsTest, Utf16FileStaysUtf16) {
   using test::utf16le;
   const std::string bom = "\xFF\xFE";
   put_file(file(), bom + utf16le(u"[GENERIC]\r\nCHARSET=2\r\nLOGDIR=D:\\\u0E01\r\n"));
-  load_settings();
+  settings() = load_settings();
   EXPECT_EQ(settings().charset, 2);
   EXPECT_EQ(settings().log_folder, native(u"D:\\\u0E01\\"));
-  EXPECT_TRUE(write_character_text(kCharacter, u"NAME", kJapaneseName));
+  EXPECT_TRUE(test::write_settings_key(kCharacter, u"NAME", kJapaneseName));
   EXPECT_EQ(file_bytes(file()), bom + utf16le(u"[GENERIC]\r\nCHARSET=2\r\nLOGDIR=D:\\\u0E01\r\n"
                                               u"[FFXIV_CHR0040000001234567]\r\nNAME=") +
                                     utf16le(kJapaneseName) + utf16le(u"\r\n"));
-  EXPECT_EQ(read_character_text(kCharacter, u"NAME", u""), kJapaneseName);
+  EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u""), kJapaneseName);
 }
 
 }  // namespace

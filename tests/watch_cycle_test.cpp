@@ -12,6 +12,7 @@
 #include "gamelog/game_folders.h"
 #include "platform/path.h"
 #include "settings/settings.h"
+#include "support/settings_keys.h"
 #include "support/chunk_files.h"
 #include "support/current_dir.h"
 #include "support/file_bytes.h"
@@ -47,41 +48,42 @@ class WatchCycleTest : public ::testing::Test {
     fs::create_directories(work_);
     cwd_ = std::make_unique<test::CurrentDirScope>(work_);
     set_game_user_folder_override(game_.u16string());
-    settings() = Settings{};
-    settings().charset = 1;
-    settings().log_folder = {u'.', kPathSeparator, u'l', u'o', u'g', kPathSeparator};
-    watch_state() = WatchState{};
+    settings_.charset = 1;
+    settings_.log_folder = {u'.', kPathSeparator, u'l', u'o', u'g', kPathSeparator};
     test::clear_captured_reports();
   }
 
   void TearDown() override {
     set_game_user_folder_override(u"");
     cwd_.reset();
-    watch_state() = WatchState{};
   }
 
   fs::path character(const char16_t* name) const { return game_ / fs::path(std::u16string(name)); }
 
   // What the window does when it opens: fill the table, watch the active character.
   void open_window() {
-    enumerate_character_folders(game_user_folder_path());
-    watch_state().watched_character = active_character();
+    enumerate_character_folders(game_user_folder_path(), *characters_);
+    watch_.watched_character = active_character(*characters_);
   }
 
   std::u16string cycle() {
     test::clear_captured_reports();
-    watch_cycle();
+    watch_cycle(watch_, *characters_, settings_, test::capturing_reports());
     return test::status_log_text();
   }
 
   std::string export_file(const std::string& name) const { return test::file_bytes(work_ / "log" / name); }
-  int lastno(const char16_t* name) const { return read_character_int(name, u"LASTNO", -1); }
+  int lastno(const char16_t* name) const { return test::read_settings_int(name, u"LASTNO", -1); }
 
   test::GameScanLock lock_;
   test::TempDir dir_;
   fs::path game_;
   fs::path work_;
   std::unique_ptr<test::CurrentDirScope> cwd_;
+  // What the window owns.
+  Settings settings_;
+  std::unique_ptr<CharacterTable> characters_ = std::make_unique<CharacterTable>();
+  WatchState watch_;
 };
 
 struct ImageCase {
@@ -146,12 +148,12 @@ TEST_F(WatchCycleTest, ACharacterSwitchExportsTheOldCharacterThenTheNewOne) {
   test::write_small_chunk(character(kFirst), 1, 0, kT0);
   test::write_small_chunk(character(kSecond), 2, 0, kT0 - kHour);
   open_window();
-  ASSERT_EQ(watch_state().watched_character, kFirst);
+  ASSERT_EQ(watch_.watched_character, kFirst);
 
   test::write_small_chunk(character(kFirst), 1, 1, kT0 + kSecond100ns);
   test::write_small_chunk(character(kSecond), 2, 0, kT0 + kHour);  // the other character logs in
   EXPECT_EQ(cycle(), std::u16string(kNewSeries) + kNewSeries);
-  EXPECT_EQ(watch_state().watched_character, kSecond);
+  EXPECT_EQ(watch_.watched_character, kSecond);
   EXPECT_EQ(export_file("2014.03.05.2107.log"), test::small_series_export(1, 2));
   EXPECT_EQ(export_file("2014.03.05.2207.log"), test::small_series_export(2, 1));
   const fs::path settings_file = work_ / "tellwick.ini";
@@ -178,7 +180,7 @@ std::vector<fs::path> files_in(const fs::path& folder) {
 
 TEST_F(WatchCycleTest, WithoutCharactersTheCycleRunsAndWritesNothing) {
   open_window();
-  ASSERT_EQ(watch_state().watched_character, u"");
+  ASSERT_EQ(watch_.watched_character, u"");
   EXPECT_EQ(cycle(), u"");
   EXPECT_EQ(cycle(), u"");
   EXPECT_EQ(files_in(work_ / "log"), std::vector<fs::path>{});
@@ -188,7 +190,7 @@ TEST_F(WatchCycleTest, WithoutCharactersTheCycleRunsAndWritesNothing) {
   test::write_small_chunk(character(kFirst), 1, 0, kT0);
   EXPECT_EQ(cycle(), u"");
   EXPECT_EQ(files_in(work_ / "log"), std::vector<fs::path>{});
-  enumerate_character_folders(game_user_folder_path());
+  enumerate_character_folders(game_user_folder_path(), *characters_);
   EXPECT_EQ(cycle(), kNewSeries);
   EXPECT_EQ(export_file("2014.03.05.2107.log"), test::small_series_export(1, 1));
 }

@@ -4,7 +4,6 @@
 
 #include "export/export_flags.h"
 #include "gamelog/game_folders.h"
-#include "settings/settings.h"
 
 namespace tellwick {
 namespace {
@@ -38,27 +37,23 @@ std::u16string format_lastdate_key(FileTime time) {
   return out;
 }
 
-int detect_change(const char16_t* character) {
-  const std::u16string folder = game_user_folder_path(character);
-  const std::u16string stored_date = read_character_text(character, u"DATE", u"0");
-  const int last_number = read_character_int(character, u"LASTNO", 0);
-  const std::u16string stored_lastdate = read_character_text(character, u"LASTDATE", u"0");
-
-  FileTime chunk0 = 0;
-  if (!file_write_time(chunk_file_path(folder, 0).c_str(), chunk0)) return 0;
-  if (format_date_key(chunk0) != stored_date) return kChangedFlag | kNewSeriesFlag;
-  const FileTime last = chunk_time(folder, static_cast<std::uint32_t>(last_number));
-  if (format_lastdate_key(last) != stored_lastdate) return kChangedFlag;
-  return 0;
+ChangeCheck detect_change(const std::u16string& character_folder, const ExportRecord& record) {
+  ChangeCheck check;
+  check.chunk0_exists = file_write_time(chunk_file_path(character_folder, 0).c_str(), check.chunk0_time);
+  if (!check.chunk0_exists) return check;
+  if (format_date_key(check.chunk0_time) != record.date) {
+    check.flags = kChangedFlag | kNewSeriesFlag;
+  } else if (format_lastdate_key(chunk_time(character_folder, static_cast<std::uint32_t>(record.last_number))) !=
+             record.last_date) {
+    check.flags = kChangedFlag;
+  }
+  return check;
 }
 
-bool write_progress_record(const char16_t* character, int chunk_count, FileTime chunk0_time,
-                           FileTime next_chunk_time) {
-  bool written = write_character_text(character, u"DATE", format_date_key(chunk0_time).c_str());
-  const std::string count = std::to_string(chunk_count);
-  written &= write_character_text(character, u"LASTNO", std::u16string(count.begin(), count.end()).c_str());
-  written &= write_character_text(character, u"LASTDATE", format_lastdate_key(next_chunk_time).c_str());
-  return written;
+void set_progress_record(ExportRecord& record, int chunk_count, FileTime chunk0_time, FileTime next_chunk_time) {
+  record.date = format_date_key(chunk0_time);
+  record.last_number = chunk_count;
+  record.last_date = format_lastdate_key(next_chunk_time);
 }
 
 }  // namespace tellwick

@@ -5,21 +5,28 @@
 #include <string>
 
 #include "platform/file.h"
+#include "settings/character_record.h"
 
 namespace tellwick {
 
-// 0 (nothing new, or no chunk 0), kChangedFlag, or kChangedFlag | kNewSeriesFlag.
-int detect_change(const char16_t* character);
+struct ChangeCheck {
+  // 0 (nothing new, or no chunk 0), kChangedFlag, or kChangedFlag | kNewSeriesFlag.
+  int flags = 0;
+  bool chunk0_exists = false;
+  FileTime chunk0_time = 0;  // the one time an export takes of chunk 0
+};
 
-// Records what the export just took: DATE (chunk 0's time), LASTNO (chunks
-// taken) and LASTDATE (the time of chunk number LASTNO, 0 when it did not
-// exist). The times are the ones the export saw before it read the files,
-// not the files' times now: the game may finish writing a chunk file while
-// the export runs, and a record taken afterwards would match the finished
-// file although the export never read it, so no later cycle would. False
-// when a key could not be written.
-bool write_progress_record(const char16_t* character, int chunk_count, FileTime chunk0_time,
-                           FileTime next_chunk_time);
+// Compares the chunk files in `character_folder` with the progress record.
+ChangeCheck detect_change(const std::u16string& character_folder, const ExportRecord& record);
+
+// Sets the progress record to what an export just took: DATE (chunk 0's
+// time), LASTNO (chunks taken) and LASTDATE (the time of chunk number
+// LASTNO, 0 when it did not exist). The times are the ones the export saw
+// before it read the files, not the files' times now: the game may finish
+// writing a chunk file while the export runs, and a record taken afterwards
+// would match the finished file although the export never read it, so no
+// later cycle would.
+void set_progress_record(ExportRecord& record, int chunk_count, FileTime chunk0_time, FileTime next_chunk_time);
 
 // DATE is "%08X%08X"; LASTDATE is "%08X%08x", lower-case in its low half.
 // Stored values are compared as exact strings, so the two forms must not mix.

@@ -80,7 +80,8 @@ std::u16string temporary_path(const std::u16string& final_path, int number) {
 }
 
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
-                                const std::u16string& stored_name, const std::u16string& character_folder) {
+                                const std::u16string& stored_name, const std::u16string& character_folder,
+                                const ExportOptions& options) {
   const std::u16string stem = stem_of(chunk0_time);
   if (!new_series) return names_for(log_folder, is_form_of(stored_name, stem) ? stored_name : stem + kExtension);
   // A series seen as new can be one exported before whose record was lost (a
@@ -92,7 +93,7 @@ ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk
     const bool export_taken = exists(names.export_path);
     if (!export_taken && !exists(names.recipe_path)) return names;
     if (!export_taken) continue;
-    if (!first_line) first_line = first_export_line(character_folder);
+    if (!first_line) first_line = first_export_line(character_folder, options);
     if (holds_series(names.export_path, *first_line)) return names;
   }
   return names_for(log_folder, stem + kExtension);

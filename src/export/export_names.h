@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "export/export_options.h"
 #include "platform/file.h"
 
 namespace tellwick {
@@ -19,11 +20,12 @@ struct ExportNames {
 // is taken in the log folder, it becomes "…hhmm_2.log", "_3", … (the first
 // whose export and recipe names are both free, or whose export file already
 // holds this series: one that begins with the first line of chunk 0 in
-// `character_folder`). An export of the series exported before keeps the
+// `character_folder`, written with the export's `options`). An export of the series exported before keeps the
 // name recorded for it (`stored_name`, LOGFILE) when that is the plain name
 // or one of its numbered forms.
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
-                                const std::u16string& stored_name, const std::u16string& character_folder);
+                                const std::u16string& stored_name, const std::u16string& character_folder,
+                                const ExportOptions& options);
 
 // How many temporary names an export file or recipe file can be written under.
 constexpr int kTemporaryNameCount = 100;

@@ -8,15 +8,9 @@
 #include "export/export_flags.h"
 #include "export/export_names.h"
 #include "export/temporary_file.h"
+#include "export/entry_pipeline.h"
 #include "gamelog/chunk_view.h"
-#include "gamelog/control_sequence.h"
-#include "gamelog/entry_line.h"
-#include "gamelog/game_folders.h"
-#include "gamelog/output_charset.h"
-#include "materia/examine_line.h"
-#include "materia/seen_check_list.h"
-#include "platform/encoding.h"
-#include "platform/report.h"
+#include "settings/character_record.h"
 #include "settings/settings.h"
 
 namespace tellwick {
@@ -24,13 +18,6 @@ namespace {
 
 constexpr char16_t kNewSeriesMessage[] = u"新しいログの記録を確認しました。\r\n";
 constexpr char16_t kSaveFailedMessage[] = u"の保存に失敗しました。\r\n";
-
-// The stripped line goes to the materia detector as UTF-16 of at most this many units.
-constexpr std::size_t kDetectorLineUnits = 1022;
-
-// The last failure told in the status log; an automatic export that fails
-// the same way again on every watch cycle does not repeat it.
-std::u16string g_reported_failure;
 
 struct ExportFiles {
   OutputFile log;
@@ -41,36 +28,11 @@ struct ChunkLoopResult {
   bool taken = false;    // at least one chunk file continued the series
   int chunk_count = 0;   // chunk files taken whole; the next one to try
   FileTime next_chunk_time = 0;  // that next one's time when it was looked at; 0 when missing
-  std::uint32_t first_entry_time = 0;
-  std::uint32_t last_entry_time = 0;
 };
-
-void export_entry(const ChunkEntry& entry, ExportFiles& files, ChunkLoopResult& result) {
-  char line[kEntryLineCapacity];
-  const Settings& s = settings();
-
-  const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
-  const std::uint32_t time = entry_time_of_line(line);
-  if (result.first_entry_time == 0) result.first_entry_time = time;
-  result.last_entry_time = time;
-
-  write_rendered_line(files.log, s.charset, s.show_control != 0, line, line_length);
-
-  // Nearly every line fails the detector's leading-number test, and the test
-  // can be judged on the entry line itself: only candidates are stripped and
-  // converted.
-  if (!may_be_materia_line(line)) return;
-  char stripped[kEntryLineCapacity];
-  const std::size_t stripped_length = strip_line(line, line_length, stripped);
-  char16_t wide[kDetectorLineUnits + 1];
-  const std::size_t units = utf8_to_utf16(stripped, stripped_length, wide, kDetectorLineUnits);
-  wide[units] = u'\0';
-  examine_line(wide, &files.recipe, s.charset, s.keep_duplicates != 0);
-}
 
 // Reads chunk files 0, 1, 2, ... while each exists, is not older than chunk 0
 // and continues the entry numbering of the one before.
-ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime chunk0_time, ExportFiles& files) {
+ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime chunk0_time, EntryOutput& out) {
   ChunkLoopResult result;
   std::uint32_t expected_first_index = 0;
   for (;;) {
@@ -87,7 +49,7 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
     expected_first_index = view.end_index;
     for (std::uint32_t k = 0; k < view.entry_count; ++k) {
       ChunkEntry entry;
-      if (chunk_entry(view, k, entry)) export_entry(entry, files, result);
+      if (chunk_entry(view, k, entry)) export_entry(entry, out);
     }
     // A file shorter than its own table says is being written or was cut
     // short: what it holds is exported, but the series ends here uncounted,
@@ -101,12 +63,12 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
 // The status texts of one export, told when it ends: an automatic export
 // that fails as the one before did says nothing at all, so a folder that
 // stays missing does not fill the status log every ten seconds.
-void report(bool new_series, const std::u16string& failed_path, int mode) {
-  if (!failed_path.empty() && mode != kManualExport && failed_path == g_reported_failure) return;
-  if (new_series) status_log_append(kNewSeriesMessage);
+void tell(const ReportSink& report, bool new_series, const std::u16string& failed_path, ExportMode mode,
+          const std::u16string& told_failure) {
+  if (!failed_path.empty() && mode != kManualExport && failed_path == told_failure) return;
+  if (new_series) report_status(report, kNewSeriesMessage);
   if (failed_path.empty()) return;
-  g_reported_failure = failed_path;
-  status_log_append((failed_path + kSaveFailedMessage).c_str());
+  report_status(report, (failed_path + kSaveFailedMessage).c_str());
 }
 
 // A temporary file of this export, or none when it could not be created.
@@ -150,57 +112,53 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, const s
   return {};
 }
 
-std::u16string decimal(std::int32_t value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
-
 }  // namespace
 
-int export_character(const char16_t* character, const std::u16string& character_folder,
-                     const std::u16string& log_folder, int mode, std::u16string* export_path_out) {
-  int flags = detect_change(character);
-  if (flags == 0 && mode != kManualExport) return 0;
-  reset_seen_check_list();
+ExportResult export_character(const Character& character, const std::u16string& log_folder, ExportMode mode,
+                              const ExportOptions& options, const ReportSink& report,
+                              const std::u16string& told_failure) {
+  ExportResult result;
+  ExportRecord record = read_export_record(character.name.c_str());
+  const ChangeCheck change = detect_change(character.folder, record);
+  result.flags = change.flags;
+  if (change.flags == 0 && mode != kManualExport) return result;
+  if (!change.chunk0_exists) return result;
+  result.ran = true;
 
-  FileTime chunk0_time = 0;
-  if (!file_write_time(chunk_file_path(character_folder, 0).c_str(), chunk0_time)) return 0;
-
-  const ExportNames names = choose_export_names(log_folder, chunk0_time, (flags & kNewSeriesFlag) != 0,
-                                                read_character_text(character, u"LOGFILE", u""), character_folder);
-  if (export_path_out != nullptr) *export_path_out = names.export_path;
-  const bool new_series = (flags & kNewSeriesFlag) != 0;
+  const bool new_series = (change.flags & kNewSeriesFlag) != 0;
+  const ExportNames names = choose_export_names(log_folder, change.chunk0_time, new_series, record.log_file,
+                                                character.folder, options);
+  result.export_path = names.export_path;
 
   auto files = std::make_unique<ExportFiles>();
   const std::u16string export_temp = create_temporary_file(files->log, names.export_path);
   const std::u16string recipe_temp = create_temporary_file(files->recipe, names.recipe_path);
 
   // With a file that could not even be created there is nothing to write into.
-  ChunkLoopResult result;
+  auto out = std::make_unique<EntryOutput>();
+  start_entry_output(*out, &files->log, &files->recipe, options, report);
+  ChunkLoopResult chunks;
   if (!files->log.write_failed && !files->recipe.write_failed) {
-    result = export_chunks(character_folder, chunk0_time, *files);
+    chunks = export_chunks(character.folder, change.chunk0_time, *out);
   }
 
-  const std::u16string failed = place_files(*files, names, export_temp, recipe_temp, result.taken);
-  if (!failed.empty()) {
-    report(new_series, failed, mode);
-    return flags;
+  result.failed_path = place_files(*files, names, export_temp, recipe_temp, chunks.taken);
+  if (result.failed_path.empty()) {
+    if (chunks.taken) result.flags |= kExportedFlag;
+    record.log_file = names.file_name;
+    record.top_date = static_cast<std::int32_t>(out->first_entry_time);
+    record.end_date = static_cast<std::int32_t>(out->last_entry_time);
+    set_progress_record(record, chunks.chunk_count, change.chunk0_time, chunks.next_chunk_time);
+    // The export files are whole, but without its record the next automatic
+    // export repeats this one on every cycle: the player must free the file.
+    if (!write_export_record(character.name.c_str(), record)) result.failed_path = settings_path();
   }
-  if (result.taken) flags |= kExportedFlag;
+  tell(report, new_series, result.failed_path, mode, told_failure);
+  return result;
+}
 
-  bool recorded = write_character_text(character, u"LOGFILE", names.file_name.c_str());
-  recorded &= write_character_text(character, u"TOPDATE", decimal(static_cast<std::int32_t>(result.first_entry_time)).c_str());
-  recorded &= write_character_text(character, u"ENDDATE", decimal(static_cast<std::int32_t>(result.last_entry_time)).c_str());
-  recorded &= write_progress_record(character, result.chunk_count, chunk0_time, result.next_chunk_time);
-  // The export files are whole, but without its record the next automatic
-  // export repeats this one on every cycle: the player must free the file.
-  if (!recorded) {
-    report(new_series, settings_path(), mode);
-    return flags;
-  }
-  report(new_series, u"", mode);
-  g_reported_failure.clear();
-  return flags;
+void remember_told_failure(std::u16string& told_failure, const ExportResult& result) {
+  if (result.ran) told_failure = result.failed_path;
 }
 
 }  // namespace tellwick

@@ -4,18 +4,36 @@
 
 #include <string>
 
+#include "export/export_flags.h"
+#include "export/export_options.h"
+#include "gamelog/game_folders.h"
+#include "platform/report.h"
+
 namespace tellwick {
 
-// Exports `character` (its folder name and settings section) from
-// `character_folder` into `log_folder` (ending in a separator). Manual mode
-// always runs; automatic mode only when the chunk files changed. Returns the
-// export flags; `export_path_out`, when given, receives the export file path.
+struct ExportResult {
+  int flags = 0;                // export flags
+  bool ran = false;             // got past its early returns: no change, or no chunk 0
+  std::u16string export_path;   // the export file, once named
+  std::u16string failed_path;   // the file that could not be saved, told as failed; empty when none
+};
+
+// Exports `character` into `log_folder` (ending in a separator). Manual mode
+// always runs; automatic mode only when the chunk files changed. Its status
+// texts go to `report`: the new series message, and a failure, except that
+// an automatic export failing as `told_failure` (the failure its caller told
+// last) says nothing at all, so that a folder that stays missing does not
+// fill the status log every ten seconds.
 //
 // The files are written under temporary names and put in place only when all
 // of them was written, so a failed export never destroys an earlier one; the
-// failure is told in the status log and nothing is recorded, so that the next
-// automatic export tries again.
-int export_character(const char16_t* character, const std::u16string& character_folder,
-                     const std::u16string& log_folder, int mode, std::u16string* export_path_out);
+// failure is told and nothing is recorded, so that the next automatic export
+// tries again.
+ExportResult export_character(const Character& character, const std::u16string& log_folder, ExportMode mode,
+                              const ExportOptions& options, const ReportSink& report,
+                              const std::u16string& told_failure);
+
+// The failure a caller that repeats exports remembers after one of them.
+void remember_told_failure(std::u16string& told_failure, const ExportResult& result);
 
 }  // namespace tellwick

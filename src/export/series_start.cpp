@@ -2,18 +2,15 @@
 
 #include <memory>
 
+#include "export/entry_pipeline.h"
 #include "gamelog/chunk_view.h"
-#include "gamelog/control_sequence.h"
-#include "gamelog/entry_line.h"
 #include "gamelog/game_folders.h"
-#include "gamelog/output_charset.h"
 #include "gamelog/output_file.h"
 #include "platform/file.h"
-#include "settings/settings.h"
 
 namespace tellwick {
 
-std::string first_export_line(const std::u16string& character_folder) {
+std::string first_export_line(const std::u16string& character_folder, const ExportOptions& options) {
   FileContents contents;
   if (!read_whole_file(chunk_file_path(character_folder, 0).c_str(), contents)) return {};
   ChunkView view;
@@ -21,14 +18,14 @@ std::string first_export_line(const std::u16string& character_folder) {
   for (std::uint32_t k = 0; k < view.entry_count; ++k) {
     ChunkEntry entry;
     if (!chunk_entry(view, k, entry)) continue;
-    char line[kEntryLineCapacity];
-    char rendered[kRenderedLineCapacity];
-    const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
-    const std::size_t rendered_length = render_line(line, line_length, settings().show_control != 0, rendered);
-    // Converted by the writer itself, so the bytes are the file's to the
+    // Through the export's own pipeline, so the bytes are the file's to the
     // last one; a line is far smaller than the buffer, which never flushes.
+    // What the materia detector would say was said by the export already.
     auto converted = std::make_unique<OutputFile>();
-    write_export_line(*converted, settings().charset, rendered, rendered_length);
+    auto out = std::make_unique<EntryOutput>();
+    const ReportSink quiet;
+    start_entry_output(*out, converted.get(), nullptr, options, quiet);
+    export_entry(entry, *out);
     return std::string(converted->buffer, converted->used);
   }
   return {};

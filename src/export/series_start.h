@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "export/export_options.h"
+
 namespace tellwick {
 
 // The first line of chunk 0 in `character_folder` as the export file holds
-// it (rendered, CR LF included, in the settings' output charset). Empty when
+// it (rendered, CR LF included, with the export's options). Empty when
 // chunk 0 gives no line: missing, held by the game, not the start of a
 // series, or without an entry that decodes.
-std::string first_export_line(const std::u16string& character_folder);
+std::string first_export_line(const std::u16string& character_folder, const ExportOptions& options);
 
 }  // namespace tellwick

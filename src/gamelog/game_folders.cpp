@@ -47,11 +47,6 @@ bool is_character_folder(const std::u16string& game_user_folder, const Directory
 
 }  // namespace
 
-CharacterTable& character_table() {
-  static CharacterTable table;
-  return table;
-}
-
 void set_game_user_folder_override(const std::u16string& folder) { game_user_folder_override() = folder; }
 
 std::u16string documents_game_folder() {
@@ -79,9 +74,7 @@ std::u16string game_user_folder_path(const char16_t* character) {
   return folder;
 }
 
-void enumerate_character_folders(const std::u16string& game_user_folder) {
-  enumerate_character_folders(game_user_folder, character_table());
-}
+Character character_of(const char16_t* name) { return {name, game_user_folder_path(name)}; }
 
 void enumerate_character_folders(const std::u16string& game_user_folder, CharacterTable& table) {
   table.count = 0;
@@ -102,8 +95,7 @@ void enumerate_character_folders(const std::u16string& game_user_folder, Charact
   }
 }
 
-std::u16string active_character() {
-  const CharacterTable& table = character_table();
+std::u16string active_character(const CharacterTable& table) {
   if (table.count <= 0) return {};
   const std::u16string folder = game_user_folder_path();
   int chosen = 0;

@@ -5,10 +5,9 @@
 #include <new>
 
 #include "materia/examine_line.h"
-#include "materia/seen_check_list.h"
+#include "materia/recipe_record.h"
 #include "platform/encoding.h"
 #include "platform/file.h"
-#include "settings/settings.h"
 
 namespace tellwick {
 namespace {
@@ -17,19 +16,20 @@ bool is_line_break(char16_t unit) { return unit == u'\r' || unit == u'\n'; }
 
 bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
-void examine_piece(const char16_t* text, std::size_t length) {
+void examine_piece(const char16_t* text, std::size_t length, RecipeOutput& recipe, const ReportSink& report) {
   char16_t line[kDroppedLineCapacity];
   std::size_t kept = length < kDroppedLineCapacity - 1 ? length : kDroppedLineCapacity - 1;
   if (kept < length && kept > 0 && is_high_surrogate(text[kept - 1])) --kept;
   std::memcpy(line, text, kept * sizeof(char16_t));
   line[kept] = u'\0';
-  examine_line(line, nullptr, settings().charset, settings().keep_duplicates != 0);
+  examine_line(line, recipe, report);
 }
 
 }  // namespace
 
-void dropped_file_test(const char16_t* path) {
-  reset_seen_check_list();
+void dropped_file_test(const char16_t* path, bool keep_duplicates, const ReportSink& report) {
+  RecipeOutput recipe;
+  recipe.keep_duplicates = keep_duplicates;
   FileContents contents;
   if (!read_whole_file(path, contents)) return;
 
@@ -51,7 +51,7 @@ void dropped_file_test(const char16_t* path) {
       continue;
     }
     // A run of CR and LF of any mix ends one line; blank lines make none.
-    if (i > start) examine_piece(text.get() + start, i - start);
+    if (i > start) examine_piece(text.get() + start, i - start, recipe, report);
     while (i < units && is_line_break(text[i])) ++i;
     start = i;
   }

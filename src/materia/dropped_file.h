@@ -3,14 +3,16 @@
 // so the only result is the debugger output.
 #pragma once
 
+#include "platform/report.h"
+
 namespace tellwick {
 
 constexpr unsigned kDroppedLineCapacity = 1024;  // units, terminator included
 
-// Resets the seen-check list, reads the file as UTF-8 up to its first zero
+// Starts a new seen-check list (duplicates kept or not), reads the file as UTF-8 up to its first zero
 // byte and examines each line. A file that cannot be read counts as empty. A
 // line longer than 1023 units is cut there, before a surrogate pair the cut
 // would split. The text after the last CR or LF is not a line.
-void dropped_file_test(const char16_t* path);
+void dropped_file_test(const char16_t* path, bool keep_duplicates, const ReportSink& report);
 
 }  // namespace tellwick

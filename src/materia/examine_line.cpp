@@ -1,17 +1,15 @@
 #include "materia/examine_line.h"
 
 #include "materia/materia_message.h"
-#include "materia/recipe_record.h"
-#include "platform/report.h"
 
 namespace tellwick {
 
-void examine_line(const char16_t* line, OutputFile* recipe, int charset, bool keep_duplicates) {
+void examine_line(const char16_t* line, RecipeOutput& recipe, const ReportSink& report) {
   MateriaMessage message;
   if (!detect_materia_message(line, message)) return;
-  debugger_output(line);
-  debugger_output(u"\r\n");
-  write_recipe_record(message.item_name(), message.materia_name(), recipe, charset, keep_duplicates);
+  report_diagnostic(report, line);
+  report_diagnostic(report, u"\r\n");
+  write_recipe_record(message.item_name(), message.materia_name(), recipe);
 }
 
 bool may_be_materia_line(const char* utf8_line) {

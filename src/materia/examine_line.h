@@ -2,15 +2,15 @@
 // of a dropped test file.
 #pragma once
 
-#include "gamelog/output_file.h"
+#include "materia/recipe_record.h"
+#include "platform/report.h"
 
 namespace tellwick {
 
 // When `line` (zero-terminated) is a materia message: echoes it and "\r\n" to
-// the debugger output, then hands its names to the recipe record writer,
-// which writes to `recipe` (none when null) in `charset`, keeping duplicates
-// when `keep_duplicates` is set. Other lines pass without effect.
-void examine_line(const char16_t* line, OutputFile* recipe, int charset, bool keep_duplicates);
+// the debugger output, then hands its names to the recipe record writer.
+// Other lines pass without effect.
+void examine_line(const char16_t* line, RecipeOutput& recipe, const ReportSink& report);
 
 // False only for a UTF-8 line (zero-terminated) whose leading number is
 // certainly not 46 or 47, judged from its first bytes, so that the exporter

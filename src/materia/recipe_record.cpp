@@ -2,7 +2,6 @@
 
 #include "gamelog/output_charset.h"
 #include "materia/check_code.h"
-#include "materia/seen_check_list.h"
 
 namespace tellwick {
 namespace {
@@ -39,19 +38,18 @@ std::size_t append_line(char16_t* out, std::size_t n, std::u16string_view label,
 
 }  // namespace
 
-int write_recipe_record(std::u16string_view item, std::u16string_view materia, OutputFile* recipe, int charset,
-                        bool keep_duplicates) {
+bool write_recipe_record(std::u16string_view item, std::u16string_view materia, RecipeOutput& out) {
   char16_t code[kCheckCodeCapacity];
   const std::size_t code_length = compute_check_code(item, materia, code);
-  if (!keep_duplicates && seen_check_list_admit(std::u16string_view(code, code_length))) return 0;
+  if (!out.keep_duplicates && seen_check_list_admit(out.seen, std::u16string_view(code, code_length))) return false;
 
   char16_t record[kRecordLines * kRecordLineCapacity];
   std::size_t n = append_line(record, 0, kItemLabel, fitted_name(item));
   n = append_line(record, n, kMateriaLabel, fitted_name(materia));
   n = append_line(record, n, kCheckLabel, std::u16string_view(code, code_length));
   n = append(record, n, kLineEnd);
-  if (recipe != nullptr) write_text(*recipe, charset, record, n);
-  return 1;
+  if (out.file != nullptr) write_text(*out.file, out.charset, record, n);
+  return true;
 }
 
 }  // namespace tellwick

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "gamelog/output_file.h"
+#include "materia/seen_check_list.h"
 
 namespace tellwick {
 
@@ -20,11 +21,18 @@ constexpr std::size_t kRecordLineCapacity = 256;  // units per record line, term
 // would split; the check code still covers the whole name.
 constexpr std::size_t kRecordNameMax = 248;
 
+// Where the materia records of one export, or of one dropped file, go.
+struct RecipeOutput {
+  OutputFile* file = nullptr;  // the recipe file; none for a dropped file
+  int charset = 0;
+  bool keep_duplicates = false;
+  SeenCheckList seen;  // the pairs written so far
+};
+
 // Computes the check code and, with keep_duplicates off, consults and extends
-// the seen-check list. Returns 0 for a pair already seen; otherwise composes
-// the record, writes it with one text write in `charset` to `recipe` (nothing
-// is written when `recipe` is null) and returns 1.
-int write_recipe_record(std::u16string_view item, std::u16string_view materia, OutputFile* recipe, int charset,
-                        bool keep_duplicates);
+// the seen-check list. Returns false for a pair already seen; otherwise
+// composes the record, writes it with one text write in the charset to the
+// file (when there is one) and returns true.
+bool write_recipe_record(std::u16string_view item, std::u16string_view materia, RecipeOutput& out);
 
 }  // namespace tellwick

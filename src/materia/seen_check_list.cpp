@@ -3,22 +3,8 @@
 #include <memory>
 
 namespace tellwick {
-namespace {
 
-struct SeenCheckList {
-  std::unique_ptr<char16_t[]> units;  // absent until first needed
-  std::size_t length = 0;
-};
-
-SeenCheckList& seen_list() {
-  static SeenCheckList list;
-  return list;
-}
-
-}  // namespace
-
-bool seen_check_list_admit(std::u16string_view code) {
-  SeenCheckList& list = seen_list();
+bool seen_check_list_admit(SeenCheckList& list, std::u16string_view code) {
   if (!list.units) {
     list.units = std::make_unique<char16_t[]>(kSeenCheckListCapacity);
     list.length = 0;
@@ -36,16 +22,14 @@ bool seen_check_list_admit(std::u16string_view code) {
   return false;
 }
 
-void reset_seen_check_list() {
-  SeenCheckList& list = seen_list();
+void reset_seen_check_list(SeenCheckList& list) {
   list.units.reset();
   list.length = 0;
 }
 
-bool seen_check_list_exists() { return seen_list().units != nullptr; }
+bool seen_check_list_exists(const SeenCheckList& list) { return list.units != nullptr; }
 
-std::u16string_view seen_check_list_text() {
-  const SeenCheckList& list = seen_list();
+std::u16string_view seen_check_list_text(const SeenCheckList& list) {
   return list.units ? std::u16string_view(list.units.get(), list.length) : std::u16string_view();
 }
 

@@ -24,4 +24,31 @@ int profile_read_int(const char16_t* section, const char16_t* key, int default_v
 bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value,
                           const char16_t* file);
 
+// One key of a batch read: as profile_read_string when `default_text` is
+// given, otherwise as profile_read_int with `default_number`.
+struct ProfileRead {
+  const char16_t* key = nullptr;
+  const char16_t* default_text = nullptr;
+  int default_number = 0;
+  std::size_t buffer_size = 0;
+  std::u16string text;  // the value read as text
+  int number = 0;       // the value read as a number
+};
+
+// Reads several keys of one section, each as its single read would. The
+// POSIX build reads the file once for all of them.
+void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t count, const char16_t* file);
+
+// One key of a batch write; a null value removes the key.
+struct ProfileWrite {
+  const char16_t* key;
+  const char16_t* value;
+};
+
+// Writes several keys of one section in order, leaving the file as the same
+// single writes would. The POSIX build replaces the file once, so that the
+// keys reach it all together or not at all; Windows writes them one by one.
+// False when some key could not be written.
+bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std::size_t count, const char16_t* file);
+
 }  // namespace tellwick

@@ -1,12 +1,22 @@
 #include "settings/settings.h"
 
+#include <string>
+
 #include "platform/path.h"
 #include "platform/profile.h"
+#include "settings/settings_keys.h"
 
 namespace tellwick {
 namespace {
 
 constexpr char16_t kGenericSection[] = u"GENERIC";
+constexpr char16_t kCharsetKey[] = u"CHARSET";
+constexpr char16_t kStartInTrayKey[] = u"TRAYRUN";
+constexpr char16_t kWatchEnabledKey[] = u"OBSERVE";
+constexpr char16_t kShowControlKey[] = u"CTRLTOSTR";
+constexpr char16_t kKeepDuplicatesKey[] = u"MATERIANODEL";
+constexpr char16_t kLogFolderKey[] = u"LOGDIR";
+
 // A normalised log folder never grows past what its read buffer holds.
 constexpr std::size_t kLogFolderMaxLength = kSettingsTextBuffer - 1;
 
@@ -41,40 +51,49 @@ std::u16string normalise_log_folder(std::u16string folder) {
 
 }  // namespace
 
-Settings& settings() {
-  static Settings record;
-  return record;
-}
-
 const char16_t* settings_path() { return kSettingsPath; }
 
-void load_settings() {
-  Settings& s = settings();
+Settings load_settings() {
+  Settings s;
   const Settings defaults;
-  s.charset = profile_read_int(kGenericSection, u"CHARSET", defaults.charset, settings_path());
-  s.start_in_tray = profile_read_int(kGenericSection, u"TRAYRUN", defaults.start_in_tray, settings_path());
-  s.watch_enabled = profile_read_int(kGenericSection, u"OBSERVE", defaults.watch_enabled, settings_path());
-  s.show_control = profile_read_int(kGenericSection, u"CTRLTOSTR", defaults.show_control, settings_path());
-  s.keep_duplicates = profile_read_int(kGenericSection, u"MATERIANODEL", defaults.keep_duplicates, settings_path());
-  s.log_folder = normalise_log_folder(
-      profile_read_string(kGenericSection, u"LOGDIR", kDefaultLogFolder, kSettingsTextBuffer, settings_path()));
+  ProfileRead reads[] = {
+      number_key(kCharsetKey, defaults.charset),
+      number_key(kStartInTrayKey, defaults.start_in_tray),
+      number_key(kWatchEnabledKey, defaults.watch_enabled),
+      number_key(kShowControlKey, defaults.show_control),
+      number_key(kKeepDuplicatesKey, defaults.keep_duplicates),
+      text_key(kLogFolderKey, kDefaultLogFolder),
+  };
+  profile_read_keys(kGenericSection, reads, std::size(reads), settings_path());
+  s.charset = reads[0].number;
+  s.start_in_tray = reads[1].number;
+  s.watch_enabled = reads[2].number;
+  s.show_control = reads[3].number;
+  s.keep_duplicates = reads[4].number;
+  s.log_folder = normalise_log_folder(reads[5].text);
+  return s;
 }
 
-void write_generic_setting(const char16_t* key, const char16_t* text) {
-  profile_write_string(kGenericSection, key, text, settings_path());
-}
-
-std::u16string read_character_text(const char16_t* section, const char16_t* key, const char16_t* default_value,
-                                   std::size_t buffer_size) {
-  return profile_read_string(section, key, default_value, buffer_size, settings_path());
-}
-
-int read_character_int(const char16_t* section, const char16_t* key, int default_value) {
-  return profile_read_int(section, key, default_value, settings_path());
-}
-
-bool write_character_text(const char16_t* section, const char16_t* key, const char16_t* text) {
-  return profile_write_string(section, key, text, settings_path());
+void save_settings(Settings& record, const Settings& changed) {
+  // The texts live until the write: ProfileWrite only points at them.
+  std::u16string numbers[5];
+  ProfileWrite writes[6];
+  std::size_t count = 0;
+  const auto number = [&](const char16_t* key, int before, int after) {
+    if (before == after) return;
+    numbers[count] = decimal_text(after);
+    writes[count] = {key, numbers[count].c_str()};
+    ++count;
+  };
+  // The order in which new keys join the section.
+  number(kWatchEnabledKey, record.watch_enabled, changed.watch_enabled);
+  number(kStartInTrayKey, record.start_in_tray, changed.start_in_tray);
+  number(kShowControlKey, record.show_control, changed.show_control);
+  number(kKeepDuplicatesKey, record.keep_duplicates, changed.keep_duplicates);
+  number(kCharsetKey, record.charset, changed.charset);
+  if (record.log_folder != changed.log_folder) writes[count++] = {kLogFolderKey, changed.log_folder.c_str()};
+  if (count > 0) profile_write_keys(kGenericSection, writes, count, settings_path());
+  record = changed;
 }
 
 }  // namespace tellwick

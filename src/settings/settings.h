@@ -1,5 +1,5 @@
 // Tellwick's settings file: the program-wide settings in section GENERIC,
-// and one section per character folder with its names and export bookkeeping.
+// and one section per character folder (see character_record.h).
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,8 @@
 
 namespace tellwick {
 
-// The in-memory copy of section GENERIC, loaded once at start-up.
+// The in-memory copy of section GENERIC, loaded once at start-up and owned
+// by the front end.
 struct Settings {
   int charset = 0;           // CHARSET: output charset
   int start_in_tray = 0;     // TRAYRUN
@@ -19,24 +20,17 @@ struct Settings {
 
 constexpr std::size_t kSettingsTextBuffer = 256;  // values are read into 256-character buffers
 
-// The program-wide settings record.
-Settings& settings();
-
 // ".\tellwick.ini" (on POSIX "./tellwick.ini"), relative to the working directory.
 const char16_t* settings_path();
 
-// Reads the six GENERIC keys with their defaults into settings() and
-// normalises the log folder: empty becomes the current folder, and a final
-// separator is added when missing.
-void load_settings();
+// Reads the six GENERIC keys with their defaults and normalises the log
+// folder: empty becomes the current folder, and a final separator is added
+// when missing.
+Settings load_settings();
 
-// Writes one GENERIC key (integers are formatted by the caller).
-void write_generic_setting(const char16_t* key, const char16_t* text);
-
-std::u16string read_character_text(const char16_t* section, const char16_t* key, const char16_t* default_value,
-                                   std::size_t buffer_size = kSettingsTextBuffer);
-int read_character_int(const char16_t* section, const char16_t* key, int default_value);
-// A null text removes the key.
-bool write_character_text(const char16_t* section, const char16_t* key, const char16_t* text);
+// Writes the keys whose values differ between `record` and `changed`, in
+// one write, and makes `record` the changed one. The log folder is written
+// as it stands, without the normalising of a load.
+void save_settings(Settings& record, const Settings& changed);
 
 }  // namespace tellwick

@@ -4,7 +4,8 @@
 
 #include "gamelog/game_folders.h"
 #include "resource_ids.h"
-#include "settings/settings.h"
+#include "settings/character_record.h"
+#include "ui/program_state.h"
 #include "ui/wide_text.h"
 
 namespace tellwick {
@@ -27,12 +28,11 @@ std::u16string list_label(const char16_t* folder, const std::u16string& name, co
 void fill_character_list(HWND window, const std::u16string& game_user_folder) {
   const HWND list = GetDlgItem(window, IDC_CHARACTER_LIST);
   SendMessageW(list, CB_RESETCONTENT, 0, 0);
-  enumerate_character_folders(game_user_folder);  // empties the table first
-  const CharacterTable& table = character_table();
+  CharacterTable& table = character_table();
+  enumerate_character_folders(game_user_folder, table);  // empties the table first
   for (int i = 0; i < table.count; ++i) {
-    const std::u16string server = read_character_text(table.names[i], u"SERVER", u"");
-    const std::u16string name = read_character_text(table.names[i], u"NAME", u"");
-    const std::u16string label = list_label(table.names[i], name, server);
+    const CharacterNames names = read_character_names(table.names[i], u"");
+    const std::u16string label = list_label(table.names[i], names.name, names.server);
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(label)));
   }
 }

@@ -6,9 +6,10 @@
 #include <ctime>
 
 #include "resource_ids.h"
-#include "settings/settings.h"
 #include "gamelog/game_folders.h"
+#include "settings/character_record.h"
 #include "ui/character_list.h"
+#include "ui/program_state.h"
 #include "ui/wide_text.h"
 
 namespace tellwick {
@@ -27,8 +28,8 @@ std::u16string line(const wchar_t* format, ...) {
 }
 
 // An entry time (seconds since 1970 UTC, unsigned 32-bit) in local time.
-std::u16string time_line(const wchar_t* label, const char16_t* character, const char16_t* key) {
-  const __time64_t seconds = static_cast<std::uint32_t>(read_character_int(character, key, 0));
+std::u16string time_line(const wchar_t* label, std::int32_t entry_time) {
+  const __time64_t seconds = static_cast<std::uint32_t>(entry_time);
   std::tm fields{};
   if (_localtime64_s(&fields, &seconds) != 0) fields = std::tm{};
   return line(L"%s: %04d/%02d/%02d %02d:%02d:%02d", label, fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
@@ -38,13 +39,15 @@ std::u16string time_line(const wchar_t* label, const char16_t* character, const 
 }  // namespace
 
 std::u16string info_panel_text(const char16_t* character) {
+  const CharacterNames names = read_character_names(character, kUnknown);
+  const ExportRecord record = read_export_record(character);
   std::u16string text;
-  text += line(L"Server: %s", wide(read_character_text(character, u"SERVER", kUnknown)));
-  text += line(L"PC Name: %s", wide(read_character_text(character, u"NAME", kUnknown)));
-  text += time_line(L"Top", character, u"TOPDATE");
-  text += time_line(L"End", character, u"ENDDATE");
-  text += line(L"LogCount:%3d", read_character_int(character, u"LASTNO", 0));
-  text += line(L"LogFile: %s", wide(read_character_text(character, u"LOGFILE", u"")));
+  text += line(L"Server: %s", wide(names.server));
+  text += line(L"PC Name: %s", wide(names.name));
+  text += time_line(L"Top", record.top_date);
+  text += time_line(L"End", record.end_date);
+  text += line(L"LogCount:%3d", record.last_number);
+  text += line(L"LogFile: %s", wide(record.log_file));
   if (text.size() >= static_cast<std::size_t>(kInfoPanelCapacity)) text.resize(kInfoPanelCapacity - 1);
   return text;
 }

@@ -4,17 +4,14 @@
 
 #include <string>
 
-#include "export/export_flags.h"
-#include "export/exporter.h"
+#include "export/export_run.h"
 #include "gamelog/game_folders.h"
 #include "materia/dropped_file.h"
-#include "platform/file.h"
-#include "platform/report.h"
 #include "resource_ids.h"
-#include "settings/settings.h"
 #include "ui/character_list.h"
 #include "ui/info_panel.h"
 #include "ui/name_dialog.h"
+#include "ui/program_state.h"
 #include "ui/shell_folder.h"
 #include "ui/watch_timer.h"
 #include "ui/wide_text.h"
@@ -22,7 +19,6 @@
 namespace tellwick {
 namespace {
 
-constexpr char16_t kSavedMessage[] = u"に保存しました。\r\n";
 constexpr UINT kDroppedPathCapacity = 260;
 
 }  // namespace
@@ -30,19 +26,12 @@ constexpr UINT kDroppedPathCapacity = 260;
 void manual_export(HWND window) {
   const int index = selected_character(window);
   if (index < 0) return;
-  const char16_t* character = character_table().names[index];
-  const std::u16string folder = game_user_folder_path(character);
   // A character folder path that would not fit the program's path buffer is
-  // not exported rather than exported from a cut path.
-  if (folder.size() >= static_cast<std::size_t>(kCharacterPathCapacity)) return;
-  const std::u16string log_folder = settings().log_folder;
-  create_directory(log_folder.c_str());  // usually there already
-  std::u16string export_path;
-  const int flags = export_character(character, folder, log_folder, kManualExport, &export_path);
-  if (flags & kExportedFlag) {
-    status_log_append(export_path.c_str());
-    status_log_append(kSavedMessage);
-  }
+  // not exported rather than exported from a cut path. A manual export's
+  // failure is remembered by the watch as well, so that the next cycle does
+  // not tell it again.
+  run_export(character_table().names[index], settings(), kManualExport, window_reports(),
+             watch_state().told_failure, kCharacterPathCapacity);
   queue_info_panel_refresh(window);
 }
 
@@ -73,7 +62,7 @@ void take_dropped_file(HDROP drop) {
   wchar_t path[kDroppedPathCapacity] = {};
   DragQueryFileW(drop, 0, path, kDroppedPathCapacity);
   DragFinish(drop);
-  dropped_file_test(utf16(path));
+  dropped_file_test(utf16(path), settings().keep_duplicates != 0, window_reports());
 }
 
 }  // namespace tellwick

@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstddef>
+
 namespace tellwick {
 
-constexpr int kCharacterPathCapacity = 256;
+constexpr std::size_t kCharacterPathCapacity = 256;
 
 // Exports the selected character whether or not anything changed, and says
 // where the export went.

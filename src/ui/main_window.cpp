@@ -26,7 +26,7 @@ void initialise(HWND window) {
   fill_character_list(window, game_user_folder_path());
   prepare_notify_icon(window, module_instance());
   start_watch_timer(window);
-  watch_state().watched_character = active_character();
+  watch_state().watched_character = active_character(character_table());
   SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_SETCURSEL, 0, 0);
   queue_info_panel_refresh(window);
   DragAcceptFiles(window, TRUE);

@@ -2,7 +2,7 @@
 
 #include "gamelog/game_folders.h"
 #include "resource_ids.h"
-#include "settings/settings.h"
+#include "settings/character_record.h"
 #include "ui/program_state.h"
 #include "ui/wide_text.h"
 
@@ -17,11 +17,10 @@ int& edited_character() {
 
 const char16_t* edited_section() { return character_table().names[edited_character()]; }
 
-// An empty edit removes the key instead of leaving an empty name behind.
-void save_name(HWND dialog, int control, const char16_t* key) {
+std::u16string edit_text(HWND dialog, int control) {
   wchar_t text[kNameEditCapacity] = {};
   GetDlgItemTextW(dialog, control, text, kNameEditCapacity);
-  write_character_text(edited_section(), key, text[0] == L'\0' ? nullptr : utf16(text));
+  return utf16(text);
 }
 
 }  // namespace
@@ -30,14 +29,17 @@ INT_PTR CALLBACK name_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
   switch (message) {
     case WM_INITDIALOG:
       edited_character() = static_cast<int>(lparam);
-      SetDlgItemTextW(dialog, IDC_SERVER_NAME, wide(read_character_text(edited_section(), u"SERVER", u"")));
-      SetDlgItemTextW(dialog, IDC_CHARACTER_NAME, wide(read_character_text(edited_section(), u"NAME", u"")));
+      {
+        const CharacterNames names = read_character_names(edited_section(), u"");
+        SetDlgItemTextW(dialog, IDC_SERVER_NAME, wide(names.server));
+        SetDlgItemTextW(dialog, IDC_CHARACTER_NAME, wide(names.name));
+      }
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
         case IDOK:
-          save_name(dialog, IDC_SERVER_NAME, u"SERVER");
-          save_name(dialog, IDC_CHARACTER_NAME, u"NAME");
+          write_character_names(edited_section(),
+                                {edit_text(dialog, IDC_SERVER_NAME), edit_text(dialog, IDC_CHARACTER_NAME)});
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL:

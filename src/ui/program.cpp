@@ -6,7 +6,6 @@
 #include "gamelog/game_folders.h"
 #include "platform/local_time.h"
 #include "settings/game_dir_setting.h"
-#include "settings/settings.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
 #include "ui/running_instance.h"
@@ -17,8 +16,8 @@ namespace tellwick {
 
 int run_program(HINSTANCE instance) {
   module_instance() = instance;
-  watch_state().game_running = 0;
-  watch_state().previous_game_running = 0;
+  watch_state().game_running = false;
+  watch_state().previous_game_running = false;
   // Owned and never released: it marks this instance until the process ends.
   CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -27,7 +26,7 @@ int run_program(HINSTANCE instance) {
   }
   InitCommonControls();
   use_system_time_zone();
-  load_settings();
+  settings() = load_settings();
   set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting()));
 
   const HWND window = create_main_window(instance);

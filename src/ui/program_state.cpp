@@ -1,5 +1,8 @@
 #include "ui/program_state.h"
 
+#include "ui/status_log.h"
+#include "ui/wide_text.h"
+
 namespace tellwick {
 
 HINSTANCE& module_instance() {
@@ -10,6 +13,26 @@ HINSTANCE& module_instance() {
 HWND& main_window() {
   static HWND window = nullptr;
   return window;
+}
+
+Settings& settings() {
+  static Settings record;
+  return record;
+}
+
+CharacterTable& character_table() {
+  static CharacterTable table;
+  return table;
+}
+
+WatchState& watch_state() {
+  static WatchState state;
+  return state;
+}
+
+const ReportSink& window_reports() {
+  static const ReportSink sink{status_log_append, [](const char16_t* text) { OutputDebugStringW(wide(text)); }};
+  return sink;
 }
 
 }  // namespace tellwick

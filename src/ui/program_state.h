@@ -1,13 +1,27 @@
 // What the whole window layer shares for the whole run: where the resources
-// come from and the main window that every report and list fill addresses.
+// come from, the main window that every report and list fill addresses, and
+// the program-wide state the window owns and hands down to the logic.
 #pragma once
 
 #include <windows.h>
+
+#include "gamelog/game_folders.h"
+#include "platform/report.h"
+#include "settings/settings.h"
+#include "watch/watch_cycle.h"
 
 namespace tellwick {
 
 HINSTANCE& module_instance();
 // Set once, at the start of the main window's initialisation.
 HWND& main_window();
+
+// The settings record, loaded at start-up and changed by the settings dialog.
+Settings& settings();
+// The character table behind the character list.
+CharacterTable& character_table();
+WatchState& watch_state();
+// The logic's reports: the status log and the debugger output.
+const ReportSink& window_reports();
 
 }  // namespace tellwick

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "resource_ids.h"
-#include "settings/settings.h"
 #include "ui/program_state.h"
 #include "ui/shell_folder.h"
 #include "ui/wide_text.h"
@@ -28,18 +27,11 @@ void show_settings(HWND dialog) {
   SetDlgItemTextW(dialog, IDC_LOG_FOLDER, wide(s.log_folder));
 }
 
-void write_int_setting(const char16_t* key, int value) {
-  wchar_t text[16];
-  wsprintfW(text, L"%d", value);
-  write_generic_setting(key, utf16(text));
-}
-
-// Stores and writes a flag only when its being on changed.
-void save_flag(HWND dialog, int control, const char16_t* key, int& field) {
+// A flag changes only when its being on changed: a stored 5 stays 5 while
+// its box stays checked.
+void take_flag(HWND dialog, int control, int& field) {
   const int state = IsDlgButtonChecked(dialog, control) == BST_CHECKED ? 1 : 0;
-  if ((state != 0) == (field != 0)) return;
-  field = state;
-  write_int_setting(key, state);
+  if ((state != 0) != (field != 0)) field = state;
 }
 
 std::wstring log_folder_edit_text(HWND dialog) {
@@ -48,29 +40,23 @@ std::wstring log_folder_edit_text(HWND dialog) {
   return text;
 }
 
-void save_settings(HWND dialog) {
-  Settings& s = settings();
-  save_flag(dialog, IDC_WATCH_ENABLED, u"OBSERVE", s.watch_enabled);
-  save_flag(dialog, IDC_START_IN_TRAY, u"TRAYRUN", s.start_in_tray);
-  save_flag(dialog, IDC_SHOW_CONTROL, u"CTRLTOSTR", s.show_control);
-  save_flag(dialog, IDC_KEEP_DUPLICATES, u"MATERIANODEL", s.keep_duplicates);
+void save_dialog_settings(HWND dialog) {
+  Settings changed = settings();
+  take_flag(dialog, IDC_WATCH_ENABLED, changed.watch_enabled);
+  take_flag(dialog, IDC_START_IN_TRAY, changed.start_in_tray);
+  take_flag(dialog, IDC_SHOW_CONTROL, changed.show_control);
+  take_flag(dialog, IDC_KEEP_DUPLICATES, changed.keep_duplicates);
 
   // The ANSI code page is the fall-back when no button says otherwise.
-  int charset = 0;
-  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF8) == BST_CHECKED) charset = 1;
-  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF16) == BST_CHECKED) charset = 2;
-  if (charset != s.charset) {
-    s.charset = charset;
-    write_int_setting(u"CHARSET", charset);
-  }
+  changed.charset = 0;
+  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF8) == BST_CHECKED) changed.charset = 1;
+  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF16) == BST_CHECKED) changed.charset = 2;
 
   std::wstring folder = log_folder_edit_text(dialog);
   // "C:" and the like name a drive's current folder and stay as typed.
   if (folder.size() > 2 && folder.back() != L'\\') folder += L'\\';
-  if (folder != wide(s.log_folder)) {
-    s.log_folder = utf16(folder.c_str());
-    write_generic_setting(u"LOGDIR", s.log_folder.c_str());
-  }
+  changed.log_folder = utf16(folder.c_str());
+  save_settings(settings(), changed);
 }
 
 void browse(HWND dialog) {
@@ -91,7 +77,7 @@ INT_PTR CALLBACK settings_dialog_proc(HWND dialog, UINT message, WPARAM wparam, 
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
         case IDOK:
-          save_settings(dialog);
+          save_dialog_settings(dialog);
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL:

@@ -1,7 +1,7 @@
-// The window's front end for the logic's reports.
+#include "ui/status_log.h"
+
 #include <windows.h>
 
-#include "platform/report.h"
 #include "resource_ids.h"
 #include "ui/program_state.h"
 #include "ui/wide_text.h"
@@ -15,7 +15,5 @@ void status_log_append(const char16_t* text) {
   SendMessageW(log, EM_SETSEL, length, length);
   SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
 }
-
-void debugger_output(const char16_t* text) { OutputDebugStringW(wide(text)); }
 
 }  // namespace tellwick

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "platform/report.h"
+#include "ui/status_log.h"
 #include "ui/wide_text.h"
 
 namespace tellwick {

@@ -1,6 +1,6 @@
 #include "ui/watch_timer.h"
 
-#include "settings/settings.h"
+#include "ui/program_state.h"
 #include "watch/watch_cycle.h"
 
 namespace tellwick {
@@ -10,7 +10,7 @@ void start_watch_timer(HWND window) { SetTimer(window, kWatchTimerId, kWatchInte
 void on_watch_timer(HWND window) {
   KillTimer(window, kWatchTimerId);
   if (settings().watch_enabled) {
-    watch_cycle();
+    watch_cycle(watch_state(), character_table(), settings(), window_reports());
     queue_info_panel_refresh(window);
   }
   // Counted from the end of this cycle, however long the export took.

@@ -1,7 +1,6 @@
 #include <string_view>
 
 #include "platform/processes.h"
-#include "platform/report.h"
 #include "watch/watch_cycle.h"
 
 namespace tellwick {
@@ -13,9 +12,10 @@ namespace {
 constexpr std::u16string_view kGameImages[] = {u"ffxiv.exe", u"ffxiv_dx11.exe"};
 constexpr std::size_t kImagePathChars = 1000;  // longer paths are examined up to here
 
-bool is_game_image(const char16_t* image_path, void*) {
-  debugger_output(image_path);
-  debugger_output(u" found\r\n");
+bool is_game_image(const char16_t* image_path, void* context) {
+  const ReportSink& report = *static_cast<const ReportSink*>(context);
+  report_diagnostic(report, image_path);
+  report_diagnostic(report, u" found\r\n");
   char16_t lowered[kImagePathChars];
   std::size_t n = 0;
   for (; n < kImagePathChars && image_path[n] != u'\0'; ++n) {  // the bound first: nothing read past it
@@ -32,6 +32,8 @@ bool is_game_image(const char16_t* image_path, void*) {
 
 }  // namespace
 
-int game_scan() { return visit_process_images(is_game_image, nullptr) ? 1 : 0; }
+bool game_scan(const ReportSink& report) {
+  return visit_process_images(is_game_image, const_cast<ReportSink*>(&report));
+}
 
 }  // namespace tellwick

@@ -1,11 +1,6 @@
 #include "watch/watch_cycle.h"
 
-#include "export/export_flags.h"
-#include "export/exporter.h"
-#include "gamelog/game_folders.h"
-#include "platform/file.h"
-#include "platform/report.h"
-#include "settings/settings.h"
+#include "export/export_run.h"
 
 namespace tellwick {
 namespace {
@@ -15,34 +10,26 @@ constexpr char16_t kGameStartedMessage[] = u"FINAL FANTASY XIV の起動を確�
 
 }  // namespace
 
-WatchState& watch_state() {
-  static WatchState state;
-  return state;
+void automatic_export(const char16_t* character, const Settings& settings, WatchState& state,
+                      const ReportSink& report) {
+  run_export(character, settings, kAutomaticExport, report, state.told_failure);
 }
 
-int automatic_export(const char16_t* character) {
-  const std::u16string& log_folder = settings().log_folder;
-  create_directory(log_folder.c_str());  // usually there already
-  export_character(character, game_user_folder_path(character), log_folder, kAutomaticExport, nullptr);
-  return 1;
-}
-
-int watch_cycle() {
-  WatchState& state = watch_state();
+void watch_cycle(WatchState& state, const CharacterTable& characters, const Settings& settings,
+                 const ReportSink& report) {
   state.previous_game_running = state.game_running;
-  state.game_running = game_scan();
-  if (!state.game_running && state.previous_game_running) status_log_append(kGameEndedMessage);
-  if (state.game_running && !state.previous_game_running) status_log_append(kGameStartedMessage);
+  state.game_running = game_scan(report);
+  if (!state.game_running && state.previous_game_running) report_status(report, kGameEndedMessage);
+  if (state.game_running && !state.previous_game_running) report_status(report, kGameStartedMessage);
 
-  // The table is the one the window last filled; a new character folder is
-  // seen only after the list is filled again.
-  const std::u16string active = active_character();
+  // The table is the one the front end last filled; a new character folder
+  // is seen only after the list is filled again.
+  const std::u16string active = active_character(characters);
   if (active != state.watched_character) {
-    automatic_export(state.watched_character.c_str());  // the one played before, one last time
+    automatic_export(state.watched_character.c_str(), settings, state, report);  // the one played before, one last time
     state.watched_character = active;
   }
-  automatic_export(state.watched_character.c_str());
-  return 1;
+  automatic_export(state.watched_character.c_str(), settings, state, report);
 }
 
 }  // namespace tellwick

@@ -17,6 +17,12 @@
 namespace tellwick {
 namespace {
 
+// The table a front end would own; one for the whole test program is enough.
+CharacterTable& character_table() {
+  static CharacterTable table;
+  return table;
+}
+
 namespace fs = std::filesystem;
 using test::TempDir;
 
@@ -78,9 +84,9 @@ TEST(PosixFiles, WithoutDocumentsNothingIsFound) {
   const std::u16string folder = game_user_folder_path();
   EXPECT_EQ(folder, u"/dev/null/My Games/FINAL FANTASY XIV - A Realm Reborn/");
   EXPECT_EQ(game_user_folder_path(u"Abc"), folder + u"Abc/");
-  enumerate_character_folders(folder);
+  enumerate_character_folders(folder, character_table());
   EXPECT_EQ(character_table().count, 0);
-  EXPECT_EQ(active_character(), u"");
+  EXPECT_EQ(active_character(character_table()), u"");
 }
 
 TEST(PosixFiles, DocumentsFolderIsUsedAsItIsNow) {
@@ -88,9 +94,9 @@ TEST(PosixFiles, DocumentsFolderIsUsedAsItIsNow) {
   fs::create_directories(dir.path() / "Documents" / "My Games" / "FINAL FANTASY XIV - A Realm Reborn" / "Abc" / "log");
   EnvironmentVariable xdg("XDG_DOCUMENTS_DIR", std::nullopt);
   EnvironmentVariable home("HOME", dir.path().string());
-  enumerate_character_folders(game_user_folder_path());
+  enumerate_character_folders(game_user_folder_path(), character_table());
   ASSERT_EQ(character_table().count, 1);
-  EXPECT_EQ(active_character(), u"Abc");
+  EXPECT_EQ(active_character(character_table()), u"Abc");
 }
 
 TEST(PosixFiles, WriteTimeKeepsTenthsOfMicroseconds) {

@@ -1,13 +1,12 @@
 #include "support/report_capture.h"
 
-#include "platform/report.h"
+namespace tellwick::test {
 
-namespace tellwick {
-
-void status_log_append(const char16_t* text) { test::captured_status_log().emplace_back(text); }
-void debugger_output(const char16_t* text) { test::captured_debugger_output().emplace_back(text); }
-
-namespace test {
+const ReportSink& capturing_reports() {
+  static const ReportSink sink{[](const char16_t* text) { captured_status_log().emplace_back(text); },
+                               [](const char16_t* text) { captured_debugger_output().emplace_back(text); }};
+  return sink;
+}
 
 std::vector<std::u16string>& captured_debugger_output() {
   static std::vector<std::u16string> texts;
@@ -30,5 +29,4 @@ std::u16string status_log_text() {
   return text;
 }
 
-}  // namespace test
-}  // namespace tellwick
+}  // namespace tellwick::test

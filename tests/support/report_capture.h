@@ -1,12 +1,16 @@
 // The test binary's front end for the logic's reports: every text handed to
-// the debugger output or the status log is kept, in order, for the tests.
+// the debugger output or the status log through capturing_reports() is
+// kept, in order, for the tests.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "platform/report.h"
+
 namespace tellwick::test {
 
+const ReportSink& capturing_reports();
 std::vector<std::u16string>& captured_debugger_output();
 std::vector<std::u16string>& captured_status_log();
 void clear_captured_reports();

@@ -11,11 +11,12 @@
 #include <string>
 
 #include "gamelog/game_folders.h"
-#include "platform/report.h"
+#include "ui/status_log.h"
 #include "resource_ids.h"
 #include "settings/settings.h"
 #include "support/debugger_capture.h"
 #include "support/main_window_fixture.h"
+#include "ui/program_state.h"
 #include "support/message_pump.h"
 #include "support/screenshots.h"
 #include "support/temp_dir.h"

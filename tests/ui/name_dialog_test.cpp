@@ -10,6 +10,7 @@
 #include "gamelog/game_folders.h"
 #include "resource_ids.h"
 #include "support/main_window_fixture.h"
+#include "ui/program_state.h"
 #include "support/message_pump.h"
 #include "support/modal_dialog.h"
 #include "support/screenshots.h"

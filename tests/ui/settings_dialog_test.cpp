@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/report.h"
+#include "ui/status_log.h"
 #include "resource_ids.h"
 #include "settings/settings.h"
 #include "support/main_window_fixture.h"
+#include "ui/program_state.h"
 #include "support/message_pump.h"
 #include "support/modal_dialog.h"
 #include "support/screenshots.h"

@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, AnIconLostToAShellRestartComesBack) {
 
 TEST_F(MainWindowTest, StartsInTheTrayWhenAsked) {
   write_settings("[GENERIC]\r\nTRAYRUN=1\r\n");
-  load_settings();
+  settings() = load_settings();
   window_ = create_main_window(module_instance());
   ASSERT_NE(window_, nullptr);
   // What start-up does with the start-in-tray setting on.

@@ -9,6 +9,7 @@
 #include "resource_ids.h"
 #include "settings/settings.h"
 #include "support/main_window_fixture.h"
+#include "ui/program_state.h"
 #include "support/message_pump.h"
 #include "watch/watch_cycle.h"
 

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "platform/encoding.h"
-#include "platform/report.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -47,7 +46,9 @@ void write_stderr_line(std::string_view utf8) {
   std::fflush(stderr);
 }
 
-void status_log_append(const char16_t* text) { write_stdout_utf8(text); }
-void debugger_output(const char16_t* text) { write_stderr_utf8(text); }
+const ReportSink& console_reports() {
+  static const ReportSink sink{write_stdout_utf8, write_stderr_utf8};
+  return sink;
+}
 
 }  // namespace tellwick

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "platform/report.h"
+
 namespace tellwick {
 
 void set_up_console();
@@ -14,5 +16,8 @@ void write_stderr_utf8(const char16_t* text);
 // a line end added.
 void write_stdout_bytes(std::string_view utf8);
 void write_stderr_line(std::string_view utf8);
+
+// Status texts to standard output, debugger output to standard error.
+const ReportSink& console_reports();
 
 }  // namespace tellwick

@@ -2,6 +2,7 @@
 // players who run the game under Wine. It works in the current folder exactly
 // as the program does: same settings file, same keys, same log folder.
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,7 @@
 #include <thread>
 
 #include "console_output.h"
-#include "export/export_flags.h"
-#include "export/exporter.h"
+#include "export/export_run.h"
 #include "gamelog/game_folder_choice.h"
 #include "gamelog/game_folders.h"
 #include "history/read_command.h"
@@ -32,7 +32,6 @@ constexpr char16_t kUsage[] =
     u" | [--game-dir DIR] --watch [--interval SECONDS]"
     u" | --read [filters] [FILE...] | [--game-dir DIR] --read --chunks CHARACTER [filters];"
     u" filters: --channel NAME[,NAME...] --since DATE --until DATE --sender TEXT --grep TEXT --json\n";
-constexpr char16_t kSavedMessage[] = u"に保存しました。\r\n";
 
 enum class Command { kExport, kList, kDrop, kWatch, kRead };
 
@@ -147,27 +146,21 @@ bool parse(const std::vector<std::u16string>& args, Options& o) {
 }
 
 int list_characters() {
-  enumerate_character_folders(game_user_folder_path());
-  const CharacterTable& table = character_table();
-  const std::u16string active = active_character();
-  for (int i = 0; i < table.count; ++i) {
-    std::u16string line = table.names[i];
+  auto table = std::make_unique<CharacterTable>();
+  enumerate_character_folders(game_user_folder_path(), *table);
+  const std::u16string active = active_character(*table);
+  for (int i = 0; i < table->count; ++i) {
+    std::u16string line = table->names[i];
     if (line == active) line += u" *";
     write_stdout_utf8((line + u"\n").c_str());
   }
   return kExitOk;
 }
 
-int export_one(const std::u16string& character, bool automatic) {
-  const std::u16string& log_folder = settings().log_folder;
-  create_directory(log_folder.c_str());
-  std::u16string export_path;
-  const int flags = export_character(character.c_str(), game_user_folder_path(character.c_str()), log_folder,
-                                     automatic ? kAutomaticExport : kManualExport, &export_path);
-  if (!automatic && (flags & kExportedFlag)) {
-    write_stdout_utf8(export_path.c_str());
-    write_stdout_utf8(kSavedMessage);
-  }
+int export_one(const std::u16string& character, bool automatic, const Settings& settings) {
+  std::u16string told_failure;  // one export: nothing told before it
+  run_export(character.c_str(), settings, automatic ? kAutomaticExport : kManualExport, console_reports(),
+             told_failure);
   return kExitOk;
 }
 
@@ -180,18 +173,20 @@ void wait_seconds(int seconds) {
 
 // The window's watch timer without the window: the same cycle, the period
 // counted from the end of one cycle to the start of the next.
-int watch(int interval_seconds) {
+int watch(int interval_seconds, const Settings& settings) {
   install_interrupt_handler();
-  enumerate_character_folders(game_user_folder_path());
-  watch_state().watched_character = active_character();
+  auto table = std::make_unique<CharacterTable>();
+  enumerate_character_folders(game_user_folder_path(), *table);
+  WatchState state;
+  state.watched_character = active_character(*table);
   for (;;) {
     wait_seconds(interval_seconds);
     if (interrupt_requested()) return kExitOk;
-    if (settings().watch_enabled) watch_cycle();
+    if (settings.watch_enabled) watch_cycle(state, *table, settings, console_reports());
   }
 }
 
-int read_history(const Options& options) {
+int read_history(const Options& options, const Settings& settings) {
   HistoryPrinter printer;
   std::string error;
   if (!make_history_filter(options.read, printer.filter, error)) {
@@ -204,7 +199,7 @@ int read_history(const Options& options) {
   if (options.chunks) {
     read_chunk_history(printer, game_user_folder_path(options.positional[0].c_str()));
   } else {
-    read_export_history(printer, options.positional, settings().log_folder);
+    read_export_history(printer, options.positional, settings.log_folder);
   }
   return kExitOk;
 }
@@ -217,10 +212,11 @@ int run(const std::vector<std::u16string>& args) {
     return kExitUsage;
   }
   if (options.command == Command::kDrop) {
-    dropped_file_test(options.drop_file.c_str());
+    // --drop reads no settings file: duplicates are not kept.
+    dropped_file_test(options.drop_file.c_str(), false, console_reports());
     return kExitOk;
   }
-  load_settings();
+  const Settings settings = load_settings();
   // Reading export files back needs no game folder: nothing to search or tell.
   if (options.has_game_dir) {
     set_game_user_folder_override(options.game_dir);
@@ -231,11 +227,11 @@ int run(const std::vector<std::u16string>& args) {
     case Command::kList:
       return list_characters();
     case Command::kWatch:
-      return watch(options.interval_seconds);
+      return watch(options.interval_seconds, settings);
     case Command::kRead:
-      return read_history(options);
+      return read_history(options, settings);
     default:
-      return export_one(options.positional[0], options.automatic);
+      return export_one(options.positional[0], options.automatic, settings);
   }
 }
 

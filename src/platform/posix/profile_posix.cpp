@@ -134,13 +134,17 @@ bool remove_section(ProfileText& text, const char16_t* section) {
 
 }  // namespace
 
-std::u16string profile_read_string(const char16_t* section, const char16_t* key, const char16_t* default_value,
-                                   std::size_t buffer_size, const char16_t* file) {
-  // Spaces at the end of the default are not part of it.
+namespace {
+
+// The default as the caller receives it: spaces at its end are not part of it.
+std::u16string_view default_of(const char16_t* default_value) {
   std::u16string_view fallback = default_value ? default_value : u"";
   while (!fallback.empty() && fallback.back() == u' ') fallback.remove_suffix(1);
-  if (!section || !key || !file) return copy_value(fallback, buffer_size);
-  const ProfileText text = load(file);
+  return fallback;
+}
+
+std::u16string read_text(const ProfileText& text, const char16_t* section, const char16_t* key,
+                         std::u16string_view fallback, std::size_t buffer_size) {
   const std::size_t header = find_profile_section(text, trim_profile_spaces(section));
   if (header == kNotFound) return copy_value(fallback, buffer_size);
   const std::size_t found = find_profile_key(text, header, trim_profile_spaces(key));
@@ -149,26 +153,60 @@ std::u16string profile_read_string(const char16_t* section, const char16_t* key,
   return copy_value(entry.has_value ? entry.value : fallback, buffer_size);
 }
 
+int read_number(const ProfileText& text, const char16_t* section, const char16_t* key, int default_value) {
+  const std::u16string value = read_text(text, section, key, u"", kIntTextBuffer);
+  return value.empty() ? default_value : parse_profile_int(value);
+}
+
+// Applies one write to the text; true when the text changed.
+bool edit(ProfileText& text, const char16_t* section, const char16_t* key, const char16_t* value) {
+  if (!key) return remove_section(text, section);
+  if (!value) return remove_key(text, section, key);
+  return set_key(text, section, key, value);
+}
+
+}  // namespace
+
+std::u16string profile_read_string(const char16_t* section, const char16_t* key, const char16_t* default_value,
+                                   std::size_t buffer_size, const char16_t* file) {
+  const std::u16string_view fallback = default_of(default_value);
+  if (!section || !key || !file) return copy_value(fallback, buffer_size);
+  return read_text(load(file), section, key, fallback, buffer_size);
+}
+
 int profile_read_int(const char16_t* section, const char16_t* key, int default_value, const char16_t* file) {
-  const std::u16string text = profile_read_string(section, key, u"", kIntTextBuffer, file);
-  return text.empty() ? default_value : parse_profile_int(text);
+  if (!section || !key || !file) return default_value;
+  return read_number(load(file), section, key, default_value);
+}
+
+void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t count, const char16_t* file) {
+  const ProfileText text = section && file ? load(file) : ProfileText{};
+  for (std::size_t i = 0; i < count; ++i) {
+    ProfileRead& r = reads[i];
+    const bool readable = section && file && r.key;
+    if (r.default_text != nullptr) {
+      const std::u16string_view fallback = default_of(r.default_text);
+      r.text = readable ? read_text(text, section, r.key, fallback, r.buffer_size) : copy_value(fallback, r.buffer_size);
+    } else {
+      r.number = readable ? read_number(text, section, r.key, r.default_number) : r.default_number;
+    }
+  }
 }
 
 bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value,
                           const char16_t* file) {
+  const ProfileWrite write{key, value};
+  return profile_write_keys(section, &write, 1, file);
+}
+
+bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std::size_t count, const char16_t* file) {
   if (!section || !file) return false;
   const std::string path = native_path(file);
   std::string bytes;
   if (read_profile_file(path, bytes) == ProfileFileRead::kFailed) return false;
   ProfileText text = parse_profile_text(bytes);
-  bool changed;
-  if (!key) {
-    changed = remove_section(text, section);
-  } else if (!value) {
-    changed = remove_key(text, section, key);
-  } else {
-    changed = set_key(text, section, key, value);
-  }
+  bool changed = false;
+  for (std::size_t i = 0; i < count; ++i) changed |= edit(text, section, writes[i].key, writes[i].value);
   return !changed || replace_profile_file(path, profile_text_bytes(text));
 }
 

@@ -34,4 +34,21 @@ bool profile_write_string(const char16_t* section, const char16_t* key, const ch
   return WritePrivateProfileStringW(wide(section), wide(key), wide(value), wide(file)) != 0;
 }
 
+void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t count, const char16_t* file) {
+  for (std::size_t i = 0; i < count; ++i) {
+    ProfileRead& r = reads[i];
+    if (r.default_text != nullptr) {
+      r.text = profile_read_string(section, r.key, r.default_text, r.buffer_size, file);
+    } else {
+      r.number = profile_read_int(section, r.key, r.default_number, file);
+    }
+  }
+}
+
+bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std::size_t count, const char16_t* file) {
+  bool written = true;
+  for (std::size_t i = 0; i < count; ++i) written &= profile_write_string(section, writes[i].key, writes[i].value, file);
+  return written;
+}
+
 }  // namespace tellwick

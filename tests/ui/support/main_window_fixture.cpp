@@ -6,6 +6,7 @@
 #include "support/chunk_files.h"
 #include "support/debugger_capture.h"
 #include "support/message_pump.h"
+#include "support/settings_keys.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
 #include "ui/wide_text.h"
@@ -55,7 +56,7 @@ fs::path MainWindowTest::add_character(const std::u16string& name, bool with_chu
 }
 
 HWND MainWindowTest::start() {
-  load_settings();
+  settings() = load_settings();
   window_ = create_main_window(module_instance());
   if (window_ == nullptr) return nullptr;
   ShowWindow(window_, SW_SHOW);
@@ -93,7 +94,7 @@ void MainWindowTest::select_item(int index) {
 }
 
 std::wstring MainWindowTest::setting(const char16_t* section, const char16_t* key) const {
-  return wide(read_character_text(section, key, u"<none>"));
+  return wide(test::read_settings_key(section, key, u"<none>"));
 }
 
 }  // namespace tellwick::test
