@@ -4,6 +4,7 @@
 
 #include "export/export_flags.h"
 #include "gamelog/game_folders.h"
+#include "gamelog/hex_digits.h"
 
 namespace tellwick {
 namespace {
@@ -11,9 +12,6 @@ namespace {
 void append_hex8(std::u16string& out, std::uint32_t value, const char* digits) {
   for (int shift = 28; shift >= 0; shift -= 4) out += static_cast<char16_t>(digits[(value >> shift) & 0xF]);
 }
-
-constexpr char kUpper[] = "0123456789ABCDEF";
-constexpr char kLower[] = "0123456789abcdef";
 
 FileTime chunk_time(const std::u16string& character_folder, std::uint32_t index) {
   FileTime time = 0;
@@ -25,15 +23,15 @@ FileTime chunk_time(const std::u16string& character_folder, std::uint32_t index)
 
 std::u16string format_date_key(FileTime time) {
   std::u16string out;
-  append_hex8(out, static_cast<std::uint32_t>(time >> 32), kUpper);
-  append_hex8(out, static_cast<std::uint32_t>(time), kUpper);
+  append_hex8(out, static_cast<std::uint32_t>(time >> 32), kHexUpper);
+  append_hex8(out, static_cast<std::uint32_t>(time), kHexUpper);
   return out;
 }
 
 std::u16string format_lastdate_key(FileTime time) {
   std::u16string out;
-  append_hex8(out, static_cast<std::uint32_t>(time >> 32), kUpper);
-  append_hex8(out, static_cast<std::uint32_t>(time), kLower);
+  append_hex8(out, static_cast<std::uint32_t>(time >> 32), kHexUpper);
+  append_hex8(out, static_cast<std::uint32_t>(time), kHexLower);
   return out;
 }
 

@@ -1,12 +1,9 @@
 #include "gamelog/chunk_view.h"
 
+#include "gamelog/little_endian.h"
+
 namespace tellwick {
 namespace {
-
-std::uint32_t read_u32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 std::uint32_t end_offset(const ChunkView& view, std::uint32_t k) {
   return read_u32(view.data + kChunkHeaderSize + 4 * static_cast<std::size_t>(k));

@@ -4,6 +4,7 @@
 
 #include "gamelog/chunk_view.h"
 #include "gamelog/hex_digits.h"
+#include "gamelog/little_endian.h"
 
 namespace tellwick {
 namespace {
@@ -23,11 +24,6 @@ constexpr HexValues make_hex_values() {
   return values;
 }
 constexpr HexValues kHexValues = make_hex_values();
-
-std::uint32_t read_u32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 bool is_utf8_trail(std::uint8_t b) { return (b & 0xC0) == 0x80; }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gamelog/hex_digits.h"
 #include "platform/path.h"
 
 namespace tellwick {
@@ -13,7 +14,6 @@ constexpr char16_t kGameFolder[] = u"FINAL FANTASY XIV - A Realm Reborn";
 constexpr char16_t kLogFolder[] = u"log";
 constexpr char16_t kChunkFileExtension[] = u".log";
 constexpr int kChunkIndexDigits = 8;
-constexpr char16_t kHexDigits[] = u"0123456789abcdef";
 
 // A folder of this name beside the character folders is never a character,
 // even with a log folder in it.
@@ -116,7 +116,9 @@ std::u16string chunk_file_path(const std::u16string& character_folder, std::uint
   std::u16string path = character_folder;
   path += kLogFolder;
   path += kPathSeparator;
-  for (int digit = kChunkIndexDigits - 1; digit >= 0; --digit) path += kHexDigits[(chunk_index >> (4 * digit)) & 0xF];
+  for (int digit = kChunkIndexDigits - 1; digit >= 0; --digit) {
+    path += static_cast<char16_t>(kHexLower[(chunk_index >> (4 * digit)) & 0xF]);
+  }
   path += kChunkFileExtension;
   return path;
 }

@@ -1,5 +1,6 @@
-// Upper-case hex digits, two per byte, for the text the exporter builds for
-// every entry: the entry line prefix and the visual form of sequences.
+// Hex digits: upper-case ones two per byte, for the text the exporter builds
+// for every entry (the entry line prefix and the visual form of sequences),
+// and both cases for the file names and the keys that spell numbers in hex.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 namespace tellwick {
 
 inline constexpr char kHexUpper[] = "0123456789ABCDEF";
+inline constexpr char kHexLower[] = "0123456789abcdef";
 
 struct HexPairs {
   char digits[256][2];

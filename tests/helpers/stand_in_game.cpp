@@ -6,30 +6,12 @@
 // wrong arguments, 2 when no stop came in time (so a failed test leaves
 // nothing running).
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <thread>
+
+#include "process_kit/stand_in.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr auto kPollInterval = std::chrono::milliseconds(20);
 constexpr auto kLongestRun = std::chrono::minutes(15);
-
-int run(const fs::path& ready, const fs::path& stop) {
-  // Written elsewhere and renamed into place, so READY is never seen empty.
-  const fs::path writing = fs::path(ready) += ".part";
-  std::ofstream(writing).put('1');
-  std::error_code ignored;
-  fs::rename(writing, ready, ignored);
-  const auto give_up = std::chrono::steady_clock::now() + kLongestRun;
-  while (!fs::exists(stop, ignored)) {
-    if (std::chrono::steady_clock::now() > give_up) return 2;
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return 0;
-}
 
 }  // namespace
 
@@ -39,5 +21,5 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
 #endif
   if (argc != 3) return 1;
-  return run(argv[1], argv[2]);
+  return tellwick::kit::run_stand_in(argv[1], argv[2], kLongestRun);
 }

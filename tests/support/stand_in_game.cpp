@@ -1,14 +1,13 @@
 #include "support/stand_in_game.h"
 
 #include <chrono>
-#include <fstream>
-#include <thread>
+
+#include "process_kit/stand_in.h"
 
 namespace tellwick::test {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(20);
 // A cold Wine process can take seconds to come up on a busy machine.
 constexpr auto kLongestStart = std::chrono::seconds(120);
 constexpr auto kLongestStop = std::chrono::seconds(120);
@@ -25,14 +24,7 @@ StandInGame::StandInGame(const fs::path& folder, const std::string& image_name)
   fs::remove(stop_, error);
   fs::copy_file(helper_program("stand_in_game"), image_, fs::copy_options::overwrite_existing, error);
   if (error || !start_process(image_, {ready_, stop_}, process_)) return;
-  const auto give_up = std::chrono::steady_clock::now() + kLongestStart;
-  while (!fs::exists(ready_, error)) {
-    if (std::chrono::steady_clock::now() > give_up || wait_process(process_, kPollInterval) != kStillRunning) {
-      kill_process(process_);
-      return;
-    }
-  }
-  running_ = true;
+  running_ = kit::wait_until_ready(process_, ready_, kLongestStart);
 }
 
 StandInGame::~StandInGame() {
@@ -42,8 +34,7 @@ StandInGame::~StandInGame() {
 bool StandInGame::stop() {
   if (!running_) return false;
   running_ = false;
-  std::ofstream(stop_).put('1');
-  return wait_process(process_, std::chrono::duration_cast<std::chrono::milliseconds>(kLongestStop)) == 0;
+  return kit::stop_stand_in(process_, stop_, kLongestStop);
 }
 
 }  // namespace tellwick::test

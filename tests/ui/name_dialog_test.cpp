@@ -105,24 +105,12 @@ TEST_F(NameDialogTest, CancelEscapeAndTheCloseBoxWriteNothingAndKeepTheList) {
   ASSERT_NE(start(), nullptr);
   // An item no fill would make: it shows whether the list was filled again.
   SendDlgItemMessageW(window_, IDC_CHARACTER_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"marker"));
-  enum class Leave { kCancelButton, kEscape, kCloseBox };
-  for (const Leave leave : {Leave::kCancelButton, Leave::kEscape, Leave::kCloseBox}) {
+  for (const Leave leave : kWaysToLeave) {
     SCOPED_TRACE(static_cast<int>(leave));
     ASSERT_TRUE(with_name_dialog([&](HWND dialog) {
       SetDlgItemTextW(dialog, IDC_SERVER_NAME, L"Tonberry");
       SetDlgItemTextW(dialog, IDC_CHARACTER_NAME, L"Aaa Bbb");
-      switch (leave) {
-        case Leave::kCancelButton:
-          click_button(dialog, IDCANCEL);
-          break;
-        case Leave::kEscape:
-          SetFocus(GetDlgItem(dialog, IDC_SERVER_NAME));
-          press_key(dialog, VK_ESCAPE);
-          break;
-        case Leave::kCloseBox:
-          click_close_box(dialog);
-          break;
-      }
+      leave_dialog(dialog, leave, IDC_SERVER_NAME);
     }));
     EXPECT_FALSE(fs::exists(work_ / "tellwick.ini"));
     EXPECT_EQ(list_items(), (std::vector<std::wstring>{L"FFXIV_CHR0040000001A2B3C4D", L"marker"}));

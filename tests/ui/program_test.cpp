@@ -14,6 +14,7 @@
 #include "support/chunk_files.h"
 #include "support/environment.h"
 #include "support/main_window_fixture.h"
+#include "support/tray_probe.h"
 #include "support/temp_dir.h"
 #include "ui/wide_text.h"
 
@@ -111,14 +112,6 @@ std::wstring control_text(HWND window, int control) {
   wchar_t text[4096] = {};
   SendDlgItemMessageW(window, control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
   return text;
-}
-
-bool icon_is_shown(HWND window) {
-  NOTIFYICONDATAW probe{};
-  probe.cbSize = sizeof probe;
-  probe.hWnd = window;
-  probe.uID = 1;
-  return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 // A key pressed while the program's window has the focus: it goes through the

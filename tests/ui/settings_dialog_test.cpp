@@ -137,7 +137,7 @@ TEST_F(SettingsDialogTest, NewValuesTakeEffectAtOnce) {
     SetDlgItemTextW(dialog, IDC_LOG_FOLDER, L"exports");
     click_button(dialog, IDOK);
   });
-  EXPECT_EQ(settings().watch_enabled, 0);
+  EXPECT_FALSE(settings().watch_enabled);
   EXPECT_EQ(settings().charset, 2);
   EXPECT_EQ(settings().log_folder, u"exports\\");
 
@@ -164,29 +164,17 @@ TEST_F(SettingsDialogTest, ACharsetOutOfRangeChecksNoButtonAndBecomesAnsi) {
 }
 
 TEST_F(SettingsDialogTest, CancelEscapeAndTheCloseBoxWriteNothing) {
-  enum class Leave { kCancelButton, kEscape, kCloseBox };
-  for (const Leave leave : {Leave::kCancelButton, Leave::kEscape, Leave::kCloseBox}) {
+  for (const Leave leave : kWaysToLeave) {
     SCOPED_TRACE(static_cast<int>(leave));
     ASSERT_NE(start(), nullptr);
     with_settings_dialog([&](HWND dialog) {
       click_button(dialog, IDC_WATCH_ENABLED);
       click_button(dialog, IDC_CHARSET_UTF8);
       SetDlgItemTextW(dialog, IDC_LOG_FOLDER, L"D:\\elsewhere");
-      switch (leave) {
-        case Leave::kCancelButton:
-          click_button(dialog, IDCANCEL);
-          break;
-        case Leave::kEscape:
-          SetFocus(GetDlgItem(dialog, IDC_LOG_FOLDER));
-          press_key(dialog, VK_ESCAPE);
-          break;
-        case Leave::kCloseBox:
-          click_close_box(dialog);
-          break;
-      }
+      leave_dialog(dialog, leave, IDC_LOG_FOLDER);
     });
     EXPECT_FALSE(fs::exists(work_ / "tellwick.ini"));
-    EXPECT_EQ(settings().watch_enabled, 1);
+    EXPECT_TRUE(settings().watch_enabled);
     EXPECT_EQ(settings().log_folder, u".\\log\\");
     EXPECT_TRUE(IsWindow(window_));  // the main window stays
     DestroyWindow(window_);

@@ -10,6 +10,7 @@
 #include "resource_ids.h"
 #include "settings/settings.h"
 #include "support/main_window_fixture.h"
+#include "support/tray_probe.h"
 #include "support/message_pump.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
@@ -17,16 +18,6 @@
 
 namespace tellwick::test {
 namespace {
-
-// The notification area keeps the icon of a window and id only while it is
-// shown: changing it works then and fails otherwise.
-bool icon_is_shown(HWND window) {
-  NOTIFYICONDATAW probe{};
-  probe.cbSize = sizeof probe;
-  probe.hWnd = window;
-  probe.uID = 1;
-  return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
-}
 
 TEST_F(MainWindowTest, IconRecordNamesTheWindowAndTheProgram) {
   ASSERT_NE(start(), nullptr);

@@ -7,6 +7,7 @@
 
 #include "chunk_writer.h"
 #include "platform/encoding.h"
+#include "platform/posix/write_all_posix.h"
 
 namespace tellwick::gamesim {
 namespace {
@@ -27,13 +28,7 @@ WriteResult write_chunk_as_game(const std::u16string& path, const std::vector<st
   // A reader holding a read lease makes this open wait until it is done.
   const int fd = ::open(narrow(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return result;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
+  const bool all_written = write_all(fd, bytes.data(), bytes.size());
   const std::uint64_t since_1970 = time - kUnixEpochInUnits;
   struct timespec times[2];
   times[0].tv_sec = 0;
@@ -41,7 +36,7 @@ WriteResult write_chunk_as_game(const std::u16string& path, const std::vector<st
   times[1].tv_sec = static_cast<time_t>(since_1970 / kUnitsPerSecond);
   times[1].tv_nsec = static_cast<long>(since_1970 % kUnitsPerSecond * 100);
   const bool timed = ::futimens(fd, times) == 0;
-  result.written = ::close(fd) == 0 && done == bytes.size() && timed;
+  result.written = ::close(fd) == 0 && all_written && timed;
   return result;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/encoding.h"
 #include "platform/file.h"
 #include "platform/posix/path_posix.h"
+#include "platform/posix/write_all_posix.h"
 
 namespace tellwick {
 namespace {
@@ -118,15 +119,7 @@ FileHandle create_new_output_file(const char16_t* path) {
 
 bool write_file(FileHandle file, const void* data, std::size_t size) {
   if (file == kNoFile) return false;
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::write(static_cast<int>(file), p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+  return write_all(static_cast<int>(file), data, size);
 }
 
 bool close_file(FileHandle file) {

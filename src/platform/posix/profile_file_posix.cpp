@@ -8,6 +8,8 @@
 
 #include <atomic>
 
+#include "platform/posix/write_all_posix.h"
+
 namespace tellwick {
 namespace {
 
@@ -16,17 +18,6 @@ constexpr int kMaxLinkHops = 40;  // as the kernel's own limit: more is a loop
 constexpr std::size_t kLinkTextBytes = 4096;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
-
-bool write_all(int fd, const char* p, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 std::string folder_of(const std::string& path) {
   const std::size_t slash = path.rfind('/');

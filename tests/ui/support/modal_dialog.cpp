@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "support/message_pump.h"
+
 namespace tellwick::test {
 namespace {
 
@@ -113,6 +115,21 @@ bool with_modal_dialog(HWND owner, const std::function<void()>& open, const std:
   std::erase(pending(), &p);
   if (!p.done) ADD_FAILURE() << "no dialog showed up before the call returned";
   return p.done && !p.gave_up;
+}
+
+void leave_dialog(HWND dialog, Leave leave, int focused_control) {
+  switch (leave) {
+    case Leave::kCancelButton:
+      click_button(dialog, IDCANCEL);
+      break;
+    case Leave::kEscape:
+      SetFocus(GetDlgItem(dialog, focused_control));
+      press_key(dialog, VK_ESCAPE);
+      break;
+    case Leave::kCloseBox:
+      click_close_box(dialog);
+      break;
+  }
 }
 
 }  // namespace tellwick::test

@@ -20,4 +20,11 @@ constexpr DWORD kModalDialogLimitMs = 10000;
 // (and a failure) when no dialog owned by `owner` showed up in time.
 bool with_modal_dialog(HWND owner, const std::function<void()>& open, const std::function<void(HWND)>& act);
 
+// The ways a user leaves a dialog without saving.
+enum class Leave { kCancelButton, kEscape, kCloseBox };
+inline constexpr Leave kWaysToLeave[] = {Leave::kCancelButton, Leave::kEscape, Leave::kCloseBox};
+
+// Leaves `dialog` that way; Escape is pressed with the focus on `focused_control`.
+void leave_dialog(HWND dialog, Leave leave, int focused_control);
+
 }  // namespace tellwick::test
