@@ -81,7 +81,7 @@ class LauncherFolders : public ::testing::Test {
     test::clear_captured_reports();
   }
 
-  std::vector<std::u16string> found() { return launcher_game_folders(home_.u16string()); }
+  std::vector<std::u16string> found() { return launcher_game_folders(home_.u16string(), test::capturing_reports()); }
 
   TempDir dir_;
   fs::path home_;
@@ -230,7 +230,7 @@ TEST_F(GameFolderChoice, NewestChunk0WinsAndTheEarlierPlaceATie) {
 TEST_F(GameFolderChoice, GameDirSettingIsTakenAsItStands) {
   test::clear_captured_reports();
   for (const std::u16string& configured : {std::u16string(u"D:\\games\\ffxiv"), std::u16string(u"/nowhere/at/all/")}) {
-    EXPECT_EQ(choose_game_user_folder(configured), configured);
+    EXPECT_EQ(choose_game_user_folder(configured, test::capturing_reports()), configured);
     EXPECT_TRUE(debugger_output_has(u"game folder: " + configured + u" (GAMEDIR)"));
   }
 }

@@ -12,7 +12,9 @@
 namespace tellwick {
 namespace {
 
-void tell(const std::u16string& text) { debugger_output((u"game folder: " + text + u"\r\n").c_str()); }
+void tell(const ReportSink& report, const std::u16string& text) {
+  report_diagnostic(report, (u"game folder: " + text + u"\r\n").c_str());
+}
 
 std::u16string with_separator(std::u16string folder) {
   if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
@@ -58,29 +60,29 @@ std::size_t newest_place(const std::vector<GameFolderPlace>& places) {
   return chosen;
 }
 
-std::u16string choose_game_user_folder(const std::u16string& configured) {
+std::u16string choose_game_user_folder(const std::u16string& configured, const ReportSink& report) {
   if (!configured.empty()) {
-    tell(configured + u" (GAMEDIR)");
+    tell(report, configured + u" (GAMEDIR)");
     return configured;
   }
   std::u16string home;
   if (!unix_home_folder(home)) return {};
   const std::u16string documents = documents_game_folder();
   if (running_under_wine() && !places_with_characters({documents}).empty()) {
-    tell(documents);
+    tell(report, documents);
     return {};
   }
   std::vector<std::u16string> candidates = {documents};
-  for (std::u16string& folder : launcher_game_folders(home)) candidates.push_back(std::move(folder));
+  for (std::u16string& folder : launcher_game_folders(home, report)) candidates.push_back(std::move(folder));
   const std::vector<GameFolderPlace> places = places_with_characters(candidates);
   if (places.empty()) {
-    tell(u"no character folder in Documents or in a launcher's folders; reading " + documents);
+    tell(report, u"no character folder in Documents or in a launcher's folders; reading " + documents);
     return {};
   }
   const std::size_t taken = newest_place(places);
-  tell(places[taken].folder + (places.size() > 1 ? u" (its chunk file 0 is the newest)" : u""));
+  tell(report, places[taken].folder + (places.size() > 1 ? u" (its chunk file 0 is the newest)" : u""));
   for (std::size_t i = 0; i < places.size(); ++i) {
-    if (i != taken) tell(u"also found " + places[i].folder);
+    if (i != taken) tell(report, u"also found " + places[i].folder);
   }
   return places[taken].folder == documents ? std::u16string() : places[taken].folder;
 }

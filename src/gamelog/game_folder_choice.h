@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/report.h"
 
 namespace tellwick {
 
@@ -32,6 +33,6 @@ std::size_t newest_place(const std::vector<GameFolderPlace>& places);
 // Unix home folder, the one holding the newest chunk file 0. Under Wine the
 // Documents folder is the prefix's own, so it is taken whenever it holds a
 // character. The folder taken, and the others found, go to the debugger output.
-std::u16string choose_game_user_folder(const std::u16string& configured);
+std::u16string choose_game_user_folder(const std::u16string& configured, const ReportSink& report = {});
 
 }  // namespace tellwick

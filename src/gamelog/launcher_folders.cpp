@@ -42,16 +42,18 @@ std::u16string join(const std::u16string& folder, const std::u16string& relative
   return path;
 }
 
-void tell(const std::u16string& text) { debugger_output((u"game folder: " + text + u"\r\n").c_str()); }
+void tell(const ReportSink& report, const std::u16string& text) {
+  report_diagnostic(report, (u"game folder: " + text + u"\r\n").c_str());
+}
 
 // A folder to look into: there and listable. One that is there but out of
 // reach is told, since the player may expect the game to be found there.
-bool can_list(const std::u16string& folder) {
+bool can_list(const std::u16string& folder, const ReportSink& report) {
   switch (folder_access(folder.c_str())) {
     case FolderAccess::kListable:
       return true;
     case FolderAccess::kUnreadable:
-      tell(u"cannot read " + folder);
+      tell(report, u"cannot read " + folder);
       return false;
     default:
       return false;
@@ -85,37 +87,37 @@ std::vector<std::u16string> subfolder_names(const std::u16string& folder, std::s
 }
 
 // The game folders a Wine prefix's user may have.
-void add_prefix_user(const std::u16string& user_folder, std::vector<std::u16string>& found) {
+void add_prefix_user(const std::u16string& user_folder, std::vector<std::u16string>& found, const ReportSink& report) {
   for (const char16_t* documents : kPrefixDocuments) {
     const std::u16string folder = join(join(user_folder, documents), kGameFolderInDocuments);
-    if (can_list(folder)) found.push_back(folder);
+    if (can_list(folder, report)) found.push_back(folder);
   }
 }
 
 // The libraries a Steam installation's library list names; a list that is
 // there but unusable is told and contributes nothing.
-std::vector<std::u16string> listed_libraries(const std::u16string& installation) {
+std::vector<std::u16string> listed_libraries(const std::u16string& installation, const ReportSink& report) {
   std::vector<std::u16string> libraries;
   const std::u16string list = join(installation, kLibraryList);
   const FolderAccess access = folder_access(list.c_str());
   if (access == FolderAccess::kMissing) return libraries;
   std::uint64_t size = 0;
   if (access != FolderAccess::kNotAFolder || !file_size(list.c_str(), size)) {
-    tell(list + u" cannot be read");
+    tell(report, list + u" cannot be read");
     return libraries;
   }
   if (size > kLibraryFoldersMaxBytes) {
-    tell(list + u" is too large for a list of Steam libraries");
+    tell(report, list + u" is too large for a list of Steam libraries");
     return libraries;
   }
   FileContents contents;
   if (!read_whole_file(list.c_str(), contents)) {
-    tell(list + u" cannot be read");
+    tell(report, list + u" cannot be read");
     return libraries;
   }
   std::vector<std::string> paths;
   if (!read_library_folders(contents.data.get(), contents.size, paths)) {
-    tell(list + u" is not a well-formed list of Steam libraries");
+    tell(report, list + u" is not a well-formed list of Steam libraries");
     return libraries;
   }
   for (const std::string& path : paths) {
@@ -125,46 +127,46 @@ std::vector<std::u16string> listed_libraries(const std::u16string& installation)
   return libraries;
 }
 
-void add_steam(const std::u16string& home, std::vector<std::u16string>& found) {
+void add_steam(const std::u16string& home, std::vector<std::u16string>& found, const ReportSink& report) {
   VisitedFolders visited;
   std::vector<std::u16string> libraries;
   for (const char16_t* installation : kSteamInstallations) {
     const std::u16string root = join(home, installation);
-    if (!can_list(root) || !visited.first_visit(root)) continue;
+    if (!can_list(root, report) || !visited.first_visit(root)) continue;
     libraries.push_back(root);
-    for (const std::u16string& library : listed_libraries(root)) {
-      if (can_list(library) && visited.first_visit(library)) libraries.push_back(library);
+    for (const std::u16string& library : listed_libraries(root, report)) {
+      if (can_list(library, report) && visited.first_visit(library)) libraries.push_back(library);
     }
   }
   for (const std::u16string& library : libraries) {
     for (const char16_t* app : kSteamApps) {
       const std::u16string users = join(join(join(library, u"steamapps/compatdata"), app), u"pfx/drive_c/users");
-      add_prefix_user(join(users, kProtonUser), found);
+      add_prefix_user(join(users, kProtonUser), found, report);
     }
   }
 }
 
-void add_lutris(const std::u16string& home, std::vector<std::u16string>& found) {
+void add_lutris(const std::u16string& home, std::vector<std::u16string>& found, const ReportSink& report) {
   const std::u16string games = join(home, kLutrisGames);
-  if (!can_list(games)) return;
+  if (!can_list(games, report)) return;
   for (const std::u16string& prefix : subfolder_names(games, kMaxLutrisPrefixes)) {
     const std::u16string users = join(join(games, prefix), u"drive_c/users");
     // Most folders under Games are no Wine prefix at all: nothing to tell.
-    if (folder_access(users.c_str()) == FolderAccess::kMissing || !can_list(users)) continue;
-    for (const std::u16string& user : subfolder_names(users, kMaxPrefixUsers)) add_prefix_user(join(users, user), found);
+    if (folder_access(users.c_str()) == FolderAccess::kMissing || !can_list(users, report)) continue;
+    for (const std::u16string& user : subfolder_names(users, kMaxPrefixUsers)) add_prefix_user(join(users, user), found, report);
   }
 }
 
 }  // namespace
 
-std::vector<std::u16string> launcher_game_folders(const std::u16string& home) {
+std::vector<std::u16string> launcher_game_folders(const std::u16string& home, const ReportSink& report) {
   std::vector<std::u16string> found;
   for (const char16_t* folder : kXivLauncherFolders) {
     const std::u16string path = join(home, folder);
-    if (can_list(path)) found.push_back(path);
+    if (can_list(path, report)) found.push_back(path);
   }
-  add_steam(home, found);
-  add_lutris(home, found);
+  add_steam(home, found, report);
+  add_lutris(home, found, report);
   return found;
 }
 

@@ -3,6 +3,8 @@
 // Steam (Proton) and Lutris give it a Wine prefix with a Documents folder.
 #pragma once
 
+#include "platform/report.h"
+
 #include <string>
 #include <vector>
 
@@ -22,6 +24,6 @@ namespace tellwick {
 // Documents) + "My Games/FINAL FANTASY XIV - A Realm Reborn". A place or a
 // library list that is there but cannot be read is named in the debugger
 // output and left out.
-std::vector<std::u16string> launcher_game_folders(const std::u16string& home);
+std::vector<std::u16string> launcher_game_folders(const std::u16string& home, const ReportSink& report = {});
 
 }  // namespace tellwick

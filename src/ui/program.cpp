@@ -27,7 +27,7 @@ int run_program(HINSTANCE instance) {
   InitCommonControls();
   use_system_time_zone();
   settings() = load_settings();
-  set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting()));
+  set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting(), window_reports()));
 
   const HWND window = create_main_window(instance);
   if (settings().start_in_tray) {

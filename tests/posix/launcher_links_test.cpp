@@ -54,7 +54,7 @@ class FakeHome : public ::testing::Test {
     test::clear_captured_reports();
   }
 
-  std::vector<std::u16string> found() { return launcher_game_folders(home_.u16string()); }
+  std::vector<std::u16string> found() { return launcher_game_folders(home_.u16string(), test::capturing_reports()); }
 
   TempDir dir_;
   fs::path home_;
@@ -114,12 +114,12 @@ TEST_F(FakeHome, ChoiceTakesTheNewestChunk0AndNamesTheOthers) {
   const fs::path lutris_documents = home_ / "Games/final-fantasy-xiv-online/drive_c/users/me/Documents";
 
   // Nothing anywhere: the Documents folder stays, and the player is told.
-  EXPECT_EQ(choose_game_user_folder(u""), u"");
+  EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()), u"");
   EXPECT_TRUE(debugger_output_has(u"no character folder in Documents or in a launcher's folders"));
 
   add_character(xlcore, "FFXIV_CHR0040000000000001", 1400000000);
   test::clear_captured_reports();
-  EXPECT_EQ(choose_game_user_folder(u""), with_separator(xlcore));
+  EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()), with_separator(xlcore));
   EXPECT_EQ(test::captured_debugger_output(), std::vector<std::u16string>{u"game folder: " + with_separator(xlcore) + u"\r\n"});
 
   // Lutris links its prefix's Documents to the home's: one place, found first as Documents.
@@ -127,7 +127,7 @@ TEST_F(FakeHome, ChoiceTakesTheNewestChunk0AndNamesTheOthers) {
   fs::create_directories(lutris_documents.parent_path());
   fs::create_directory_symlink(home_ / "Documents", lutris_documents);
   test::clear_captured_reports();
-  EXPECT_EQ(choose_game_user_folder(u""), u"");  // the Documents game folder, as without a choice
+  EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()), u"");  // the Documents game folder, as without a choice
   EXPECT_EQ(test::captured_debugger_output(),
             (std::vector<std::u16string>{
                 u"game folder: " + with_separator(documents_game) + u" (its chunk file 0 is the newest)\r\n",
@@ -135,16 +135,16 @@ TEST_F(FakeHome, ChoiceTakesTheNewestChunk0AndNamesTheOthers) {
 
   // The player goes on with the other character.
   add_character(xlcore, "FFXIV_CHR0040000000000003", 1400000900);
-  EXPECT_EQ(choose_game_user_folder(u""), with_separator(xlcore));
+  EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()), with_separator(xlcore));
 
   // GAMEDIR is taken even when it holds nothing.
-  EXPECT_EQ(choose_game_user_folder(u"/no/such/folder"), u"/no/such/folder");
+  EXPECT_EQ(choose_game_user_folder(u"/no/such/folder", test::capturing_reports()), u"/no/such/folder");
 }
 
 TEST_F(FakeHome, WithoutAHomeFolderNothingIsSearched) {
   fs::create_directories(home_ / ".xlcore/ffxivConfig/FFXIV_CHR0040000000000001/log");
   test::EnvironmentScope no_home("HOME", std::nullopt);
-  EXPECT_EQ(choose_game_user_folder(u""), u"");
+  EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()), u"");
   EXPECT_TRUE(test::captured_debugger_output().empty());
 }
 

@@ -221,7 +221,7 @@ int run(const std::vector<std::u16string>& args) {
   if (options.has_game_dir) {
     set_game_user_folder_override(options.game_dir);
   } else if (options.command != Command::kRead || options.chunks) {
-    set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting()));
+    set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting(), console_reports()));
   }
   switch (options.command) {
     case Command::kList:
