@@ -24,7 +24,6 @@ constexpr FileTime kChunk0Time = 0x01D0000000000000ULL;
 const std::u16string& set_up_once() {
   static const std::u16string log_folder = [] {
     const std::u16string& scratch = fuzz::scratch_folder();
-    std::filesystem::current_path(std::filesystem::path(scratch));  // the settings file goes here
     set_game_user_folder_override(scratch + u"game");
     const std::u16string folder = scratch + u"log" + scratch.back();
     create_directory(folder.c_str());
@@ -37,6 +36,9 @@ const std::u16string& set_up_once() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::u16string& log_folder = set_up_once();
+  // The settings file goes to the working folder; the fuzzer's own is left
+  // as it was between inputs, so corpus paths relative to it stay good.
+  const fuzz::WorkingFolderScope in_scratch(fuzz::scratch_folder());
   const Character character = character_of(kCharacter);
   const std::u16string& folder = character.folder;
   std::filesystem::remove_all(std::filesystem::path(folder));
