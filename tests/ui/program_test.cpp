@@ -1,5 +1,6 @@
 // tellwick.exe itself, started as a player starts it: a sample character in
-// the Documents folder, the program's own window worked from outside.
+// a game folder of the test's own (GAMEDIR), the program's own window worked
+// from outside.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -134,10 +135,8 @@ void press_key_in(HWND window, WPARAM key) {
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::u16string documents;
-    ASSERT_TRUE(documents_folder(documents));
-    character_ = fs::path(documents) / "My Games" / "FINAL FANTASY XIV - A Realm Reborn" / fs::path(kCharacter);
-    fs::remove_all(character_);
+    game_ = dir_.path() / "game";
+    character_ = game_ / fs::path(kCharacter);
     const FileTime t0 = file_time_of_unix(kFirstEntryTime);
     write_chunk(character_, 0,
                 chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"},
@@ -145,6 +144,14 @@ class ProgramTest : public ::testing::Test {
                 t0);
     work_ = dir_.path() / "work";
     fs::create_directories(work_);
+    write_settings("");
+  }
+
+  // The settings file: GAMEDIR naming the test's game folder, then `generic`
+  // (more lines of the same section).
+  void write_settings(const std::string& generic) {
+    const std::string text = "[GENERIC]\r\nGAMEDIR=" + game_.string() + "\r\n" + generic;
+    write_bytes(work_ / "tellwick.ini", std::vector<unsigned char>(text.begin(), text.end()));
   }
 
   void TearDown() override {
@@ -152,8 +159,6 @@ class ProgramTest : public ::testing::Test {
       if (WaitForSingleObject(s.process, 0) == WAIT_TIMEOUT) TerminateProcess(s.process, 1);
       CloseHandle(s.process);
     }
-    std::error_code ignored;
-    fs::remove_all(character_, ignored);
   }
 
   Started start() {
@@ -193,6 +198,7 @@ class ProgramTest : public ::testing::Test {
 
   TempDir dir_;
   fs::path work_;
+  fs::path game_;
   fs::path character_;
   std::vector<Started> started_;
 };
@@ -230,8 +236,7 @@ TEST_F(ProgramTest, ExportsWithTheExtractButtonAndRunsOnlyOnce) {
 }
 
 TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
-  const std::string settings = "[GENERIC]\r\nTRAYRUN=1\r\n";
-  write_bytes(work_ / "tellwick.ini", std::vector<unsigned char>(settings.begin(), settings.end()));
+  write_settings("TRAYRUN=1\r\n");
   Started program = start();
   ASSERT_NE(program.process, nullptr);
   const HWND window = wait_for_main_window(program);
@@ -262,8 +267,7 @@ TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
 // The shell restarts while the window is in the tray, and the player starts
 // the program again to reach it: the running window comes back, in front.
 TEST_F(ProgramTest, AfterAShellRestartTheIconReturnsAndASecondStartShowsTheWindow) {
-  const std::string settings = "[GENERIC]\r\nTRAYRUN=1\r\n";
-  write_bytes(work_ / "tellwick.ini", std::vector<unsigned char>(settings.begin(), settings.end()));
+  write_settings("TRAYRUN=1\r\n");
   Started program = start();
   ASSERT_NE(program.process, nullptr);
   const HWND window = wait_for_main_window(program);
@@ -304,13 +308,64 @@ TEST_F(ProgramTest, AfterAShellRestartTheIconReturnsAndASecondStartShowsTheWindo
 
 TEST_F(ProgramTest, GameDirSettingNamesTheGameFolder) {
   constexpr char16_t kOther[] = u"FFXIV_CHR00400000000000F00";
-  const fs::path game = dir_.path() / "game";
-  write_chunk(game / fs::path(kOther), 0, chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"}}),
+  game_ = dir_.path() / "elsewhere";
+  write_chunk(game_ / fs::path(kOther), 0, chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"}}),
               file_time_of_unix(kFirstEntryTime));
-  const std::string settings = "[GENERIC]\r\nGAMEDIR=" + game.string() + "\r\n";
-  write_bytes(work_ / "tellwick.ini", std::vector<unsigned char>(settings.begin(), settings.end()));
+  write_settings("");
   EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kOther)});
 }
+
+// A character in the prefix's own Documents game folder, for the one test
+// about that folder. It leaves the folder as it found it: the folders it made
+// are removed, or else its character and the game folder's time put back.
+class DocumentsCharacter {
+ public:
+  explicit DocumentsCharacter(const std::u16string& name) {
+    std::u16string documents;
+    if (!documents_folder(documents)) return;
+    game_folder_ = fs::path(documents) / "My Games" / "FINAL FANTASY XIV - A Realm Reborn";
+    std::error_code ignored;
+    for (const fs::path& folder : {game_folder_.parent_path(), game_folder_}) {
+      if (made_.empty() && !fs::exists(folder, ignored)) made_ = folder;
+    }
+    if (made_.empty()) folder_time(game_folder_, &time_, false);
+    character_ = game_folder_ / fs::path(name);
+    write_chunk(character_, 0, chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"}}),
+                file_time_of_unix(kFirstEntryTime));
+  }
+  ~DocumentsCharacter() {
+    std::error_code ignored;
+    if (game_folder_.empty()) return;
+    if (!made_.empty()) {
+      fs::remove_all(made_, ignored);
+      return;
+    }
+    fs::remove_all(character_, ignored);
+    folder_time(game_folder_, &time_, true);
+  }
+  DocumentsCharacter(const DocumentsCharacter&) = delete;
+  DocumentsCharacter& operator=(const DocumentsCharacter&) = delete;
+
+ private:
+  // Reads or sets a folder's last-write time (a folder needs a handle of its own).
+  static void folder_time(const fs::path& folder, FILETIME* time, bool set) {
+    const HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return;
+    if (set) {
+      SetFileTime(handle, nullptr, nullptr, time);
+    } else {
+      GetFileTime(handle, nullptr, nullptr, time);
+    }
+    CloseHandle(handle);
+  }
+
+  fs::path game_folder_;
+  fs::path made_;
+  fs::path character_;
+  FILETIME time_{};
+};
 
 TEST_F(ProgramTest, UnderWineLaunchersFoldersServeWhenDocumentsHoldsNoCharacter) {
   constexpr char16_t kOther[] = u"FFXIV_CHR00400000000000F01";
@@ -320,8 +375,11 @@ TEST_F(ProgramTest, UnderWineLaunchersFoldersServeWhenDocumentsHoldsNoCharacter)
               chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"}}), file_time_of_unix(kFirstEntryTime + 60));
   // The program reads the Unix home folder from the environment it inherits.
   EnvironmentScope home_variable("HOME", unix_path_of(home));
-  EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kCharacter)});  // the prefix's own Documents first
-  fs::remove_all(character_);
+  fs::remove(work_ / "tellwick.ini");  // no GAMEDIR: the program chooses
+  {
+    const DocumentsCharacter in_documents(kCharacter);
+    EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kCharacter)});  // the prefix's own Documents first
+  }
   EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kOther)});
 }
 
