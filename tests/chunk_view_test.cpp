@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -182,11 +183,38 @@ TEST(ChunkView, OverlongEntryIsCutOnACharacterBoundary) {
   // Longer: cut to 1023 bytes, but never in the middle of a UTF-8 character.
   const Bytes ascii = entry(1, 2, std::string(5000, 'y'));
   EXPECT_EQ(build_entry_line(ascii.data(), ascii.size(), line), 1023u);
-  std::string text = std::string(1010, 'z') + "\xE3\x81\x82" + "tail";  // あ straddles the limit
-  const Bytes kana = entry(1, 2, text);
-  const std::size_t n = build_entry_line(kana.data(), kana.size(), line);
-  EXPECT_EQ(n, 12u + 1010u);
-  EXPECT_EQ(line[n], '\0');
+}
+
+// A character whose bytes run past the 1011th text byte is left out whole:
+// the cut backs up over one, two or three continuation bytes to its first
+// byte. One that ends exactly at the limit stays.
+TEST(ChunkView, OverlongEntryLeavesOutTheCharacterThatStraddlesTheLimit) {
+  struct Case {
+    std::size_t lead;       // text position of the character's first byte
+    const char* character;  // its UTF-8 bytes
+    std::size_t kept;       // text bytes in the line
+  } cases[] = {
+      {1008, "\xF0\x9F\x98\x80", 1008},  // U+1F600: three bytes past the limit, three back-up steps
+      {1009, "\xF0\x9F\x98\x80", 1009},
+      {1010, "\xF0\x9F\x98\x80", 1010},
+      {1011, "\xF0\x9F\x98\x80", 1011},  // begins just past the limit: nothing to back up
+      {1007, "\xF0\x9F\x98\x80", 1011},  // ends at the limit: kept whole
+      {1009, "\xE3\x81\x82", 1009},      // あ
+      {1010, "\xE3\x81\x82", 1010},
+      {1008, "\xE3\x81\x82", 1011},
+      {1010, "\xC3\xA9", 1010},          // é
+      {1009, "\xC3\xA9", 1011},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "lead byte at " << c.lead << ", " << std::strlen(c.character) << " bytes");
+    const std::string text = std::string(c.lead, 'z') + c.character + "tail";
+    const Bytes e = entry(1, 2, text);
+    char line[kEntryLineCapacity];
+    const std::size_t n = build_entry_line(e.data(), e.size(), line);
+    ASSERT_EQ(n, kEntryLinePrefix + c.kept);
+    EXPECT_EQ(std::string(line + kEntryLinePrefix, c.kept), text.substr(0, c.kept));
+    EXPECT_EQ(line[n], '\0');
+  }
 }
 
 }  // namespace

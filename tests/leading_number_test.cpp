@@ -52,6 +52,15 @@ TEST(LeadingNumber, ReadsLikeTheCLibrary) {
       {u"\u0664\u0666", 46},             // Arabic-Indic digits
       {u"\u096A\u096C", 46},             // Devanagari digits
       {u"\u0BEA\u0BEC", 0},              // Tamil digits are not among them
+      // The units just past and just before a run of digits end the number.
+      {u"4\uFF1A6", 4},                  // full-width colon, after full-width nine
+      {u"4\uFF196", 496},
+      {u"4\uFF0F6", 4},                  // full-width solidus, before full-width zero
+      {u"4\u066A6", 4},                  // Arabic percent sign, after Arabic-Indic nine
+      {u"4\u06696", 496},
+      {u"4\u065F6", 4},
+      {u"4:6", 4},
+      {u"4/6", 4},
   };
   for (const Case& c : cases) EXPECT_EQ(leading_number(c.line.c_str()), c.value) << c.value;
 }
