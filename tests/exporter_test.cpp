@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "export/change_detection.h"
 #include "export/export_flags.h"
@@ -18,6 +24,7 @@
 #include "support/report_capture.h"
 #include "support/temp_dir.h"
 #include "support/current_dir.h"
+#include "support/time_zone.h"
 
 namespace tellwick {
 namespace {
@@ -302,7 +309,7 @@ TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
   EXPECT_EQ(run(kManualExport) & kExportedFlag, 0);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
   EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), earlier_recipe);
-  EXPECT_EQ(game.stop(), 0);
+  EXPECT_TRUE(game.stop());
   EXPECT_EQ(run(kManualExport), kExportedFlag);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
 
@@ -348,7 +355,7 @@ TEST_F(ExporterTest, ExportFileHeldOpenByAnotherProgram) {
   EXPECT_EQ(test::status_log_text(), settings().log_folder + u"2014.03.05.2107.logの保存に失敗しました。\r\n");
   EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
   EXPECT_EQ(key(u"LASTNO"), "3");
-  EXPECT_EQ(viewer.stop(), 0);
+  EXPECT_TRUE(viewer.stop());
   EXPECT_EQ(run(kAutomaticExport), kExportedFlag | kChangedFlag);
 #else
   // Elsewhere a file is replaced whoever has it open.
@@ -509,6 +516,122 @@ TEST_F(ExporterTest, Utf16SettingsFileStaysUtf16) {
   EXPECT_EQ(written[0], 0xFF);
   EXPECT_EQ(written[1], 0xFE);
   EXPECT_EQ(log_text("2014.03.05.2107.log").substr(0, 4), std::string("5\0003\000", 4));
+}
+
+// UTF-16 text as little-endian bytes, the way charset 2 writes it.
+std::string utf16le_bytes(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+// The recipe file of a series with the same materia twice and another once:
+// one record per pair unless duplicates are kept, in the output charset. In
+// an entry line the actor name is not where the detector looks for it, so an
+// item name begins at the line's eighth character: the time's last hex digit,
+// the code, then the text. The two Sword entries share that digit.
+TEST_F(ExporterTest, RecipeFileBytesFollowTheCharsetAndTheDuplicatesSetting) {
+  chunk(0, 0,
+        {{0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"},
+         {0x46A00001, 0x000A, "::Aaa Bbb:ShieldからRockが生成された！"},
+         {0x46A00010, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"}},
+        kT0);
+  const std::u16string sword = u"アイテム：0000A::Aaa Bbb:Sword\r\nマテリア：Stone\r\nCheck：492813191577\r\n\r\n";
+  const std::u16string shield = u"アイテム：1000A::Aaa Bbb:Shield\r\nマテリア：Rock\r\nCheck：264829110056\r\n\r\n";
+  const std::string sword_utf8 = "アイテム：0000A::Aaa Bbb:Sword\r\nマテリア：Stone\r\nCheck：492813191577\r\n\r\n";
+  const std::string shield_utf8 = "アイテム：1000A::Aaa Bbb:Shield\r\nマテリア：Rock\r\nCheck：264829110056\r\n\r\n";
+  struct Case {
+    int charset;
+    int keep_duplicates;
+    std::string recipe;
+  } cases[] = {
+      {1, 0, sword_utf8 + shield_utf8},
+      {1, 1, sword_utf8 + shield_utf8 + sword_utf8},
+      {2, 0, utf16le_bytes(sword + shield)},
+      {2, 1, utf16le_bytes(sword + shield + sword)},
+  };
+  ASSERT_EQ(sword_utf8.substr(0, 3), "\xE3\x82\xA2");  // the source's literals are UTF-8
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "charset " << c.charset << ", MATERIANODEL=" << c.keep_duplicates);
+    settings().charset = c.charset;
+    settings().keep_duplicates = c.keep_duplicates;
+    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag);
+    EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), c.recipe);
+  }
+}
+
+// Chunk 0's time in Europe/Berlin, whose offset from UTC changes with summer
+// time. The name takes the offset in force when the export runs, not the one
+// at chunk 0's date, as the system's own file time conversion does.
+class ExportNameTimeZoneTest : public ExporterTest {
+ protected:
+  // The offset of Berlin's clocks from UTC at `moment`, by the EU rule:
+  // summer time from 01:00 UTC on the last Sunday of March to 01:00 UTC on
+  // the last Sunday of October.
+  static std::chrono::hours berlin_offset(std::chrono::sys_seconds moment) {
+    using namespace std::chrono;
+    const year y = year_month_day(floor<days>(moment)).year();
+    const auto last_sunday = [&](month m) { return sys_days(y / m / Sunday[last]) + 1h; };
+    return moment >= last_sunday(March) && moment < last_sunday(October) ? 2h : 1h;
+  }
+
+  static std::string name_at(std::chrono::sys_seconds local) {
+    using namespace std::chrono;
+    const year_month_day date(floor<days>(local));
+    const hh_mm_ss<seconds> time(local - floor<days>(local));
+    char name[80];
+    std::snprintf(name, sizeof name, "%04d.%02u.%02u.%02ld%02ld.log", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()));
+    return name;
+  }
+
+  static std::chrono::sys_seconds now() {
+    return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+  }
+};
+
+TEST_F(ExportNameTimeZoneTest, SummerAndWinterChunksTakeTheOffsetInForceNow) {
+#ifdef _WIN32
+  // Wine's time zone follows TZ of the Unix side when its server starts, and
+  // cannot be switched for one test; Windows' own can only be set for the
+  // whole machine. The test runs when the session runs in Berlin's zone.
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = GetTimeZoneInformation(&zone);
+  if (kind == TIME_ZONE_ID_INVALID || zone.Bias != -60 || zone.DaylightBias != -60 || zone.DaylightDate.wMonth != 3 ||
+      zone.StandardDate.wMonth != 10) {
+    GTEST_SKIP() << "the system's time zone is not Central European time (bias " << zone.Bias
+                 << " min); start the Wine session with TZ=Europe/Berlin to run this case";
+  }
+#else
+  if (!fs::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no time zone data for Europe/Berlin (tzdata)";
+  test::TimeZoneScope berlin("Europe/Berlin");
+#endif
+  using namespace std::chrono;
+  struct Case {
+    const char* season;
+    sys_seconds chunk0;  // UTC
+  } cases[] = {
+      {"summer", sys_days(2014y / July / 15) + 12h + 7min + 40s},
+      {"winter", sys_days(2014y / January / 15) + 12h + 7min + 40s},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.season);
+    fs::remove_all(dir_.path() / "work" / "log");
+    fs::create_directories(dir_.path() / "work" / "log");
+    chunk(0, 0, {{0x5316F48C, 0x000A, ":Aaa Bbb:hello"}}, test::file_time_of_unix(c.chunk0.time_since_epoch().count()));
+
+    const hours offset_before = berlin_offset(now());
+    std::u16string path;
+    EXPECT_EQ(run(kManualExport, &path) & kExportedFlag, kExportedFlag);
+    if (berlin_offset(now()) != offset_before) GTEST_SKIP() << "Berlin's clocks changed while the test ran";
+    const std::string expected = name_at(c.chunk0 + offset_before);
+    EXPECT_EQ(log_names(), std::vector<std::string>{expected}) << "offset now: +" << offset_before.count() << " h";
+    EXPECT_EQ(path, settings().log_folder + fs::path(expected).u16string());
+  }
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "support/time_zone.h"
+
+namespace tellwick::test {
 namespace {
 
 const bool kTokyoTime = [] {
@@ -12,3 +15,23 @@ const bool kTokyoTime = [] {
 }();
 
 }  // namespace
+
+TimeZoneScope::TimeZoneScope(const char* zone) {
+  if (const char* earlier = std::getenv("TZ")) {
+    had_zone_ = true;
+    earlier_ = earlier;
+  }
+  setenv("TZ", zone, 1);
+  tzset();
+}
+
+TimeZoneScope::~TimeZoneScope() {
+  if (had_zone_) {
+    setenv("TZ", earlier_.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+}  // namespace tellwick::test
