@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """tellwick-export driven as a process, as tools and players run it.
 
-usage: cli_test.py [--windows] COMMAND...
+usage: cli_test.py [--windows] [--cases CLASS] COMMAND...
 
 COMMAND runs the exporter (natively the binary; for the Windows build the
 Wine runner followed by tellwick-export.exe). With --windows, paths are
 expected in Windows form and the game folder is passed as a Windows path.
+--cases runs one class of cases (ExporterProcess, the default, or
+SmallFileSystem). Exit code 77 when every case was skipped, so that ctest
+shows the run as skipped rather than passed.
 """
 
 import json
@@ -45,7 +48,9 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
-class ExporterProcess(unittest.TestCase):
+class ExporterCase(unittest.TestCase):
+    """The exporter's files and runs, for the cases below."""
+
     def setUp(self):
         self.root = tempfile.mkdtemp(prefix="tellwick-cli-")
         self.work = os.path.join(self.root, "work")
@@ -118,7 +123,9 @@ class ExporterProcess(unittest.TestCase):
         with open(os.path.join(self.work, "tellwick.ini"), "wb") as f:
             f.write(text.replace("\n", "\r\n").encode("cp932"))
 
-    # --- the cases
+
+class ExporterProcess(ExporterCase):
+    """The exporter run as players and tools run it."""
 
     def test_manual_export_prints_the_status_log_and_the_saved_path(self):
         self.series()
@@ -228,45 +235,6 @@ class ExporterProcess(unittest.TestCase):
         self.assertEqual(out, NEW_SERIES + "blocked" + sep + "2014.03.05.2107.log" + SAVE_FAILED)
         self.assertIsNone(self.key("LOGFILE"))
         self.assertIsNone(self.key("DATE"))
-
-    def run_on_small_file_system(self, options, setup):
-        """Runs a manual export with a tmpfs of `options` mounted over the log
-        folder, in a mount namespace of its own; `setup` runs there first. The
-        folder's listing follows the export's standard error."""
-        if WINDOWS or not shutil.which("unshare"):
-            self.skipTest("needs a mount namespace of its own")
-        script = ('mount -t tmpfs -o "$0" tmpfs log || exit 99; ' + setup + '; "$@"; ls -A log >&2')
-        namespace = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-rm"]
-        argv = namespace + ["sh", "-c", script, options] + COMMAND + ["--game-dir", self.game, CHARACTER]
-        done = subprocess.run(argv, cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"), capture_output=True,
-                              timeout=120)
-        if done.returncode == 99 or b"unshare:" in done.stderr:
-            self.skipTest("this system does not let a test mount a small file system")
-        return done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
-
-    def test_full_disk_keeps_the_earlier_export(self):
-        self.series()
-        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
-        earlier = os.path.join(self.root, "earlier.log")
-        shutil.copy(os.path.join(self.work, "log", "2014.03.05.2107.log"), earlier)
-        message = ":Aaa Bbb:" + "ログの行" * 40
-        self.chunk(CHARACTER, 2, 4, [(0x5316F4A0 + i, 0x000A, message) for i in range(1000)], CHUNK0_UNIX + 9)
-        # A 64 KiB file system, holding the earlier export, fills up.
-        out, err = self.run_on_small_file_system(
-            "size=64k", 'cp %s log/2014.03.05.2107.log' % earlier)
-        self.assertEqual(out, self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
-        # No temporary file is left behind (the debugger output comes first:
-        # the series holds one materia line), and the earlier export is whole.
-        self.assertEqual(err, "46A000000039" + MATERIA + "\r\n2014.03.05.2107.log\n")
-        self.assertEqual(self.key("LASTNO"), "2")
-
-    def test_read_only_log_folder(self):
-        self.series()
-        os.makedirs(os.path.join(self.work, "log"))
-        out, err = self.run_on_small_file_system("ro", "true")
-        self.assertEqual(out, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
-        self.assertEqual(err, "")  # nothing could be written, and no materia line was read
-        self.assertIsNone(self.key("LASTNO"))
 
     # --- where the game folder is when none is given
 
@@ -471,11 +439,63 @@ class ExporterProcess(unittest.TestCase):
         self.assertFalse(os.path.exists(os.path.join(self.work, "tellwick.ini")))
 
 
+
+class SmallFileSystem(ExporterCase):
+    """Runs with a tmpfs over the log folder: they need a mount namespace of
+    their own (unshare), and are skipped where there is none."""
+
+    def run_on_small_file_system(self, options, setup):
+        """Runs a manual export with a tmpfs of `options` mounted over the log
+        folder, in a mount namespace of its own; `setup` runs there first. The
+        folder's listing follows the export's standard error."""
+        if WINDOWS or not shutil.which("unshare"):
+            self.skipTest("needs a mount namespace of its own")
+        script = ('mount -t tmpfs -o "$0" tmpfs log || exit 99; ' + setup + '; "$@"; ls -A log >&2')
+        namespace = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-rm"]
+        argv = namespace + ["sh", "-c", script, options] + COMMAND + ["--game-dir", self.game, CHARACTER]
+        done = subprocess.run(argv, cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"), capture_output=True,
+                              timeout=120)
+        if done.returncode == 99 or b"unshare:" in done.stderr:
+            self.skipTest("this system does not let a test mount a small file system")
+        return done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+    def test_full_disk_keeps_the_earlier_export(self):
+        self.series()
+        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
+        earlier = os.path.join(self.root, "earlier.log")
+        shutil.copy(os.path.join(self.work, "log", "2014.03.05.2107.log"), earlier)
+        message = ":Aaa Bbb:" + "ログの行" * 40
+        self.chunk(CHARACTER, 2, 4, [(0x5316F4A0 + i, 0x000A, message) for i in range(1000)], CHUNK0_UNIX + 9)
+        # A 64 KiB file system, holding the earlier export, fills up.
+        out, err = self.run_on_small_file_system(
+            "size=64k", 'cp %s log/2014.03.05.2107.log' % earlier)
+        self.assertEqual(out, self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
+        # No temporary file is left behind (the debugger output comes first:
+        # the series holds one materia line), and the earlier export is whole.
+        self.assertEqual(err, "46A000000039" + MATERIA + "\r\n2014.03.05.2107.log\n")
+        self.assertEqual(self.key("LASTNO"), "2")
+
+    def test_read_only_log_folder(self):
+        self.series()
+        os.makedirs(os.path.join(self.work, "log"))
+        out, err = self.run_on_small_file_system("ro", "true")
+        self.assertEqual(out, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
+        self.assertEqual(err, "")  # nothing could be written, and no materia line was read
+        self.assertIsNone(self.key("LASTNO"))
+
+
 if __name__ == "__main__":
     args = sys.argv[1:]
     if args and args[0] == "--windows":
         WINDOWS = True
         args = args[1:]
+    cases = "ExporterProcess"
+    if args and args[0] == "--cases":
+        cases = args[1]
+        args = args[2:]
     # The tests run the exporter in folders of their own.
     COMMAND = [os.path.abspath(a) if os.path.exists(a) else a for a in args]
-    unittest.main(argv=[sys.argv[0], "-v"])
+    result = unittest.main(argv=[sys.argv[0], "-v", cases], exit=False).result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    sys.exit(77 if result.testsRun > 0 and len(result.skipped) == result.testsRun else 0)
