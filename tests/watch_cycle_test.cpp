@@ -85,16 +85,33 @@ class WatchCycleTest : public ::testing::Test {
 };
 
 struct ImageCase {
+  const char* folder;  // inside the test's own folder; may be empty
   const char* name;
   bool counts;
 };
 
-// Both clients count in any case of letters; the launcher's images, which
-// begin like the game's, are other programs.
+// Both clients count in any case of letters, and so does any image path in
+// which the game's image name occurs: inside a longer file name or in a
+// folder's name. The launcher's images, which begin like the game's, are
+// other programs.
 const ImageCase kImages[] = {
-    {"ffxiv.exe", true},          {"FFXIV.EXE", true},          {"ffxiv_dx11.exe", true},
-    {"FFXIV_DX11.EXE", true},     {"Ffxiv_Dx11.Exe", true},     {"ffxivboot.exe", false},
-    {"ffxivboot64.exe", false},   {"ffxivlauncher.exe", false}, {"ffxivlauncher64.exe", false},
+    {"", "ffxiv.exe", true},
+    {"", "FFXIV.EXE", true},
+    {"", "ffxiv_dx11.exe", true},
+    {"", "FFXIV_DX11.EXE", true},
+    {"", "Ffxiv_Dx11.Exe", true},
+    {"", "myffxiv.exe", true},
+    {"", "ffxiv.exe-copy.exe", true},
+    {"old ffxiv.exe files", "helper.exe", true},
+    {"FFXIV.EXE", "helper.exe", true},
+    {"ffxiv_dx11.exe.d", "helper.exe", true},
+    {"ffxiv", "helper.exe", false},
+    {"", "ffxiv.ex_.exe", false},
+    {"", "ffxiv-.exe", false},
+    {"", "ffxivboot.exe", false},
+    {"", "ffxivboot64.exe", false},
+    {"", "ffxivlauncher.exe", false},
+    {"", "ffxivlauncher64.exe", false},
 };
 
 TEST_F(WatchCycleTest, GameStartAndEndAreToldOnceEachAndTheExportGoesOn) {
@@ -103,11 +120,11 @@ TEST_F(WatchCycleTest, GameStartAndEndAreToldOnceEachAndTheExportGoesOn) {
   std::uint32_t chunks = 1;
   int folder = 0;
   for (const ImageCase& image : kImages) {
-    SCOPED_TRACE(image.name);
+    SCOPED_TRACE(std::string(image.folder) + "/" + image.name);
     ASSERT_EQ(cycle(), chunks == 1 ? std::u16string(kNewSeries) : u"")
         << "a process named like the game runs outside this test";
 
-    test::StandInGame game(dir_.path() / "bin" / std::to_string(++folder), image.name);
+    test::StandInGame game(dir_.path() / "bin" / std::to_string(++folder) / image.folder, image.name);
     ASSERT_TRUE(game.running());
     EXPECT_EQ(cycle(), image.counts ? kStarted : u"");
     // Every examined image goes to the debugger output, the game's included.

@@ -14,7 +14,8 @@
 namespace tellwick::test {
 
 inline constexpr auto kHolderPollInterval = std::chrono::milliseconds(10);
-inline constexpr auto kHolderLongestStart = std::chrono::seconds(60);
+inline constexpr auto kHolderLongestStart = std::chrono::seconds(60);  // a cold Wine process on a busy machine
+inline constexpr auto kHolderLongestStop = std::chrono::seconds(20);   // it polls for the stop file every 10 ms
 
 // The helper program holding `file` open in another process ("write" or
 // "read"); stopped and waited for when it goes out of scope, whatever the
@@ -40,12 +41,13 @@ class FileHolder {
     return started_ && read_bytes(ready_) == std::vector<unsigned char>{'1'};
   }
 
-  // Lets the helper close the file and end; its exit code.
-  int stop() {
-    if (!started_) return -1;
+  // Lets the helper close the file and end; fails when it does not end
+  // within its limit (it is killed then) or ends with an error.
+  ::testing::AssertionResult stop() {
+    if (!started_) return ::testing::AssertionFailure() << "hold_open did not start";
     started_ = false;
     std::ofstream(stop_).put('1');
-    return wait_process(process_);
+    return ends_within(process_, kHolderLongestStop, "hold_open");
   }
 
  private:

@@ -22,6 +22,9 @@ struct ProcessSetup {
   std::filesystem::path output_file;  // standard output, created anew
   std::filesystem::path error_file;   // standard error, created anew
   bool stoppable = false;             // request_stop can reach it (Windows: a console of its own)
+  // The program's name as it sees it (argv[0], the first word of its command
+  // line) when not empty; otherwise the program's path.
+  std::string shown_name;
 };
 
 // The folder that holds the running program's own executable.

@@ -33,7 +33,7 @@ bool start_process(const fs::path& program, const std::vector<fs::path>& argumen
 
 bool start_process(const fs::path& program, const std::vector<fs::path>& arguments, const ProcessSetup& setup,
                    Process& process) {
-  std::vector<std::string> strings{program.string()};
+  std::vector<std::string> strings{setup.shown_name.empty() ? program.string() : setup.shown_name};
   for (const fs::path& argument : arguments) strings.push_back(argument.string());
   std::vector<char*> argv;
   for (std::string& s : strings) argv.push_back(s.data());
@@ -48,7 +48,7 @@ bool start_process(const fs::path& program, const std::vector<fs::path>& argumen
   if (!setup.output_file.empty()) posix_spawn_file_actions_addopen(&actions, 1, setup.output_file.c_str(), kCreate, 0644);
   if (!setup.error_file.empty()) posix_spawn_file_actions_addopen(&actions, 2, setup.error_file.c_str(), kCreate, 0644);
   pid_t pid = 0;
-  const int error = posix_spawn(&pid, strings[0].c_str(), &actions, nullptr, argv.data(), environ);
+  const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return false;
   process.id = pid;

@@ -62,7 +62,7 @@ bool start_process(const fs::path& program, const std::vector<fs::path>& argumen
 bool start_process(const fs::path& program, const std::vector<fs::path>& arguments, const ProcessSetup& setup,
                    Process& process) {
   std::wstring line;
-  append_quoted(line, program.wstring());
+  append_quoted(line, setup.shown_name.empty() ? program.wstring() : fs::path(setup.shown_name).wstring());
   for (const fs::path& argument : arguments) {
     line += L' ';
     append_quoted(line, argument.wstring());
