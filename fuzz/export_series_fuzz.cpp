@@ -27,7 +27,7 @@ void set_up_once() {
   if (done) return;
   done = true;
   const std::u16string& scratch = fuzz::scratch_folder();
-  std::filesystem::current_path(std::filesystem::path(scratch));  // the settings file goes here
+  const fuzz::WorkingFolderScope in_scratch(scratch);  // the settings file is read from here
   set_game_user_folder_override(scratch + u"game");
   load_settings();
   settings().log_folder = scratch + u"log" + scratch.back();
@@ -38,6 +38,9 @@ void set_up_once() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   set_up_once();
+  // The settings file goes to the working folder; the fuzzer's own is left
+  // as it was between inputs, so corpus paths relative to it stay good.
+  const fuzz::WorkingFolderScope in_scratch(fuzz::scratch_folder());
   const std::u16string folder = game_user_folder_path(kCharacter);
   std::filesystem::remove_all(std::filesystem::path(folder));
   std::filesystem::create_directories(std::filesystem::path(folder) / "log");

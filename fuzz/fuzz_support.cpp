@@ -29,7 +29,6 @@ const std::u16string& scratch_folder() {
     static const std::filesystem::path removed_at_exit = path;
     std::atexit([] {
       std::error_code ignored;
-      std::filesystem::current_path(removed_at_exit.parent_path(), ignored);
       std::filesystem::remove_all(removed_at_exit, ignored);
     });
     std::u16string text = path.u16string();
@@ -37,6 +36,21 @@ const std::u16string& scratch_folder() {
     return text;
   }();
   return folder;
+}
+
+// A folder that cannot be entered or left again would send the target's
+// files, or the fuzzer's, to the wrong place: the run stops instead.
+WorkingFolderScope::WorkingFolderScope(const std::u16string& folder) {
+  std::error_code error;
+  earlier_ = std::filesystem::current_path(error);
+  if (!error) std::filesystem::current_path(std::filesystem::path(folder), error);
+  if (error) std::abort();
+}
+
+WorkingFolderScope::~WorkingFolderScope() {
+  std::error_code error;
+  std::filesystem::current_path(earlier_, error);
+  if (error) std::abort();
 }
 
 void write_scratch_file(const std::u16string& path, const std::uint8_t* data, std::size_t size) {
