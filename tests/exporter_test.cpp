@@ -596,15 +596,15 @@ class ExportNameTimeZoneTest : public ExporterTest {
 
 TEST_F(ExportNameTimeZoneTest, SummerAndWinterChunksTakeTheOffsetInForceNow) {
 #ifdef _WIN32
-  // Wine's time zone follows TZ of the Unix side when its server starts, and
-  // cannot be switched for one test; Windows' own can only be set for the
-  // whole machine. The test runs when the session runs in Berlin's zone.
+  // The system's zone cannot be switched for one test: under Wine a process
+  // takes it from its own TZ, which the test ExportNameTimeZoneTest.InBerlin
+  // sets; on Windows it is the machine's.
   TIME_ZONE_INFORMATION zone{};
   const DWORD kind = GetTimeZoneInformation(&zone);
   if (kind == TIME_ZONE_ID_INVALID || zone.Bias != -60 || zone.DaylightBias != -60 || zone.DaylightDate.wMonth != 3 ||
       zone.StandardDate.wMonth != 10) {
     GTEST_SKIP() << "the system's time zone is not Central European time (bias " << zone.Bias
-                 << " min); start the Wine session with TZ=Europe/Berlin to run this case";
+                 << " min); run it as ctest -R ExportNameTimeZoneTest.InBerlin";
   }
 #else
   if (!fs::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no time zone data for Europe/Berlin (tzdata)";
