@@ -8,8 +8,12 @@ namespace tellwick {
 
 constexpr wchar_t kSingleInstanceMutex[] = L"TELLWICKMUTEX";
 
-// Returns the exit code, 0 in every case; a second instance brings the
-// running one's window back and returns at once.
+// The exit code when the main window could not be created.
+constexpr int kNoWindowExitCode = 1;
+
+// Returns the exit code: 0 after the program ran, and for a second instance,
+// which brings the running one's window back and returns at once;
+// kNoWindowExitCode when the main window could not be created.
 int run_program(HINSTANCE instance);
 
 }  // namespace tellwick

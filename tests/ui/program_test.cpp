@@ -13,6 +13,7 @@
 #include "platform/file.h"
 #include "resource_ids.h"
 #include "support/chunk_files.h"
+#include "support/debugged_process.h"
 #include "support/environment.h"
 #include "support/main_window_fixture.h"
 #include "support/temp_dir.h"
@@ -34,10 +35,15 @@ struct Started {
   DWORD id = 0;
 };
 
-Started start_tellwick(const fs::path& working_folder) {
+// A program beside the tests, or at a path relative to them.
+fs::path beside_tests(const fs::path& name) {
   wchar_t module[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, module, MAX_PATH);
-  const fs::path program = (fs::path(module).parent_path() / TELLWICK_EXE_FROM_TESTS).lexically_normal();
+  return (fs::path(module).parent_path() / name).lexically_normal();
+}
+
+Started start_tellwick(const fs::path& working_folder) {
+  const fs::path program = beside_tests(TELLWICK_EXE_FROM_TESTS);
   std::wstring command_line = L"\"" + program.wstring() + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -382,6 +388,31 @@ TEST_F(ProgramTest, UnderWineLaunchersFoldersServeWhenDocumentsHoldsNoCharacter)
     EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kCharacter)});  // the prefix's own Documents first
   }
   EXPECT_EQ(listed_characters(), std::vector<std::wstring>{wide(kOther)});
+}
+
+// Start-up whose window cannot be created (its template is missing): it says
+// why to the debugger, gives the single-instance mark up before it ends with
+// an error, and the next start runs as usual.
+TEST_F(ProgramTest, StartUpWithoutItsWindowSaysWhyEndsWithAnErrorAndLetsTheNextStartRun) {
+  bool mutex_held_while_telling = true;
+  const DebuggedRun run = run_under_debugger(beside_tests("start_without_window.exe"), work_, [&](const std::wstring&) {
+    const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"TELLWICKMUTEX");
+    mutex_held_while_telling = mutex != nullptr;
+    if (mutex != nullptr) CloseHandle(mutex);
+  });
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exit_code, 1u);
+  // 1812: the image has no resource section at all.
+  EXPECT_EQ(run.output, L"Tellwick: the main window could not be created (error 1812)\r\n");
+  EXPECT_FALSE(mutex_held_while_telling);
+
+  Started next = start();
+  ASSERT_NE(next.process, nullptr);
+  const HWND window = wait_for_main_window(next);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(wait_until_visible(window, true));
+  SendDlgItemMessageW(window, IDCANCEL, BM_CLICK, 0, 0);
+  EXPECT_EQ(wait_for_exit(next), 0);
 }
 
 }  // namespace
