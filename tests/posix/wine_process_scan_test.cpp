@@ -12,6 +12,7 @@
 
 #include "platform/processes.h"
 #include "support/game_scan_lock.h"
+#include "support/report_capture.h"
 #include "support/stand_in_game.h"
 #include "support/temp_dir.h"
 #include "watch/watch_cycle.h"
@@ -41,7 +42,7 @@ constexpr char16_t kWindowsImage[] = u"Z:\\games\\FINAL FANTASY XIV\\game\\ffxiv
 TEST(WineProcessScan, AProgramUnderWineIsSeenByItsWindowsImagePath) {
   test::GameScanLock lock;
   test::TempDir dir;
-  ASSERT_EQ(game_scan(), 0) << "a process named like the game runs outside this test";
+  ASSERT_EQ(game_scan(test::capturing_reports()), 0) << "a process named like the game runs outside this test";
   const std::string windows_image = fs::path(kWindowsImage).string();
   // Loader names as Wine installs them; the name alone makes the process one of Wine's.
   for (const char* loader : {"wine64-preloader", "wine", "wine-preloader"}) {
@@ -51,7 +52,7 @@ TEST(WineProcessScan, AProgramUnderWineIsSeenByItsWindowsImagePath) {
     const std::vector<std::u16string> images = visited_images();
     EXPECT_TRUE(contains(images, wine.image().u16string())) << "the loader's own path is visited";
     EXPECT_TRUE(contains(images, kWindowsImage)) << "the Windows image path is visited";
-    EXPECT_EQ(game_scan(), 1);
+    EXPECT_EQ(game_scan(test::capturing_reports()), 1);
   }
 }
 
@@ -67,7 +68,7 @@ TEST(WineProcessScan, TheNameOfAnyOtherProgramIsNotTaken) {
     const std::vector<std::u16string> images = visited_images();
     EXPECT_TRUE(contains(images, other.image().u16string()));
     EXPECT_FALSE(contains(images, kWindowsImage));
-    EXPECT_EQ(game_scan(), 0);
+    EXPECT_EQ(game_scan(test::capturing_reports()), 0);
   }
 }
 
