@@ -101,12 +101,13 @@ TEST(OutputCharset, ManyLinesMatchOneWritePerLine) {
 // line buffer and writing that line writes, in every charset, across many
 // buffer flushes.
 TEST(OutputCharset, RenderedLinesMatchRenderThenWrite) {
+  using namespace std::string_literals;  // the lengths come from the literals, embedded NULs included
   const std::vector<std::string> lines = {
       "5399A1B4000A:Aaa Bbb:\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",
-      std::string("5399A1B40039\x02\x13\x06\xFE\xFF\xFF\xE3\x03\xE3\x83\x95\x02\x13\x02\xEC\x03", 29),
-      std::string("5399A1B4003E\x1F\xEE\x82\xBB\x02\x27\x07\x03\xF2\x01\xF8\x01\x01\x03" "Hi-Potion", 38),
+      "5399A1B40039\x02\x13\x06\xFE\xFF\xFF\xE3\x03\xE3\x83\x95\x02\x13\x02\xEC\x03"s,
+      "5399A1B4003E\x1F\xEE\x82\xBB\x02\x27\x07\x03\xF2\x01\xF8\x01\x01\x03" "Hi-Potion"s,
       "5399A1B4000Ca\xFF\xE3\x81" "b",  // not UTF-8
-      std::string("5399A1B40010ab\0cd", 17),
+      "5399A1B40010ab\0cd"s,
   };
   for (int charset : {int{kCharsetAnsi}, int{kCharsetUtf8}, int{kCharsetUtf16}, 3}) {
     for (bool show : {false, true}) {
