@@ -146,7 +146,7 @@ Workspace& workspace() {
   return w;
 }
 
-int export_once(const Series& s, ExportMode mode, const ExportOptions& options = {}) {
+ExportFlags export_once(const Series& s, ExportMode mode, const ExportOptions& options = {}) {
   const std::u16string name(s.character, s.character + std::char_traits<char>::length(s.character));
   return export_character(character_of(name.c_str()), u"./log/", mode, options, kQuiet, u"").flags;
 }
@@ -155,12 +155,14 @@ int export_once(const Series& s, ExportMode mode, const ExportOptions& options =
 void BM_Export(benchmark::State& state) {
   const Series& s = workspace().series[state.range(0)];
   ExportOptions options;
-  options.charset = static_cast<int>(state.range(1));
+  options.charset = static_cast<OutputCharset>(state.range(1));
   options.show_control = state.range(2) != 0;
   double seconds = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    if ((export_once(s, kManualExport, options) & kExportedFlag) == 0) state.SkipWithError("nothing exported");
+    if (!has_flags(export_once(s, kManualExport, options), ExportFlags::kExported)) {
+      state.SkipWithError("nothing exported");
+    }
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   const double per_export = seconds / static_cast<double>(state.iterations());
@@ -206,7 +208,7 @@ void BM_AutomaticExportWithoutChange(benchmark::State& state) {
   const Series& s = workspace().series[kSmall];
   export_once(s, kManualExport);
   for (auto _ : state) {
-    if (export_once(s, kAutomaticExport) != 0) state.SkipWithError("found a change");
+    if (export_once(s, kAutomaticExport) != ExportFlags::kNone) state.SkipWithError("found a change");
   }
 }
 BENCHMARK(BM_AutomaticExportWithoutChange)->Unit(benchmark::kMicrosecond);

@@ -62,7 +62,7 @@ Workspace& workspace() {
     export_options.show_control = true;
     const ReportSink quiet;  // the benchmark is its own front end; reports go nowhere
     for (int charset = 0; charset < 3; ++charset) {
-      export_options.charset = charset;
+      export_options.charset = static_cast<OutputCharset>(charset);
       const std::u16string log_folder = u"./log" + std::u16string(1, u'0' + charset) + u"/";
       fs::create_directories(fs::path(log_folder));
       ws.exports[charset] = export_character(character_of(kCharacter), log_folder, kManualExport, export_options,

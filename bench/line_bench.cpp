@@ -63,7 +63,7 @@ void BM_WriteExportLine(benchmark::State& state) {
   const std::u16string wide(path.begin(), path.end());
   auto file = std::make_unique<OutputFile>();
   output_create(*file, wide.c_str());
-  const int charset = static_cast<int>(state.range(0));
+  const auto charset = static_cast<OutputCharset>(state.range(0));
   std::size_t i = 0;
   for (auto _ : state) {
     const std::string& line = rendered[i++ % rendered.size()];
@@ -94,7 +94,7 @@ void BM_ExportEntry(benchmark::State& state) {
   const ReportSink quiet;
   auto out = std::make_unique<EntryOutput>();
   start_entry_output(*out, log.get(), recipe.get(),
-                     ExportOptions{static_cast<int>(state.range(0)), state.range(1) != 0, false}, quiet);
+                     ExportOptions{static_cast<OutputCharset>(state.range(0)), state.range(1) != 0, false}, quiet);
   std::size_t i = 0;
   for (auto _ : state) {
     const std::vector<std::uint8_t>& bytes = entries[i++ % entries.size()];

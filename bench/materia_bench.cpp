@@ -50,7 +50,7 @@ std::vector<std::u16string> stripped_lines(std::uint32_t start_time) {
 void BM_ExamineLine(benchmark::State& state) {
   const auto lines = stripped_lines(state.range(0) == 0 ? chunkgen::kDefaultStartTime : 0x53000000);
   RecipeOutput recipe;
-  recipe.charset = 1;
+  recipe.charset = kCharsetUtf8;
   std::size_t i = 0;
   for (auto _ : state) {
     examine_line(lines[i].c_str(), recipe, kReports);

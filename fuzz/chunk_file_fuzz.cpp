@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   constexpr int kOutputs = 4;
   auto outputs = std::make_unique<EntryOutput[]>(kOutputs);
   for (int charset = 0; charset < kOutputs; ++charset) {
-    const ExportOptions options{charset, charset % 2 == 0, charset / 2 == 0};
+    const ExportOptions options{static_cast<OutputCharset>(charset), charset % 2 == 0, charset / 2 == 0};
     start_entry_output(outputs[charset], log.get(), recipe.get(), options, fuzz::quiet_reports());
   }
   RecipeOutput detector;  // every line, candidate or not, through the detector
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char utf8[kEntryLineCapacity];
     utf16_to_utf8(wide, units, utf8, sizeof utf8);
     detector.file = recipe.get();
-    detector.charset = static_cast<int>(k % 3);
+    detector.charset = static_cast<OutputCharset>(k % 3);
     detector.keep_duplicates = k % 2 == 0;
     examine_line(wide, detector, fuzz::quiet_reports());
   }

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = end + kSeparator.size();
   }
 
-  const ExportOptions options{static_cast<int>(size % 4), (size / 4) % 2 != 0, (size / 8) % 2 != 0};
+  const ExportOptions options{static_cast<OutputCharset>(size % 4), (size / 4) % 2 != 0, (size / 8) % 2 != 0};
   std::u16string told_failure;
   for (const ExportMode mode : {kManualExport, kAutomaticExport}) {
     const ExportResult result = export_character(character, log_folder, mode, options, fuzz::quiet_reports(), told_failure);

@@ -13,6 +13,7 @@
 #include "support/settings_keys.h"
 #include "support/chunk_files.h"
 #include "support/current_dir.h"
+#include "support/export_flags_print.h"
 #include "support/temp_dir.h"
 
 namespace tellwick {
@@ -21,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char16_t kCharacter[] = u"FFXIV_CHR0040000001A2B3C4D";
-constexpr int kNewSeries = kChangedFlag | kNewSeriesFlag;
+constexpr ExportFlags kNewSeries = ExportFlags::kChanged | ExportFlags::kNewSeries;
 // High half 01CF38B2, low half 1A2B3C4D: hex letters in the low half.
 constexpr FileTime kT0 = 0x01CF38B21A2B3C4DULL;
 
@@ -50,7 +51,7 @@ class ChangeDetectionTest : public ::testing::Test {
   void set_key(const char16_t* key, const char16_t* value) { test::write_settings_key(kCharacter, key, value); }
   std::u16string key(const char16_t* name) { return test::read_settings_key(kCharacter, name, u"<none>"); }
 
-  int detect() { return detect_change(character_of(kCharacter).folder, read_export_record(kCharacter)).flags; }
+  ExportFlags detect() { return detect_change(character_of(kCharacter).folder, read_export_record(kCharacter)).flags; }
   void write_progress_record(int chunk_count, FileTime chunk0_time, FileTime next_chunk_time) {
     ExportRecord record = read_export_record(kCharacter);
     set_progress_record(record, chunk_count, chunk0_time, next_chunk_time);
@@ -70,7 +71,7 @@ TEST_F(ChangeDetectionTest, KeyFormatsDifferInTheCaseOfTheLowHalf) {
 }
 
 TEST_F(ChangeDetectionTest, NeverExported) {
-  EXPECT_EQ(detect(), 0);  // no chunk 0
+  EXPECT_EQ(detect(), ExportFlags::kNone);  // no chunk 0
   chunk(0, kT0);
   EXPECT_EQ(detect(), kNewSeries);
 }
@@ -83,7 +84,7 @@ TEST_F(ChangeDetectionTest, LooksInTheFolderItIsGiven) {
   EXPECT_EQ(check.flags, kNewSeries);
   EXPECT_TRUE(check.chunk0_exists);
   EXPECT_EQ(check.chunk0_time, kT0);
-  EXPECT_EQ(detect(), 0) << "the character's own folder has no chunk 0";
+  EXPECT_EQ(detect(), ExportFlags::kNone) << "the character's own folder has no chunk 0";
 }
 
 TEST_F(ChangeDetectionTest, RecordTakenUpToAMissingChunk) {
@@ -94,18 +95,18 @@ TEST_F(ChangeDetectionTest, RecordTakenUpToAMissingChunk) {
   EXPECT_EQ(key(u"DATE"), u"01CF38B21A2B3C4D");
   EXPECT_EQ(key(u"LASTNO"), u"3");
   EXPECT_EQ(key(u"LASTDATE"), u"0000000000000000");
-  EXPECT_EQ(detect(), 0);
+  EXPECT_EQ(detect(), ExportFlags::kNone);
 
   // A chunk the export took, other than chunk 0, grows unseen.
   chunk(1, kT0 + 100);
-  EXPECT_EQ(detect(), 0);
+  EXPECT_EQ(detect(), ExportFlags::kNone);
 
   chunk(3, kT0 + 3);
-  EXPECT_EQ(detect(), kChangedFlag);
+  EXPECT_EQ(detect(), ExportFlags::kChanged);
   chunk(0, kT0 + 5);
   EXPECT_EQ(detect(), kNewSeries);
   remove_chunk(0);
-  EXPECT_EQ(detect(), 0);  // no chunk 0, whatever the record says
+  EXPECT_EQ(detect(), ExportFlags::kNone);  // no chunk 0, whatever the record says
 }
 
 TEST_F(ChangeDetectionTest, RecordEndingAtAnOlderChunkSeesItRewritten) {
@@ -113,27 +114,27 @@ TEST_F(ChangeDetectionTest, RecordEndingAtAnOlderChunkSeesItRewritten) {
   chunk(0, kT0);
   write_progress_record(4, kT0, kT0 - 1000);
   EXPECT_EQ(key(u"LASTDATE"), format_lastdate_key(kT0 - 1000));
-  EXPECT_EQ(detect(), 0);
+  EXPECT_EQ(detect(), ExportFlags::kNone);
   chunk(4, kT0 + 10);
-  EXPECT_EQ(detect(), kChangedFlag);
+  EXPECT_EQ(detect(), ExportFlags::kChanged);
 }
 
 TEST_F(ChangeDetectionTest, StoredValuesAreComparedAsExactText) {
   chunk(0, kT0);
   write_progress_record(0, kT0, kT0);  // an export that took no chunk file
   EXPECT_EQ(key(u"LASTDATE"), u"01CF38B21a2b3c4d");
-  EXPECT_EQ(detect(), 0);
+  EXPECT_EQ(detect(), ExportFlags::kNone);
 
   const struct {
     const char16_t* key;
     const char16_t* value;
-    int result;
+    ExportFlags result;
   } cases[] = {
-      {u"LASTDATE", u"01CF38B21A2B3C4D", kChangedFlag},  // upper-case low half never matches
-      {u"DATE", u"01cf38b21a2b3c4d", kNewSeries},        // lower-case DATE never matches
-      {u"LASTNO", u"x", 0},                              // not a number: chunk 0 again
-      {u"LASTNO", nullptr, 0},                           // missing: 0
-      {u"LASTDATE", nullptr, kChangedFlag},              // missing: "0"
+      {u"LASTDATE", u"01CF38B21A2B3C4D", ExportFlags::kChanged},  // upper-case low half never matches
+      {u"DATE", u"01cf38b21a2b3c4d", kNewSeries},                 // lower-case DATE never matches
+      {u"LASTNO", u"x", ExportFlags::kNone},                      // not a number: chunk 0 again
+      {u"LASTNO", nullptr, ExportFlags::kNone},                   // missing: 0
+      {u"LASTDATE", nullptr, ExportFlags::kChanged},              // missing: "0"
       {u"DATE", nullptr, kNewSeries},
   };
   for (const auto& c : cases) {

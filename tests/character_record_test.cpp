@@ -78,21 +78,42 @@ TEST_F(CharacterRecordTest, SavedSettingsWriteOnlyWhatChanged) {
   save_settings(record, changed);
   EXPECT_FALSE(fs::exists(file())) << "nothing changed, nothing written";
 
-  changed.charset = 2;
-  changed.keep_duplicates = 1;
-  changed.watch_enabled = 0;
+  changed.charset = kCharsetUtf16;
+  changed.keep_duplicates = true;
+  changed.watch_enabled = false;
   changed.log_folder = u"exports";
   save_settings(record, changed);
   // The order the settings dialog has always written them in.
   EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nOBSERVE=0\r\nMATERIANODEL=1\r\nCHARSET=2\r\nLOGDIR=exports\r\n");
-  EXPECT_EQ(record.charset, 2);
+  EXPECT_EQ(record.charset, kCharsetUtf16);
   EXPECT_EQ(record.log_folder, u"exports");
 
-  changed.start_in_tray = 1;
+  changed.start_in_tray = true;
   save_settings(record, changed);
   EXPECT_EQ(file_bytes(file()),
             "[GENERIC]\r\nOBSERVE=0\r\nMATERIANODEL=1\r\nCHARSET=2\r\nLOGDIR=exports\r\nTRAYRUN=1\r\n");
-  EXPECT_EQ(load_settings().start_in_tray, 1);
+  EXPECT_TRUE(load_settings().start_in_tray);
+}
+
+// The file keeps what it holds until the value it means changes: a yes
+// stored as 5 and a charset outside the three stay as they are through
+// saves that change something else.
+TEST_F(CharacterRecordTest, StoredNumbersStayUntilTheirMeaningChanges) {
+  put_file(file(), "[GENERIC]\r\nTRAYRUN=5\r\nCTRLTOSTR=-2\r\nCHARSET=7\r\n");
+  Settings record = load_settings();
+  ASSERT_TRUE(record.start_in_tray);
+  ASSERT_TRUE(record.show_control);
+  Settings changed = record;
+  changed.start_in_tray = true;  // a box left checked
+  changed.keep_duplicates = true;
+  save_settings(record, changed);
+  EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nTRAYRUN=5\r\nCTRLTOSTR=-2\r\nCHARSET=7\r\nMATERIANODEL=1\r\n");
+
+  changed.start_in_tray = false;
+  changed.show_control = false;
+  changed.charset = kCharsetAnsi;
+  save_settings(record, changed);
+  EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nTRAYRUN=0\r\nCTRLTOSTR=0\r\nCHARSET=0\r\nMATERIANODEL=1\r\n");
 }
 
 }  // namespace

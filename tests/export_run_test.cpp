@@ -11,6 +11,7 @@
 #include "platform/path.h"
 #include "support/chunk_files.h"
 #include "support/current_dir.h"
+#include "support/export_flags_print.h"
 #include "support/file_bytes.h"
 #include "support/report_capture.h"
 #include "support/small_series.h"
@@ -32,7 +33,7 @@ class ExportRunTest : public ::testing::Test {
     fs::create_directories(dir_.path() / "work");
     cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
     set_game_user_folder_override((dir_.path() / "game").u16string());
-    settings_.charset = 1;
+    settings_.charset = kCharsetUtf8;
     settings_.log_folder = {u'.', kPathSeparator, u'o', u'u', u't', kPathSeparator};
     test::write_small_chunk(dir_.path() / "game" / fs::path(std::u16string(kCharacter)), 1, 0, kT0);
     test::clear_captured_reports();
@@ -50,7 +51,7 @@ class ExportRunTest : public ::testing::Test {
 
 TEST_F(ExportRunTest, AManualExportMakesTheFolderAndTellsWhereItSaved) {
   const ExportResult result = run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_);
-  EXPECT_EQ(result.flags, kExportedFlag | kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(result.flags, ExportFlags::kExported | ExportFlags::kChanged | ExportFlags::kNewSeries);
   const std::u16string path = settings_.log_folder + u"2014.03.05.2107.log";
   EXPECT_EQ(result.export_path, path);
   EXPECT_EQ(test::status_log_text(), kNewSeries + path + u"に保存しました。\r\n");
@@ -59,13 +60,14 @@ TEST_F(ExportRunTest, AManualExportMakesTheFolderAndTellsWhereItSaved) {
   // Nothing taken, nothing saved: a manual export that finds no chunk 0 says nothing.
   test::clear_captured_reports();
   fs::remove_all(dir_.path() / "game");
-  EXPECT_EQ(run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_).flags, 0);
+  EXPECT_EQ(run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_).flags,
+            ExportFlags::kNone);
   EXPECT_EQ(test::status_log_text(), u"");
 }
 
 TEST_F(ExportRunTest, AnAutomaticExportDoesNotTellWhereItSaved) {
   EXPECT_EQ(run_export(kCharacter, settings_, kAutomaticExport, test::capturing_reports(), told_failure_).flags,
-            kExportedFlag | kChangedFlag | kNewSeriesFlag);
+            ExportFlags::kExported | ExportFlags::kChanged | ExportFlags::kNewSeries);
   EXPECT_EQ(test::status_log_text(), kNewSeries);
 }
 
@@ -73,11 +75,11 @@ TEST_F(ExportRunTest, AFolderPathBeyondTheCapacityIsNotExported) {
   const std::size_t folder_length = character_of(kCharacter).folder.size();
   const ExportResult refused = run_export(kCharacter, settings_, kManualExport, test::capturing_reports(),
                                           told_failure_, folder_length);
-  EXPECT_EQ(refused.flags, 0);
+  EXPECT_EQ(refused.flags, ExportFlags::kNone);
   EXPECT_FALSE(fs::exists(dir_.path() / "work" / "out")) << "not even the log folder";
-  EXPECT_EQ(run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_,
-                       folder_length + 1).flags & kExportedFlag,
-            kExportedFlag);
+  EXPECT_TRUE(has_flags(run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_,
+                                   folder_length + 1).flags,
+                        ExportFlags::kExported));
 }
 
 TEST_F(ExportRunTest, TheCallerRemembersTheFailureItWasTold) {

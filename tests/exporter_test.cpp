@@ -25,6 +25,7 @@
 #include "support/report_capture.h"
 #include "support/temp_dir.h"
 #include "support/current_dir.h"
+#include "support/export_flags_print.h"
 #include "support/time_zone.h"
 
 namespace tellwick {
@@ -37,6 +38,9 @@ constexpr char16_t kCharacter[] = u"FFXIV_CHR0040000001A2B3C4D";
 // 2014-03-05 12:07:40 UTC: 21:07:40 in Tokyo, the time zone the tests run in.
 constexpr std::int64_t kChunk0Unix = 1394021260;
 const FileTime kT0 = test::file_time_of_unix(kChunk0Unix);
+
+// What a first export of a series that took chunk files returns: every flag.
+constexpr ExportFlags kNewSeriesExported = ExportFlags::kExported | ExportFlags::kChanged | ExportFlags::kNewSeries;
 
 std::string narrow(const std::u16string& s) { return fs::path(s).string(); }
 
@@ -51,7 +55,7 @@ class ExporterTest : public ::testing::Test {
     fs::create_directories(dir_.path() / "work");
     cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
     set_game_user_folder_override(game_.u16string());
-    settings().charset = 1;
+    settings().charset = kCharsetUtf8;
     settings().log_folder = u"." + sep() + u"log" + sep();
     create_directory(settings().log_folder.c_str());
     test::clear_captured_reports();
@@ -63,7 +67,7 @@ class ExporterTest : public ::testing::Test {
   }
 
   // As a watch runs its exports: the failure told last is remembered.
-  int run(ExportMode mode, std::u16string* path_out = nullptr) {
+  ExportFlags run(ExportMode mode, std::u16string* path_out = nullptr) {
     const ExportResult result = export_character(character_of(kCharacter), settings().log_folder, mode,
                                                  export_options_of(settings()), test::capturing_reports(),
                                                  told_failure_);
@@ -73,6 +77,14 @@ class ExporterTest : public ::testing::Test {
   }
 
   Settings& settings() { return settings_; }
+
+  // The diagnostic line that starts with `start`; empty when none does.
+  std::u16string diagnostic_starting(const std::u16string& start) {
+    for (const std::u16string& text : test::captured_debugger_output()) {
+      if (text.starts_with(start)) return text;
+    }
+    return {};
+  }
 
   std::string key(const char16_t* name) { return narrow(test::read_settings_key(kCharacter, name, u"<none>")); }
 
@@ -128,7 +140,7 @@ class ExporterTest : public ::testing::Test {
 TEST_F(ExporterTest, TracedManualExport) {
   traced_series();
   std::u16string path;
-  EXPECT_EQ(run(kManualExport, &path), 7);
+  EXPECT_EQ(run(kManualExport, &path), kNewSeriesExported);
   const std::u16string expected_path = settings().log_folder + u"2014.03.05.2107.log";
   EXPECT_EQ(path, expected_path);
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
@@ -145,17 +157,17 @@ TEST_F(ExporterTest, TracedManualExport) {
   // Nothing changed: an automatic export returns at once and touches nothing.
   test::clear_captured_reports();
   const auto before = fs::last_write_time(log_file("2014.03.05.2107.log"));
-  EXPECT_EQ(run(kAutomaticExport), 0);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kNone);
   EXPECT_EQ(fs::last_write_time(log_file("2014.03.05.2107.log")), before);
   EXPECT_EQ(test::status_log_text(), u"");
 
   // A manual export always runs; with nothing changed it only takes chunks.
-  EXPECT_EQ(run(kManualExport), kExportedFlag);
+  EXPECT_EQ(run(kManualExport), ExportFlags::kExported);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
 
   // Chunk 3 appears: changed, same series, same file.
   chunk(3, 9, {{0x5316F496, 0x0010, "nine"}}, kT0 + 30);
-  EXPECT_EQ(run(kAutomaticExport), kExportedFlag | kChangedFlag);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kExported | ExportFlags::kChanged);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), std::string(kTracedLines) + "5316F4960010nine\r\n");
   EXPECT_EQ(key(u"LASTNO"), "4");
 }
@@ -180,7 +192,7 @@ TEST_F(ExporterTest, SeriesEndsAtAChainBreakOrAnOlderChunk) {
           {{0x5316F492, 0x0010, "five"}, {0x5316F493, 0x0010, "six"}, {0x5316F494, 0x0010, "seven"},
            {0x5316F495, 0x0018, "eight"}},
           kT0 + 20);
-    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag) << c.what;
+    EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported)) << c.what;
     const std::string text = log_text("2014.03.05.2107.log");
     std::size_t lines = 0;
     for (std::size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos; p += 2) ++lines;
@@ -194,7 +206,7 @@ TEST_F(ExporterTest, EmptyChunkAndEntryTimes) {
   chunk(0, 0, {{0, 0x000A, "a"}, {0, 0x000A, "b"}, {0x5316F48C, 0x000A, "c"}, {0, 0x000A, "d"}}, kT0);
   test::write_chunk(character_, 1, test::chunk_bytes(4, 4, {}), kT0);  // no entries, still taken
   chunk(2, 4, {{0x5316F490, 0x000A, "e"}, {0, 0x000A, "f"}}, kT0);
-  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(run(kManualExport), kNewSeriesExported);
   EXPECT_EQ(key(u"TOPDATE"), std::to_string(0x5316F48C));
   EXPECT_EQ(key(u"ENDDATE"), "0");
   EXPECT_EQ(key(u"LASTNO"), "3");
@@ -212,10 +224,14 @@ TEST_F(ExporterTest, OutputCharsets) {
       {1, "5316F48C000A\xE3\x81\x82\r\n"},
       {2, std::string("5\0" "3\0" "1\0" "6\0" "F\0" "4\0" "8\0" "C\0" "0\0" "0\0" "0\0" "A\0" "\x42\x30\r\0\n\0", 30)},
       {3, ""},
+      {-1, ""},
   };
   for (const Case& c : cases) {
-    settings().charset = c.charset;
-    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag);
+    // As the settings file gives it: any number, kept as it is.
+    const std::string stored = std::to_string(c.charset);
+    test::write_settings_key(u"GENERIC", u"CHARSET", std::u16string(stored.begin(), stored.end()).c_str());
+    settings().charset = load_settings().charset;
+    EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported));
     EXPECT_EQ(log_text("2014.03.05.2107.log"), c.file) << c.charset;
     EXPECT_EQ(key(u"LASTNO"), "1");
   }
@@ -223,16 +239,16 @@ TEST_F(ExporterTest, OutputCharsets) {
 
 TEST_F(ExporterTest, MissingChunk0ExportsNothing) {
   std::u16string path = u"untouched";
-  EXPECT_EQ(run(kManualExport, &path), 0);
+  EXPECT_EQ(run(kManualExport, &path), ExportFlags::kNone);
   EXPECT_EQ(path, u"untouched");
   EXPECT_TRUE(fs::is_empty(dir_.path() / "work" / "log"));
   EXPECT_EQ(key(u"LOGFILE"), "<none>");
-  EXPECT_EQ(run(kAutomaticExport), 0);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kNone);
 }
 
 TEST_F(ExporterTest, ChainBrokenAtChunk0TakesNothing) {
   chunk(0, 1, {{0x5316F48C, 0x000A, "a"}}, kT0);
-  EXPECT_EQ(run(kManualExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(run(kManualExport), ExportFlags::kChanged | ExportFlags::kNewSeries);
   EXPECT_TRUE(fs::exists(log_file("2014.03.05.2107.log")));
   EXPECT_EQ(log_text("2014.03.05.2107.log"), "");
   EXPECT_FALSE(fs::exists(log_file("recipe.2014.03.05.2107.log")));
@@ -245,48 +261,57 @@ TEST_F(ExporterTest, FailedExportIsToldAndRecordsNothing) {
   traced_series();
   settings().log_folder = u"." + sep() + u"missing" + sep();
   const std::u16string expected = settings().log_folder + u"2014.03.05.2107.log";
-  EXPECT_EQ(run(kAutomaticExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kChanged | ExportFlags::kNewSeries);
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
   EXPECT_EQ(key(u"LOGFILE"), "<none>");
   EXPECT_EQ(key(u"DATE"), "<none>");
+  // The status text stays the fixed one; the diagnostics name the system's reason.
+#ifdef _WIN32
+  const std::u16string reason = u", system error 3\r\n";  // ERROR_PATH_NOT_FOUND
+#else
+  const std::u16string reason = u", system error 2 (No such file or directory)\r\n";
+#endif
+  for (const std::u16string& file : {expected, settings().log_folder + u"recipe.2014.03.05.2107.log"}) {
+    EXPECT_EQ(diagnostic_starting(file), file + u": no temporary file could be created for it" + reason);
+  }
 
   // The same failure on the next watch cycle is not told again, nor is the
   // series it keeps finding new.
   test::clear_captured_reports();
-  EXPECT_EQ(run(kAutomaticExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kChanged | ExportFlags::kNewSeries);
   EXPECT_EQ(test::status_log_text(), u"");
   // A manual export always tells.
-  EXPECT_EQ(run(kManualExport), kChangedFlag | kNewSeriesFlag);
+  EXPECT_EQ(run(kManualExport), ExportFlags::kChanged | ExportFlags::kNewSeries);
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
 
   // Once the folder is there, the export succeeds and is recorded.
   create_directory(settings().log_folder.c_str());
-  EXPECT_EQ(run(kAutomaticExport), 7);
+  EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);
   EXPECT_EQ(key(u"LASTNO"), "3");
 }
 
 TEST_F(ExporterTest, FailedPlacementKeepsTheEarlierExport) {
   traced_series();
-  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(run(kManualExport), kNewSeriesExported);
   // Something now stands in the way of the recipe name (here a folder), so the
   // new export cannot be put in place.
   chunk(0, 0, {{0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"}}, kT0);
   fs::create_directories(log_file("recipe.2014.03.05.2107.log") / "blocker");
   test::clear_captured_reports();
-  const int flags = run(kManualExport);
-  EXPECT_EQ(flags & kExportedFlag, 0);
+  const ExportFlags flags = run(kManualExport);
+  EXPECT_FALSE(has_flags(flags, ExportFlags::kExported));
   EXPECT_NE(test::status_log_text().find(u"の保存に失敗しました。\r\n"), std::u16string::npos);
   EXPECT_EQ(key(u"LASTNO"), "3");
 }
 
 TEST_F(ExporterTest, NewSeriesInTheSameMinuteGetsItsOwnName) {
   traced_series();
-  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(run(kManualExport), kNewSeriesExported);
   // A relog within the minute: a new chunk 0, 10 seconds later.
   for (int i = 1; i <= 2; ++i) fs::remove(character_ / "log" / (i == 1 ? "00000001.log" : "00000002.log"));
   chunk(0, 0, {{0x5316F4A0, 0x000A, "second series"}}, kT0 + 10 * 10000000LL);
   std::u16string path;
-  EXPECT_EQ(run(kAutomaticExport, &path), 7);
+  EXPECT_EQ(run(kAutomaticExport, &path), kNewSeriesExported);
   EXPECT_EQ(path, settings().log_folder + u"2014.03.05.2107_2.log");
   EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);  // the first series stays whole
   EXPECT_EQ(log_text("2014.03.05.2107_2.log"), "5316F4A0000Asecond series\r\n");
@@ -294,7 +319,7 @@ TEST_F(ExporterTest, NewSeriesInTheSameMinuteGetsItsOwnName) {
 
   // Later exports of the second series keep its name.
   chunk(1, 1, {{0x5316F4A1, 0x000A, "more"}}, kT0 + 30 * 10000000LL);
-  EXPECT_EQ(run(kAutomaticExport, &path), kExportedFlag | kChangedFlag);
+  EXPECT_EQ(run(kAutomaticExport, &path), ExportFlags::kExported | ExportFlags::kChanged);
   EXPECT_EQ(path, settings().log_folder + u"2014.03.05.2107_2.log");
   EXPECT_EQ(log_text("2014.03.05.2107_2.log"), "5316F4A0000Asecond series\r\n5316F4A1000Amore\r\n");
 }
@@ -308,7 +333,7 @@ namespace {
 TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
   traced_series();
   chunk(0, 0, {{0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"}}, kT0);
-  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(run(kManualExport), kNewSeriesExported);
   const std::string earlier = log_text("2014.03.05.2107.log");
   const std::string earlier_recipe = log_text("recipe.2014.03.05.2107.log");
   ASSERT_FALSE(earlier_recipe.empty());
@@ -316,16 +341,16 @@ TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
   // The game writes chunk 0 again and holds it open: nothing can be read.
   test::FileHolder game(dir_, "write", character_ / "log" / "00000000.log");
   ASSERT_TRUE(game.wait_until_holding());
-  EXPECT_EQ(run(kManualExport) & kExportedFlag, 0);
+  EXPECT_FALSE(has_flags(run(kManualExport), ExportFlags::kExported));
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
   EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), earlier_recipe);
   EXPECT_TRUE(game.stop());
-  EXPECT_EQ(run(kManualExport), kExportedFlag);
+  EXPECT_EQ(run(kManualExport), ExportFlags::kExported);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
 
   // The game removes chunk 0 (a new login): the exports stay as they are.
   fs::remove(character_ / "log" / "00000000.log");
-  EXPECT_EQ(run(kManualExport), 0);
+  EXPECT_EQ(run(kManualExport), ExportFlags::kNone);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
   EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), earlier_recipe);
 }
@@ -339,37 +364,37 @@ TEST_F(ExporterTest, ChunkStillGrowingIsTakenAgainWhenWhole) {
   const std::size_t table_end = 8 + 4 * 4;
   const std::vector<unsigned char> partial(whole.begin(), whole.begin() + table_end + 2 * 8 + 4 + 3);
   test::write_chunk(character_, 2, partial, kT0 + 20);
-  EXPECT_EQ(run(kAutomaticExport), 7);
+  EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);
   // What has arrived is exported: five and six, not seven and eight.
   const std::string traced(kTracedLines);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), traced.substr(0, traced.find("5316F4940010seven")));
   EXPECT_EQ(key(u"LASTNO"), "2");  // the growing chunk is not counted
 
   test::write_chunk(character_, 2, whole, kT0 + 30);
-  EXPECT_EQ(run(kAutomaticExport), kExportedFlag | kChangedFlag);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kExported | ExportFlags::kChanged);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
   EXPECT_EQ(key(u"LASTNO"), "3");
 }
 
 TEST_F(ExporterTest, ExportFileHeldOpenByAnotherProgram) {
   traced_series();
-  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(run(kManualExport), kNewSeriesExported);
   chunk(3, 9, {{0x5316F496, 0x0010, "nine"}}, kT0 + 30);
   test::FileHolder viewer(dir_, "write", log_file("2014.03.05.2107.log"));
   ASSERT_TRUE(viewer.wait_until_holding());
   test::clear_captured_reports();
-  const int flags = run(kAutomaticExport);
+  const ExportFlags flags = run(kAutomaticExport);
 #ifdef _WIN32
   // Windows will not replace a file another program has open.
-  EXPECT_EQ(flags, kChangedFlag);
+  EXPECT_EQ(flags, ExportFlags::kChanged);
   EXPECT_EQ(test::status_log_text(), settings().log_folder + u"2014.03.05.2107.logの保存に失敗しました。\r\n");
   EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
   EXPECT_EQ(key(u"LASTNO"), "3");
   EXPECT_TRUE(viewer.stop());
-  EXPECT_EQ(run(kAutomaticExport), kExportedFlag | kChangedFlag);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kExported | ExportFlags::kChanged);
 #else
   // Elsewhere a file is replaced whoever has it open.
-  EXPECT_EQ(flags, kExportedFlag | kChangedFlag);
+  EXPECT_EQ(flags, ExportFlags::kExported | ExportFlags::kChanged);
   EXPECT_EQ(test::status_log_text(), u"");
 #endif
   EXPECT_EQ(log_text("2014.03.05.2107.log"), std::string(kTracedLines) + "5316F4960010nine\r\n");
@@ -381,17 +406,23 @@ TEST_F(ExporterTest, SettingsFileThatCannotBeWrittenIsTold) {
   // Where the settings file belongs there is a folder: nothing can be kept.
   fs::create_directories(dir_.path() / "work" / "tellwick.ini" / "inner");
   const std::u16string told = std::u16string(settings_path()) + u"の保存に失敗しました。\r\n";
-  EXPECT_EQ(run(kAutomaticExport), 7);
+  EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + told);
+  const std::u16string said = diagnostic_starting(settings_path());
+  const std::u16string expected = std::u16string(settings_path()) + u": the export's record could not be written";
+  EXPECT_TRUE(said.starts_with(expected + u", system error ")) << fs::path(said).string();
+#ifndef _WIN32
+  EXPECT_TRUE(said.ends_with(u" 21 (Is a directory)\r\n")) << fs::path(said).string();
+#endif
   test::clear_captured_reports();
-  EXPECT_EQ(run(kAutomaticExport), 7);  // without its record, the export repeats, untold
+  EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);  // without its record, the export repeats, untold
   EXPECT_EQ(test::status_log_text(), u"");
 
   fs::remove_all(dir_.path() / "work" / "tellwick.ini");
-  EXPECT_EQ(run(kAutomaticExport), 7);
+  EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
-  EXPECT_EQ(run(kAutomaticExport), 0);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kNone);
 }
 
 // Without a settings file that takes the record, every export finds the
@@ -402,14 +433,14 @@ TEST_F(ExporterTest, WithoutItsRecordASeriesKeepsOneExportFile) {
   const fs::path log_folder = dir_.path() / "work" / "log";
   for (int charset : {0, 1, 2}) {
     SCOPED_TRACE(charset);
-    settings().charset = charset;
+    settings().charset = static_cast<OutputCharset>(charset);
     fs::remove_all(log_folder);
     fs::create_directories(log_folder);
     fs::remove_all(character_ / "log");
     fs::create_directories(character_ / "log");
     chunk(0, 0, {{0x5316F48C, 0x000A, ":Ccc Ddd:こんにちは"}, {0x5316F48D, 0x000A, "two"}}, kT0);
     test::clear_captured_reports();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(run(kAutomaticExport), 7);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);
     EXPECT_EQ(log_names(), std::vector<std::string>{"2014.03.05.2107.log"});
     const std::string first_export = log_text("2014.03.05.2107.log");
     // Told once in all: the same failure on later exports says nothing.
@@ -420,7 +451,7 @@ TEST_F(ExporterTest, WithoutItsRecordASeriesKeepsOneExportFile) {
     // Another series under the same minute's name: the first one's file is
     // not rewritten, and the second keeps to its own.
     chunk(0, 0, {{0x5316F4A0, 0x000A, ":Ccc Ddd:こんにちは"}}, kT0 + 10 * 10000000LL);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(run(kAutomaticExport), 7);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);
     EXPECT_EQ(log_names(), (std::vector<std::string>{"2014.03.05.2107.log", "2014.03.05.2107_2.log"}));
     EXPECT_EQ(log_text("2014.03.05.2107.log"), first_export);
     EXPECT_EQ(key(u"LOGFILE"), "<none>");
@@ -457,13 +488,13 @@ TEST_F(ExporterTest, ALogFolderOfTheLongestAcceptedPathTakesEveryExport) {
 
   chunk(0, 0, {{0x46A00000, 0x000A, kMateriaText}}, kT0);
   std::u16string path;
-  EXPECT_EQ(run(kManualExport, &path), 7);
+  EXPECT_EQ(run(kManualExport, &path), kNewSeriesExported);
   EXPECT_EQ(path, folder + u"2014.03.05.2107.log");
   EXPECT_EQ(names(), (std::vector<std::string>{"2014.03.05.2107.log", "recipe.2014.03.05.2107.log"}));
   EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
 
   chunk(0, 0, {{0x46A00010, 0x000A, kMateriaText}}, kT0 + 10 * 10000000LL);  // a relog within the minute
-  EXPECT_EQ(run(kAutomaticExport, &path), 7);
+  EXPECT_EQ(run(kAutomaticExport, &path), kNewSeriesExported);
   EXPECT_EQ(path, folder + u"2014.03.05.2107_2.log");
   EXPECT_EQ(names(), (std::vector<std::string>{"2014.03.05.2107.log", "2014.03.05.2107_2.log",
                                                "recipe.2014.03.05.2107.log", "recipe.2014.03.05.2107_2.log"}));
@@ -495,7 +526,7 @@ TEST_F(ExporterTest, TemporaryNamesLeaveWhatIsThereAlone) {
 
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
-    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag);
+    EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported));
     EXPECT_EQ(log_text("2014.03.05.2107.log"), "46A00000000A" + std::string(kMateriaText) + "\r\n");
     EXPECT_EQ(log_names(), expected_names);
     for (const auto& [name, text] : planted) EXPECT_EQ(log_text(name), text) << name;
@@ -519,7 +550,7 @@ TEST_F(ExporterTest, Utf16SettingsFileStaysUtf16) {
   settings() = load_settings();
   EXPECT_EQ(settings().charset, 2);
   settings().log_folder = log_folder;
-  EXPECT_EQ(run(kManualExport), 7);
+  EXPECT_EQ(run(kManualExport), kNewSeriesExported);
   EXPECT_EQ(key(u"LASTNO"), "3");
   const auto written = test::read_bytes(dir_.path() / "work" / "tellwick.ini");
   ASSERT_GE(written.size(), 2u);
@@ -555,7 +586,7 @@ TEST_F(ExporterTest, RecipeFileBytesFollowTheCharsetAndTheDuplicatesSetting) {
   const std::string shield_utf8 = "アイテム：1000A::Aaa Bbb:Shield\r\nマテリア：Rock\r\nCheck：264829110056\r\n\r\n";
   struct Case {
     int charset;
-    int keep_duplicates;
+    bool keep_duplicates;
     std::string recipe;
   } cases[] = {
       {1, 0, sword_utf8 + shield_utf8},
@@ -566,9 +597,9 @@ TEST_F(ExporterTest, RecipeFileBytesFollowTheCharsetAndTheDuplicatesSetting) {
   ASSERT_EQ(sword_utf8.substr(0, 3), "\xE3\x82\xA2");  // the source's literals are UTF-8
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "charset " << c.charset << ", MATERIANODEL=" << c.keep_duplicates);
-    settings().charset = c.charset;
+    settings().charset = static_cast<OutputCharset>(c.charset);
     settings().keep_duplicates = c.keep_duplicates;
-    EXPECT_EQ(run(kManualExport) & kExportedFlag, kExportedFlag);
+    EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported));
     EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), c.recipe);
   }
 }
@@ -636,7 +667,7 @@ TEST_F(ExportNameTimeZoneTest, SummerAndWinterChunksTakeTheOffsetInForceNow) {
 
     const hours offset_before = berlin_offset(now());
     std::u16string path;
-    EXPECT_EQ(run(kManualExport, &path) & kExportedFlag, kExportedFlag);
+    EXPECT_TRUE(has_flags(run(kManualExport, &path), ExportFlags::kExported));
     if (berlin_offset(now()) != offset_before) GTEST_SKIP() << "Berlin's clocks changed while the test ran";
     const std::string expected = name_at(c.chunk0 + offset_before);
     EXPECT_EQ(log_names(), std::vector<std::string>{expected}) << "offset now: +" << offset_before.count() << " h";

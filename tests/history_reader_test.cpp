@@ -91,12 +91,12 @@ class HistoryReaderTest : public ::testing::Test {
     return r.out;
   }
 
-  std::u16string export_with(int charset, int show_control) {
-    settings().charset = charset;
+  std::u16string export_with(int charset, bool show_control) {
+    settings().charset = static_cast<OutputCharset>(charset);
     settings().show_control = show_control;
     const ExportResult result = export_character(character_of(kCharacter), settings().log_folder, kManualExport,
                                                  export_options_of(settings()), test::capturing_reports(), u"");
-    EXPECT_TRUE(result.flags & kExportedFlag);
+    EXPECT_TRUE(has_flags(result.flags, ExportFlags::kExported));
     return result.export_path;
   }
 
@@ -190,7 +190,7 @@ TEST_F(HistoryReaderTest, BadInputIsToldAndTheRestIsRead) {
   const std::vector<std::string> expected = {
       "not-export.txt: not an export file",
       "odd.log: UTF-16 text of odd length",
-      "missing.log: cannot be read",
+      "missing.log: cannot be read, system error 2",  // ENOENT, and ERROR_FILE_NOT_FOUND on Windows
       "junk-first.log: lines 1-2 before the first entry line",
       "bad-utf8.log: 2 ill-formed characters shown as U+FFFD (the first on line 1)",
       "log" + fs::path(sep()).string() + ": cannot be read",

@@ -153,7 +153,7 @@ TEST_F(LauncherFolders, AnUnusableLibraryListIsToldAndTheInstallationStillSearch
       {"malformed", "\"libraryfolders\" { \"0\" { \"path\" \"/home", u"is not a well-formed list of Steam libraries"},
       {"too large", "\"libraryfolders\" { }" + std::string(kLibraryFoldersMaxBytes, ' '),
        u"is too large for a list of Steam libraries"},
-      {"a folder", "", u"cannot be read"},
+      {"a folder", "", u"cannot be read (a folder)"},
   };
   for (const Case& c : cases) {
     fs::remove_all(list);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,7 +22,9 @@ Bytes export_lines(int charset, const std::vector<std::string>& lines) {
   const std::u16string path = dir.file("export.log");
   auto file = std::make_unique<OutputFile>();
   EXPECT_TRUE(output_create(*file, path.c_str()));
-  for (const std::string& line : lines) write_export_line(*file, charset, line.data(), line.size());
+  for (const std::string& line : lines) {
+    write_export_line(*file, static_cast<OutputCharset>(charset), line.data(), line.size());
+  }
   EXPECT_TRUE(output_close(*file));
   return test::read_bytes(path);
 }
@@ -31,7 +34,7 @@ Bytes written_text(int charset, const std::u16string& text) {
   const std::u16string path = dir.file("recipe.log");
   auto file = std::make_unique<OutputFile>();
   EXPECT_TRUE(output_create(*file, path.c_str()));
-  write_text(*file, charset, text.data(), text.size());
+  write_text(*file, static_cast<OutputCharset>(charset), text.data(), text.size());
   EXPECT_TRUE(output_close(*file));
   return test::read_bytes(path);
 }
@@ -109,7 +112,7 @@ TEST(OutputCharset, RenderedLinesMatchRenderThenWrite) {
       "5399A1B4000Ca\xFF\xE3\x81" "b",  // not UTF-8
       "5399A1B40010ab\0cd"s,
   };
-  for (int charset : {int{kCharsetAnsi}, int{kCharsetUtf8}, int{kCharsetUtf16}, 3}) {
+  for (const OutputCharset charset : {kCharsetAnsi, kCharsetUtf8, kCharsetUtf16, static_cast<OutputCharset>(3)}) {
     for (bool show : {false, true}) {
       test::TempDir dir;
       auto direct = std::make_unique<OutputFile>();
@@ -136,8 +139,43 @@ TEST(OutputCharset, FileThatCannotBeCreatedReportsFailure) {
   const std::u16string path = dir.file("missing-folder/export.log");
   auto file = std::make_unique<OutputFile>();
   EXPECT_FALSE(output_create(*file, path.c_str()));
+  const SystemErrorCode reason = file->system_error;
+  EXPECT_NE(reason, 0u) << "the system's reason is kept for the diagnostics";
   write_export_line(*file, kCharsetUtf8, "abc\r\n", 5);
   EXPECT_FALSE(output_close(*file));
+  EXPECT_EQ(file->system_error, reason) << "the first failure's reason, not a later one's";
+}
+
+// A file still open when it goes is written out and closed: no path that
+// leaves early keeps it open.
+TEST(OutputCharset, AFileLeftOpenIsWrittenOutAndClosedWhenItGoes) {
+  test::TempDir dir;
+  const std::u16string path = dir.file("export.log");
+  {
+    auto file = std::make_unique<OutputFile>();
+    ASSERT_TRUE(output_create(*file, path.c_str()));
+    write_export_line(*file, kCharsetUtf8, "abc\r\n", 5);
+  }
+  EXPECT_EQ(test::read_bytes(path), bytes("abc\r\n"));
+  // Closed: on Windows a file still held (shared with nobody) cannot be removed.
+  std::error_code error;
+  EXPECT_TRUE(std::filesystem::remove(std::filesystem::path(path), error)) << error.message();
+}
+
+// Creating again over a file still open finishes that one first.
+TEST(OutputCharset, CreatingAgainClosesTheFileBefore) {
+  test::TempDir dir;
+  const std::u16string first = dir.file("first.log");
+  auto file = std::make_unique<OutputFile>();
+  ASSERT_TRUE(output_create(*file, first.c_str()));
+  write_export_line(*file, kCharsetUtf8, "one\r\n", 5);
+  ASSERT_TRUE(output_create(*file, dir.file("second.log").c_str()));
+  write_export_line(*file, kCharsetUtf8, "two\r\n", 5);
+  EXPECT_TRUE(output_close(*file));
+  EXPECT_EQ(test::read_bytes(first), bytes("one\r\n"));
+  EXPECT_EQ(test::read_bytes(dir.file("second.log")), bytes("two\r\n"));
+  std::error_code error;
+  EXPECT_TRUE(std::filesystem::remove(std::filesystem::path(first), error)) << error.message();
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Anything but the defaults, so that a load that leaves a field alone shows.
-    settings() = Settings{9, 9, 9, 9, 9, u"unset"};
+    settings() = Settings{static_cast<OutputCharset>(9), true, false, true, true, u"unset"};
   }
   fs::path file() const { return dir_.path() / "tellwick.ini"; }
   Settings& settings() { return settings_; }
@@ -62,11 +62,11 @@ TEST_F(SettingsTest, FileIsInTheWorkingDirectory) {
 TEST_F(SettingsTest, DefaultsWithoutAFile) {
   settings() = load_settings();
   const Settings& s = settings();
-  EXPECT_EQ(s.charset, 0);
-  EXPECT_EQ(s.start_in_tray, 0);
-  EXPECT_EQ(s.watch_enabled, 1);
-  EXPECT_EQ(s.show_control, 0);
-  EXPECT_EQ(s.keep_duplicates, 0);
+  EXPECT_EQ(s.charset, kCharsetAnsi);
+  EXPECT_FALSE(s.start_in_tray);
+  EXPECT_TRUE(s.watch_enabled);
+  EXPECT_FALSE(s.show_control);
+  EXPECT_FALSE(s.keep_duplicates);
   EXPECT_EQ(s.log_folder, native(u".\\log\\"));
   EXPECT_FALSE(fs::exists(file())) << "loading never creates the file";
 }
@@ -108,11 +108,11 @@ TEST_F(SettingsTest, KeysInOtherLetterCases) {
            "[generic]\r\ncharset=2\r\ntrayrun=1\r\nObserve=0\r\nCtrlToStr=1\r\nmaterianodel=1\r\nlogdir=out\r\n");
   settings() = load_settings();
   const Settings& s = settings();
-  EXPECT_EQ(s.charset, 2);
-  EXPECT_EQ(s.start_in_tray, 1);
-  EXPECT_EQ(s.watch_enabled, 0);
-  EXPECT_EQ(s.show_control, 1);
-  EXPECT_EQ(s.keep_duplicates, 1);
+  EXPECT_EQ(s.charset, kCharsetUtf16);
+  EXPECT_TRUE(s.start_in_tray);
+  EXPECT_FALSE(s.watch_enabled);
+  EXPECT_TRUE(s.show_control);
+  EXPECT_TRUE(s.keep_duplicates);
   EXPECT_EQ(s.log_folder, native(u"out\\"));
 }
 
@@ -121,10 +121,10 @@ TEST_F(SettingsTest, FlagsAndCharsetAsIntegers) {
   settings() = load_settings();
   const Settings& s = settings();
   EXPECT_EQ(s.charset, 7) << "an unknown charset is kept as it is";
-  EXPECT_EQ(s.start_in_tray, 0);
-  EXPECT_EQ(s.watch_enabled, 1) << "an empty value gives the default";
-  EXPECT_EQ(s.show_control, 2);
-  EXPECT_EQ(s.keep_duplicates, -1);
+  EXPECT_FALSE(s.start_in_tray) << "not a number: 0";
+  EXPECT_TRUE(s.watch_enabled) << "an empty value gives the default";
+  EXPECT_TRUE(s.show_control) << "any number but 0 is yes";
+  EXPECT_TRUE(s.keep_duplicates);
 }
 
 TEST_F(SettingsTest, GenericSettingsAreWrittenAndRemoved) {
@@ -133,8 +133,8 @@ TEST_F(SettingsTest, GenericSettingsAreWrittenAndRemoved) {
   test::write_settings_key(u"GENERIC", u"LOGDIR", u"D:\\logs\\");
   EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nCHARSET=1\r\nOBSERVE=0\r\nLOGDIR=D:\\logs\\\r\n");
   settings() = load_settings();
-  EXPECT_EQ(settings().charset, 1);
-  EXPECT_EQ(settings().watch_enabled, 0);
+  EXPECT_EQ(settings().charset, kCharsetUtf8);
+  EXPECT_FALSE(settings().watch_enabled);
   EXPECT_EQ(settings().log_folder, native(u"D:\\logs\\"));
   test::write_settings_key(u"GENERIC", u"OBSERVE", nullptr);
   EXPECT_EQ(file_bytes(file()), "[GENERIC]\r\nCHARSET=1\r\nLOGDIR=D:\\logs\\\r\n");
@@ -164,8 +164,8 @@ TEST_F(SettingsTest, ReadsAFileWrittenOnWindows) {
                        "\r\nDATE=01D5A2B3C4D5E6F7\r\nLASTNO=2\r\nLASTDATE=01D5A2B3c4d5e6f7\r\n"
                        "LOGFILE=20240101_120000.txt\r\nTOPDATE=1700000000\r\nENDDATE=1700003600\r\n");
   settings() = load_settings();
-  EXPECT_EQ(settings().charset, 1);
-  EXPECT_EQ(settings().watch_enabled, 0);
+  EXPECT_EQ(settings().charset, kCharsetUtf8);
+  EXPECT_FALSE(settings().watch_enabled);
   EXPECT_EQ(settings().log_folder, native(u"D:\\\u30ED\u30B0\\"));
   EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u""), kJapaneseName);
   EXPECT_EQ(test::read_settings_key(kCharacter, u"SERVER", u""), u"Tonberry");

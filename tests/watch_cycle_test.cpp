@@ -48,7 +48,7 @@ class WatchCycleTest : public ::testing::Test {
     fs::create_directories(work_);
     cwd_ = std::make_unique<test::CurrentDirScope>(work_);
     set_game_user_folder_override(game_.u16string());
-    settings_.charset = 1;
+    settings_.charset = kCharsetUtf8;
     settings_.log_folder = {u'.', kPathSeparator, u'l', u'o', u'g', kPathSeparator};
     test::clear_captured_reports();
   }

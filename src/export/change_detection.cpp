@@ -40,10 +40,10 @@ ChangeCheck detect_change(const std::u16string& character_folder, const ExportRe
   check.chunk0_exists = file_write_time(chunk_file_path(character_folder, 0).c_str(), check.chunk0_time);
   if (!check.chunk0_exists) return check;
   if (format_date_key(check.chunk0_time) != record.date) {
-    check.flags = kChangedFlag | kNewSeriesFlag;
+    check.flags = ExportFlags::kChanged | ExportFlags::kNewSeries;
   } else if (format_lastdate_key(chunk_time(character_folder, static_cast<std::uint32_t>(record.last_number))) !=
              record.last_date) {
-    check.flags = kChangedFlag;
+    check.flags = ExportFlags::kChanged;
   }
   return check;
 }

@@ -4,14 +4,15 @@
 
 #include <string>
 
+#include "export/export_flags.h"
 #include "platform/file.h"
 #include "settings/character_record.h"
 
 namespace tellwick {
 
 struct ChangeCheck {
-  // 0 (nothing new, or no chunk 0), kChangedFlag, or kChangedFlag | kNewSeriesFlag.
-  int flags = 0;
+  // kNone (nothing new, or no chunk 0), kChanged, or kChanged | kNewSeries.
+  ExportFlags flags = ExportFlags::kNone;
   bool chunk0_exists = false;
   FileTime chunk0_time = 0;  // the one time an export takes of chunk 0
 };

@@ -8,6 +8,7 @@
 
 #include "export/export_options.h"
 #include "gamelog/chunk_view.h"
+#include "gamelog/output_charset.h"
 #include "gamelog/output_file.h"
 #include "materia/recipe_record.h"
 #include "platform/report.h"
@@ -17,7 +18,7 @@ namespace tellwick {
 // The output side of one export.
 struct EntryOutput {
   OutputFile* log = nullptr;  // the export file
-  int charset = 0;
+  OutputCharset charset = kCharsetAnsi;
   bool show_control = false;
   RecipeOutput recipe;        // the recipe file and the pairs written to it
   const ReportSink* report = nullptr;

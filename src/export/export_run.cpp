@@ -18,7 +18,7 @@ ExportResult run_export(const char16_t* character, const Settings& settings, Exp
   const ExportResult result =
       export_character(exported, settings.log_folder, mode, export_options_of(settings), report, told_failure);
   remember_told_failure(told_failure, result);
-  if (mode == kManualExport && (result.flags & kExportedFlag) != 0) {
+  if (mode == kManualExport && has_flags(result.flags, ExportFlags::kExported)) {
     report_status(report, (result.export_path + kSavedMessage).c_str());
   }
   return result;

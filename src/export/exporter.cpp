@@ -10,6 +10,7 @@
 #include "export/temporary_file.h"
 #include "export/entry_pipeline.h"
 #include "gamelog/chunk_view.h"
+#include "platform/system_error.h"
 #include "settings/character_record.h"
 #include "settings/settings.h"
 
@@ -71,6 +72,25 @@ void tell(const ReportSink& report, bool new_series, const std::u16string& faile
   report_status(report, (failed_path + kSaveFailedMessage).c_str());
 }
 
+// For the diagnostic output: which file, what failed, and the system's
+// reason. The status text the player reads stays the fixed one.
+void tell_system_error(const ReportSink& report, const std::u16string& path, const char16_t* failure,
+                       SystemErrorCode code) {
+  report_diagnostic(report, (path + u": " + failure + u", " + system_error_text(code) + u"\r\n").c_str());
+}
+
+// Why one of the export's files could not be written: its temporary file
+// was never made (named by the final path then), or the bytes did not all
+// reach it.
+void tell_unwritten(const ReportSink& report, const OutputFile& file, const std::u16string& temporary,
+                    const std::u16string& final_path) {
+  if (temporary.empty()) {
+    tell_system_error(report, final_path, u"no temporary file could be created for it", file.system_error);
+  } else {
+    tell_system_error(report, temporary, u"could not be written", file.system_error);
+  }
+}
+
 // A temporary file of this export, or none when it could not be created.
 void discard(const std::u16string& temporary) {
   if (!temporary.empty()) delete_file(temporary.c_str());
@@ -79,10 +99,12 @@ void discard(const std::u16string& temporary) {
 // Puts the written temporary files in place. Returns the path of the file
 // that could not be saved, or an empty string.
 std::u16string place_files(ExportFiles& files, const ExportNames& names, const std::u16string& export_temp,
-                           const std::u16string& recipe_temp, bool taken) {
+                           const std::u16string& recipe_temp, bool taken, const ReportSink& report) {
   const bool log_written = output_close(files.log);
   const std::uint64_t recipe_size = files.recipe.size;
   const bool recipe_written = output_close(files.recipe);
+  if (!log_written) tell_unwritten(report, files.log, export_temp, names.export_path);
+  if (!recipe_written) tell_unwritten(report, files.recipe, recipe_temp, names.recipe_path);
   if (!log_written || !recipe_written) {
     discard(export_temp);
     discard(recipe_temp);
@@ -95,6 +117,8 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, const s
   if (!taken && file_write_time(names.export_path.c_str(), ignored)) {
     discard(export_temp);
   } else if (!replace_file(export_temp.c_str(), names.export_path.c_str())) {
+    const SystemErrorCode reason = last_system_error();
+    tell_system_error(report, export_temp, (u"could not be renamed to " + names.export_path).c_str(), reason);
     discard(export_temp);
     discard(recipe_temp);
     return names.export_path;
@@ -106,6 +130,8 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, const s
     // with an empty one; an export that took nothing keeps the earlier one.
     if (taken) delete_file(names.recipe_path.c_str());
   } else if (!replace_file(recipe_temp.c_str(), names.recipe_path.c_str())) {
+    const SystemErrorCode reason = last_system_error();
+    tell_system_error(report, recipe_temp, (u"could not be renamed to " + names.recipe_path).c_str(), reason);
     discard(recipe_temp);
     return names.recipe_path;
   }
@@ -121,11 +147,11 @@ ExportResult export_character(const Character& character, const std::u16string& 
   ExportRecord record = read_export_record(character.name.c_str());
   const ChangeCheck change = detect_change(character.folder, record);
   result.flags = change.flags;
-  if (change.flags == 0 && mode != kManualExport) return result;
+  if (change.flags == ExportFlags::kNone && mode != kManualExport) return result;
   if (!change.chunk0_exists) return result;
   result.ran = true;
 
-  const bool new_series = (change.flags & kNewSeriesFlag) != 0;
+  const bool new_series = has_flags(change.flags, ExportFlags::kNewSeries);
   const ExportNames names = choose_export_names(log_folder, change.chunk0_time, new_series, record.log_file,
                                                 character.folder, options);
   result.export_path = names.export_path;
@@ -142,16 +168,20 @@ ExportResult export_character(const Character& character, const std::u16string& 
     chunks = export_chunks(character.folder, change.chunk0_time, *out);
   }
 
-  result.failed_path = place_files(*files, names, export_temp, recipe_temp, chunks.taken);
+  result.failed_path = place_files(*files, names, export_temp, recipe_temp, chunks.taken, report);
   if (result.failed_path.empty()) {
-    if (chunks.taken) result.flags |= kExportedFlag;
+    if (chunks.taken) result.flags |= ExportFlags::kExported;
     record.log_file = names.file_name;
     record.top_date = static_cast<std::int32_t>(out->first_entry_time);
     record.end_date = static_cast<std::int32_t>(out->last_entry_time);
     set_progress_record(record, chunks.chunk_count, change.chunk0_time, chunks.next_chunk_time);
     // The export files are whole, but without its record the next automatic
     // export repeats this one on every cycle: the player must free the file.
-    if (!write_export_record(character.name.c_str(), record)) result.failed_path = settings_path();
+    if (!write_export_record(character.name.c_str(), record)) {
+      const SystemErrorCode reason = last_system_error();
+      tell_system_error(report, settings_path(), u"the export's record could not be written", reason);
+      result.failed_path = settings_path();
+    }
   }
   tell(report, new_series, result.failed_path, mode, told_failure);
   return result;

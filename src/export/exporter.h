@@ -12,7 +12,7 @@
 namespace tellwick {
 
 struct ExportResult {
-  int flags = 0;                // export flags
+  ExportFlags flags = ExportFlags::kNone;
   bool ran = false;             // got past its early returns: no change, or no chunk 0
   std::u16string export_path;   // the export file, once named
   std::u16string failed_path;   // the file that could not be saved, told as failed; empty when none

@@ -7,6 +7,7 @@
 #include "platform/file_probe.h"
 #include "platform/path.h"
 #include "platform/report.h"
+#include "platform/system_error.h"
 #include "platform/unix_host.h"
 
 namespace tellwick {
@@ -46,6 +47,12 @@ void tell(const ReportSink& report, const std::u16string& text) {
   report_diagnostic(report, (u"game folder: " + text + u"\r\n").c_str());
 }
 
+// A system call just failed on `path`: what it was, and the system's reason.
+void tell_failed(const ReportSink& report, const std::u16string& what) {
+  const std::u16string reason = system_error_text(last_system_error());
+  tell(report, what + u", " + reason);
+}
+
 // A folder to look into: there and listable. One that is there but out of
 // reach is told, since the player may expect the game to be found there.
 bool can_list(const std::u16string& folder, const ReportSink& report) {
@@ -53,7 +60,7 @@ bool can_list(const std::u16string& folder, const ReportSink& report) {
     case FolderAccess::kListable:
       return true;
     case FolderAccess::kUnreadable:
-      tell(report, u"cannot read " + folder);
+      tell_failed(report, u"cannot read " + folder);
       return false;
     default:
       return false;
@@ -102,8 +109,12 @@ std::vector<std::u16string> listed_libraries(const std::u16string& installation,
   const FolderAccess access = folder_access(list.c_str());
   if (access == FolderAccess::kMissing) return libraries;
   std::uint64_t size = 0;
+  if (access == FolderAccess::kListable) {
+    tell(report, list + u" cannot be read (a folder)");
+    return libraries;
+  }
   if (access != FolderAccess::kNotAFolder || !file_size(list.c_str(), size)) {
-    tell(report, list + u" cannot be read");
+    tell_failed(report, list + u" cannot be read");
     return libraries;
   }
   if (size > kLibraryFoldersMaxBytes) {
@@ -112,7 +123,7 @@ std::vector<std::u16string> listed_libraries(const std::u16string& installation,
   }
   FileContents contents;
   if (!read_whole_file(list.c_str(), contents)) {
-    tell(report, list + u" cannot be read");
+    tell_failed(report, list + u" cannot be read");
     return libraries;
   }
   std::vector<std::string> paths;

@@ -29,7 +29,7 @@ void append_utf16(OutputFile& file, const char16_t* units, std::size_t count) {
 
 }  // namespace
 
-void write_export_line(OutputFile& file, int charset, const char* line, std::size_t length) {
+void write_export_line(OutputFile& file, OutputCharset charset, const char* line, std::size_t length) {
   switch (charset) {
     case kCharsetUtf8:
       output_append(file, line, length);
@@ -49,7 +49,8 @@ void write_export_line(OutputFile& file, int charset, const char* line, std::siz
   }
 }
 
-void write_rendered_line(OutputFile& file, int charset, bool show, const char* line, std::size_t line_length) {
+void write_rendered_line(OutputFile& file, OutputCharset charset, bool show, const char* line,
+                         std::size_t line_length) {
   if (charset == kCharsetUtf8) {
     // render_line may touch its whole buffer beyond the line it writes.
     char* out = output_reserve(file, kRenderedLineCapacity);
@@ -60,7 +61,7 @@ void write_rendered_line(OutputFile& file, int charset, bool show, const char* l
   }
 }
 
-void write_text(OutputFile& file, int charset, const char16_t* text, std::size_t length) {
+void write_text(OutputFile& file, OutputCharset charset, const char16_t* text, std::size_t length) {
   if (charset == kCharsetUtf16) {
     append_utf16(file, text, length);
     return;

@@ -5,15 +5,23 @@
 namespace tellwick {
 namespace {
 
+// Keeps the first failure's reason: later ones are its consequences.
+void fail(OutputFile& file) {
+  if (!file.write_failed) file.system_error = last_system_error();
+  file.write_failed = true;
+}
+
 void flush(OutputFile& file) {
   if (file.used == 0) return;
-  if (!write_file(file.handle, file.buffer, file.used)) file.write_failed = true;
+  if (!write_file(file.handle, file.buffer, file.used)) fail(file);
   file.used = 0;
 }
 
 bool start(OutputFile& file, FileHandle handle) {
   file.handle = handle;
-  file.write_failed = file.handle == kNoFile;
+  file.write_failed = false;
+  file.system_error = 0;
+  if (file.handle == kNoFile) fail(file);
   file.used = 0;
   file.size = 0;
   return file.handle != kNoFile;
@@ -21,16 +29,26 @@ bool start(OutputFile& file, FileHandle handle) {
 
 }  // namespace
 
-bool output_create(OutputFile& file, const char16_t* path) { return start(file, create_output_file(path)); }
+OutputFile::~OutputFile() {
+  if (handle != kNoFile) output_close(*this);
+}
 
-bool output_create_new(OutputFile& file, const char16_t* path) { return start(file, create_new_output_file(path)); }
+bool output_create(OutputFile& file, const char16_t* path) {
+  if (file.handle != kNoFile) output_close(file);
+  return start(file, create_output_file(path));
+}
+
+bool output_create_new(OutputFile& file, const char16_t* path) {
+  if (file.handle != kNoFile) output_close(file);
+  return start(file, create_new_output_file(path));
+}
 
 void output_append(OutputFile& file, const void* data, std::size_t size) {
   file.size += size;
   if (size > kOutputBufferSize - file.used) {
     flush(file);
     if (size >= kOutputBufferSize) {
-      if (!write_file(file.handle, data, size)) file.write_failed = true;
+      if (!write_file(file.handle, data, size)) fail(file);
       return;
     }
   }
@@ -50,7 +68,7 @@ void output_commit(OutputFile& file, std::size_t used) {
 
 bool output_close(OutputFile& file) {
   flush(file);
-  if (file.handle != kNoFile && !close_file(file.handle)) file.write_failed = true;
+  if (file.handle != kNoFile && !close_file(file.handle)) fail(file);
   file.handle = kNoFile;
   return !file.write_failed;
 }

@@ -7,21 +7,32 @@
 #include <cstdint>
 
 #include "platform/file.h"
+#include "platform/system_error.h"
 
 namespace tellwick {
 
 constexpr std::size_t kOutputBufferSize = 64 * 1024;
 
+// A file still open when its OutputFile goes is written out and closed then,
+// so that no early return leaves it open; output_close is what tells whether
+// every byte arrived.
 struct OutputFile {
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
   FileHandle handle = kNoFile;
-  bool write_failed = false;  // some bytes did not reach the file
-  std::uint64_t size = 0;     // bytes appended since output_create
+  bool write_failed = false;        // some bytes did not reach the file
+  SystemErrorCode system_error = 0; // the system's reason for the first failure, for the diagnostics
+  std::uint64_t size = 0;           // bytes appended since output_create
   std::size_t used = 0;
   char buffer[kOutputBufferSize];
 };
 
 // Creates (or empties) the file; false when it cannot be created, in which
-// case every later write counts as failed.
+// case every later write counts as failed. A file still open from before is
+// closed first.
 bool output_create(OutputFile& file, const char16_t* path);
 // As output_create, but only when nothing exists under the name yet.
 bool output_create_new(OutputFile& file, const char16_t* path);

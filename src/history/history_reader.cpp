@@ -12,6 +12,7 @@
 #include "history/utf8_repair.h"
 #include "platform/encoding.h"
 #include "platform/file.h"
+#include "platform/system_error.h"
 
 namespace tellwick {
 namespace {
@@ -118,8 +119,13 @@ void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std
 
 void read_export_file(HistoryPrinter& printer, const std::u16string& path) {
   FileContents contents;
-  if (is_directory(path.c_str()) || !read_whole_file(path.c_str(), contents)) {
-    report(printer, utf8_of(path) + ": cannot be read; skipped");
+  if (is_directory(path.c_str())) {
+    report(printer, utf8_of(path) + ": cannot be read (a folder); skipped");
+    return;
+  }
+  if (!read_whole_file(path.c_str(), contents)) {
+    const std::string reason = utf8_of(system_error_text(last_system_error()));
+    report(printer, utf8_of(path) + ": cannot be read, " + reason + "; skipped");
     return;
   }
   read_export_bytes(printer, utf8_of(path), contents.data.get(), contents.size);
@@ -168,7 +174,9 @@ void read_chunk_series(HistoryPrinter& printer, const std::u16string& character_
     if (!file_write_time(path.c_str(), time) || time < chunk0_time) break;
     FileContents contents;
     if (!read_whole_file(path.c_str(), contents)) {
-      report(printer, utf8_of(path) + ": cannot be read (the game may be writing it); the series ends before it");
+      const std::string reason = utf8_of(system_error_text(last_system_error()));
+      report(printer, utf8_of(path) + ": cannot be read (the game may be writing it), " + reason +
+                          "; the series ends before it");
       break;
     }
     ChunkView view;

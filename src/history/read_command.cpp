@@ -1,6 +1,7 @@
 #include "history/read_command.h"
 
 #include "history/history_reader.h"
+#include "platform/system_error.h"
 
 namespace tellwick {
 namespace {
@@ -37,7 +38,8 @@ void read_export_history(HistoryPrinter& printer, const std::vector<std::u16stri
                          const std::u16string& log_folder) {
   std::vector<std::u16string> paths = files;
   if (paths.empty() && !export_files_in(log_folder, paths)) {
-    report(printer, utf8_of(log_folder) + ": the log folder cannot be read; no history to show");
+    const std::string reason = utf8_of(system_error_text(last_system_error()));
+    report(printer, utf8_of(log_folder) + ": the log folder cannot be read, " + reason + "; no history to show");
   }
   for (const std::u16string& path : paths) read_export_file(printer, path);
   flush_history(printer);

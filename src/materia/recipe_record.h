@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "gamelog/output_charset.h"
 #include "gamelog/output_file.h"
 #include "materia/seen_check_list.h"
 
@@ -24,7 +25,7 @@ constexpr std::size_t kRecordNameMax = 248;
 // Where the materia records of one export, or of one dropped file, go.
 struct RecipeOutput {
   OutputFile* file = nullptr;  // the recipe file; none for a dropped file
-  int charset = 0;
+  OutputCharset charset = kCharsetAnsi;
   bool keep_duplicates = false;
   SeenCheckList seen;  // the pairs written so far
 };

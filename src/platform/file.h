@@ -1,5 +1,7 @@
 // Files and folders. Paths are UTF-16 and zero-terminated; the POSIX build
-// reads a "\" in them as "/".
+// reads a "\" in them as "/". Where a call fails (false, or kNoFile) because
+// a system call did, last_system_error() (platform/system_error.h) then
+// holds the system's reason.
 #pragma once
 
 #include <cstddef>

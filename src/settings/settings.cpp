@@ -65,11 +65,13 @@ Settings load_settings() {
       text_key(kLogFolderKey, kDefaultLogFolder),
   };
   profile_read_keys(kGenericSection, reads, std::size(reads), settings_path());
-  s.charset = reads[0].number;
-  s.start_in_tray = reads[1].number;
-  s.watch_enabled = reads[2].number;
-  s.show_control = reads[3].number;
-  s.keep_duplicates = reads[4].number;
+  // Any stored number is a value of the enumeration's int: one outside the
+  // three charsets stays what it was and writes nothing.
+  s.charset = static_cast<OutputCharset>(reads[0].number);
+  s.start_in_tray = reads[1].number != 0;
+  s.watch_enabled = reads[2].number != 0;
+  s.show_control = reads[3].number != 0;
+  s.keep_duplicates = reads[4].number != 0;
   s.log_folder = normalise_log_folder(reads[5].text);
   return s;
 }
@@ -85,11 +87,15 @@ void save_settings(Settings& record, const Settings& changed) {
     writes[count] = {key, numbers[count].c_str()};
     ++count;
   };
+  // A stored 5 is yes as 1 is: it is written again only when it turns to no.
+  const auto yes_no = [&](const char16_t* key, bool before, bool after) {
+    number(key, before ? 1 : 0, after ? 1 : 0);
+  };
   // The order in which new keys join the section.
-  number(kWatchEnabledKey, record.watch_enabled, changed.watch_enabled);
-  number(kStartInTrayKey, record.start_in_tray, changed.start_in_tray);
-  number(kShowControlKey, record.show_control, changed.show_control);
-  number(kKeepDuplicatesKey, record.keep_duplicates, changed.keep_duplicates);
+  yes_no(kWatchEnabledKey, record.watch_enabled, changed.watch_enabled);
+  yes_no(kStartInTrayKey, record.start_in_tray, changed.start_in_tray);
+  yes_no(kShowControlKey, record.show_control, changed.show_control);
+  yes_no(kKeepDuplicatesKey, record.keep_duplicates, changed.keep_duplicates);
   number(kCharsetKey, record.charset, changed.charset);
   if (record.log_folder != changed.log_folder) writes[count++] = {kLogFolderKey, changed.log_folder.c_str()};
   if (count > 0) profile_write_keys(kGenericSection, writes, count, settings_path());

@@ -5,17 +5,21 @@
 #include <cstddef>
 #include <string>
 
+#include "gamelog/output_charset.h"
+
 namespace tellwick {
 
 // The in-memory copy of section GENERIC, loaded once at start-up and owned
-// by the front end.
+// by the front end. The file stores every value as a number: the charset
+// is kept as stored, even outside 0..2, and a yes/no value is yes for any
+// number but 0.
 struct Settings {
-  int charset = 0;           // CHARSET: output charset
-  int start_in_tray = 0;     // TRAYRUN
-  int watch_enabled = 1;     // OBSERVE
-  int show_control = 0;      // CTRLTOSTR: control sequences shown as hex
-  int keep_duplicates = 0;   // MATERIANODEL
-  std::u16string log_folder; // LOGDIR, normalised: always ends in a separator
+  OutputCharset charset = kCharsetAnsi;  // CHARSET
+  bool start_in_tray = false;            // TRAYRUN
+  bool watch_enabled = true;             // OBSERVE
+  bool show_control = false;             // CTRLTOSTR: control sequences shown as hex
+  bool keep_duplicates = false;          // MATERIANODEL
+  std::u16string log_folder;             // LOGDIR, normalised: always ends in a separator
 };
 
 constexpr std::size_t kSettingsTextBuffer = 256;  // values are read into 256-character buffers
@@ -29,8 +33,8 @@ const char16_t* settings_path();
 Settings load_settings();
 
 // Writes the keys whose values differ between `record` and `changed`, in
-// one write, and makes `record` the changed one. The log folder is written
-// as it stands, without the normalising of a load.
+// one write, and makes `record` the changed one. A yes/no value is written
+// as 1 or 0, the log folder as it stands, without the normalising of a load.
 void save_settings(Settings& record, const Settings& changed);
 
 }  // namespace tellwick

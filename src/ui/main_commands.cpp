@@ -62,7 +62,7 @@ void take_dropped_file(HDROP drop) {
   wchar_t path[kDroppedPathCapacity] = {};
   DragQueryFileW(drop, 0, path, kDroppedPathCapacity);
   DragFinish(drop);
-  dropped_file_test(utf16(path), settings().keep_duplicates != 0, window_reports());
+  dropped_file_test(utf16(path), settings().keep_duplicates, window_reports());
 }
 
 }  // namespace tellwick

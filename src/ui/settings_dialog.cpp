@@ -17,7 +17,7 @@ void show_settings(HWND dialog) {
   const Settings& s = settings();
   // A charset outside 0..2 checks nothing: CheckRadioButton clears the
   // others only when the one to check is in the range.
-  if (s.charset >= 0 && s.charset <= 2) {
+  if (s.charset >= kCharsetAnsi && s.charset <= kCharsetUtf16) {
     CheckRadioButton(dialog, IDC_CHARSET_ANSI, IDC_CHARSET_UTF16, IDC_CHARSET_ANSI + s.charset);
   }
   CheckDlgButton(dialog, IDC_WATCH_ENABLED, s.watch_enabled ? BST_CHECKED : BST_UNCHECKED);
@@ -27,12 +27,7 @@ void show_settings(HWND dialog) {
   SetDlgItemTextW(dialog, IDC_LOG_FOLDER, wide(s.log_folder));
 }
 
-// A flag changes only when its being on changed: a stored 5 stays 5 while
-// its box stays checked.
-void take_flag(HWND dialog, int control, int& field) {
-  const int state = IsDlgButtonChecked(dialog, control) == BST_CHECKED ? 1 : 0;
-  if ((state != 0) != (field != 0)) field = state;
-}
+bool is_checked(HWND dialog, int control) { return IsDlgButtonChecked(dialog, control) == BST_CHECKED; }
 
 std::wstring log_folder_edit_text(HWND dialog) {
   wchar_t text[kLogFolderEditCapacity] = {};
@@ -42,15 +37,17 @@ std::wstring log_folder_edit_text(HWND dialog) {
 
 void save_dialog_settings(HWND dialog) {
   Settings changed = settings();
-  take_flag(dialog, IDC_WATCH_ENABLED, changed.watch_enabled);
-  take_flag(dialog, IDC_START_IN_TRAY, changed.start_in_tray);
-  take_flag(dialog, IDC_SHOW_CONTROL, changed.show_control);
-  take_flag(dialog, IDC_KEEP_DUPLICATES, changed.keep_duplicates);
+  // A value stored as 5 is yes, as 1 is: save_settings writes it only when
+  // its box was cleared.
+  changed.watch_enabled = is_checked(dialog, IDC_WATCH_ENABLED);
+  changed.start_in_tray = is_checked(dialog, IDC_START_IN_TRAY);
+  changed.show_control = is_checked(dialog, IDC_SHOW_CONTROL);
+  changed.keep_duplicates = is_checked(dialog, IDC_KEEP_DUPLICATES);
 
   // The ANSI code page is the fall-back when no button says otherwise.
-  changed.charset = 0;
-  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF8) == BST_CHECKED) changed.charset = 1;
-  if (IsDlgButtonChecked(dialog, IDC_CHARSET_UTF16) == BST_CHECKED) changed.charset = 2;
+  changed.charset = kCharsetAnsi;
+  if (is_checked(dialog, IDC_CHARSET_UTF8)) changed.charset = kCharsetUtf8;
+  if (is_checked(dialog, IDC_CHARSET_UTF16)) changed.charset = kCharsetUtf16;
 
   std::wstring folder = log_folder_edit_text(dialog);
   // "C:" and the like name a drive's current folder and stay as typed.

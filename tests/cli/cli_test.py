@@ -471,8 +471,12 @@ class SmallFileSystem(ExporterCase):
             "size=64k", 'cp %s log/2014.03.05.2107.log' % earlier)
         self.assertEqual(out, self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
         # No temporary file is left behind (the debugger output comes first:
-        # the series holds one materia line), and the earlier export is whole.
-        self.assertEqual(err, "46A000000039" + MATERIA + "\r\n2014.03.05.2107.log\n")
+        # the series holds one materia line, then each file that could not be
+        # written, with the system's reason), and the earlier export is whole.
+        full = ": could not be written, system error 28 (No space left on device)\r\n"
+        unwritten = "".join(self.log_path(name) + full
+                            for name in ("2014.03.05.2107.~00", "recipe.2014.03.05.2107.~00"))
+        self.assertEqual(err, "46A000000039" + MATERIA + "\r\n" + unwritten + "2014.03.05.2107.log\n")
         self.assertEqual(self.key("LASTNO"), "2")
 
     def test_read_only_log_folder(self):
@@ -480,7 +484,11 @@ class SmallFileSystem(ExporterCase):
         os.makedirs(os.path.join(self.work, "log"))
         out, err = self.run_on_small_file_system("ro", "true")
         self.assertEqual(out, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
-        self.assertEqual(err, "")  # nothing could be written, and no materia line was read
+        # Nothing could be written, and no materia line was read: the
+        # diagnostics hold only the system's reason for each file.
+        self.assertEqual(err, "".join(self.log_path(name) + ": no temporary file could be created for it,"
+                                      " system error 30 (Read-only file system)\r\n"
+                                      for name in ("2014.03.05.2107.log", "recipe.2014.03.05.2107.log")))
         self.assertIsNone(self.key("LASTNO"))
 
 

@@ -19,7 +19,7 @@ inline RecipeOutput& recipe_output() {
 inline RecipeOutput& recipe_output(OutputFile* file, int charset, bool keep_duplicates) {
   RecipeOutput& out = recipe_output();
   out.file = file;
-  out.charset = charset;
+  out.charset = static_cast<OutputCharset>(charset);
   out.keep_duplicates = keep_duplicates;
   return out;
 }

@@ -40,10 +40,13 @@ FileTime to_file_time(const struct timespec& mtime) {
          static_cast<std::uint64_t>(mtime.tv_nsec) / kNanosecondsPerFileTimeUnit;
 }
 
+// Leaves errno as it was: the reason a read failed outlives the clean-up.
 void close_quietly(int fd) {
+  const int reason = errno;
   // On Linux the descriptor is released even when close reports EINTR, so
   // it is never closed twice.
   ::close(fd);
+  errno = reason;
 }
 
 // Why a lease: POSIX has no share modes, and advisory locks only see writers
@@ -72,7 +75,19 @@ bool take_read_lease(int fd, bool& leased) {
 }
 
 void release_read_lease(int fd, bool leased) {
+  const int reason = errno;
   if (leased) ::fcntl(fd, F_SETLEASE, F_UNLCK);
+  errno = reason;
+}
+
+// Whether an open descriptor is a file to read; when not, errno says why
+// (a folder, a device, or one that could not be examined).
+bool is_regular_file(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  if (S_ISREG(st.st_mode)) return true;
+  errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  return false;
 }
 
 // Reads up to `size` bytes; stops early at the end of the file. Returns the
@@ -130,8 +145,11 @@ bool close_file(FileHandle file) {
 bool file_write_time(const char16_t* path, FileTime& time) {
   time = 0;
   struct stat st;
-  // A folder cannot be opened as a file on Windows either.
-  if (::stat(native_path(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::stat(native_path(path).c_str(), &st) != 0) return false;
+  if (S_ISDIR(st.st_mode)) {
+    errno = EISDIR;  // a folder cannot be opened as a file on Windows either
+    return false;
+  }
   time = to_file_time(st.st_mtim);
   return true;
 }
@@ -156,9 +174,7 @@ bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t cap
   size = 0;
   const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat st;
-  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  const std::int64_t got = regular ? read_fully(fd, buffer, capacity) : -1;
+  const std::int64_t got = is_regular_file(fd) ? read_fully(fd, buffer, capacity) : -1;
   close_quietly(fd);
   if (got < 0) return false;
   size = static_cast<std::size_t>(got);
@@ -172,8 +188,7 @@ bool read_whole_file(const char16_t* path, FileContents& contents) {
   // ignore it.
   const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (!is_regular_file(fd)) {
     close_quietly(fd);
     return false;
   }
@@ -183,9 +198,11 @@ bool read_whole_file(const char16_t* path, FileContents& contents) {
     return false;
   }
   // Taken after the lease, so no writer can change the size until we are done.
+  struct stat st;
   if (::fstat(fd, &st) != 0) st.st_size = 0;
   const std::size_t size = static_cast<std::size_t>(st.st_size);
   std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[size + 1]);
+  if (!buffer) errno = ENOMEM;
   const std::int64_t got = buffer ? read_fully(fd, buffer.get(), size) : -1;
   release_read_lease(fd, leased);
   close_quietly(fd);

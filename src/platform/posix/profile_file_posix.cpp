@@ -35,6 +35,7 @@ int create_temporary(const std::string& path, std::string& name) {
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
+  errno = EEXIST;
   return -1;
 }
 
@@ -51,11 +52,15 @@ bool link_target(const std::string& path, std::string& target) {
     if (!S_ISLNK(st.st_mode)) return true;
     char text[kLinkTextBytes];
     const ssize_t n = ::readlink(target.c_str(), text, sizeof text);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof text) return false;
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof text) {
+      if (n >= 0) errno = ENAMETOOLONG;
+      return false;
+    }
     const std::string link(text, static_cast<std::size_t>(n));
     // A relative link is read from the folder that holds the link.
     target = link[0] == '/' ? link : folder_of(target) + "/" + link;
   }
+  errno = ELOOP;
   return false;
 }
 
@@ -73,8 +78,11 @@ ProfileFileRead read_profile_file(const std::string& path, std::string& bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ProfileFileRead::kMissing : ProfileFileRead::kFailed;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const bool examined = ::fstat(fd, &st) == 0;
+  if (!examined || !S_ISREG(st.st_mode)) {
+    const int reason = !examined ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     ::close(fd);
+    errno = reason;
     return ProfileFileRead::kFailed;
   }
   char chunk[kReadChunk];
@@ -82,8 +90,10 @@ ProfileFileRead read_profile_file(const std::string& path, std::string& bytes) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
+      const int reason = errno;
       ::close(fd);
       bytes.clear();
+      errno = reason;
       return ProfileFileRead::kFailed;
     }
     if (n == 0) break;
@@ -106,7 +116,9 @@ bool replace_profile_file(const std::string& link_or_file, const std::string& by
   ok = ::close(fd) == 0 && ok;
   ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
+    const int reason = errno;  // the failure's, not the clean-up's
     ::unlink(temporary.c_str());
+    errno = reason;
     return false;
   }
   sync_folder(folder_of(path));

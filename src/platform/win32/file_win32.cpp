@@ -18,6 +18,14 @@ HANDLE as_handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 const char16_t* utf16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
 
+// Closes a handle on a failure's way out, leaving GetLastError() with the
+// failure's reason rather than the clean-up's.
+void close_keeping_error(HANDLE h) {
+  const DWORD reason = GetLastError();
+  CloseHandle(h);
+  SetLastError(reason);
+}
+
 }  // namespace
 
 FileHandle create_output_file(const char16_t* path) {
@@ -37,7 +45,11 @@ bool write_file(FileHandle file, const void* data, std::size_t size) {
   while (size > 0) {
     const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
     DWORD written = 0;
-    if (!WriteFile(as_handle(file), p, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(as_handle(file), p, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);  // a write that takes nothing would repeat forever
+      return false;
+    }
     p += written;
     size -= written;
   }
@@ -55,7 +67,7 @@ bool file_write_time(const char16_t* path, FileTime& time) {
   if (h == INVALID_HANDLE_VALUE) return false;
   FILETIME written = {};
   const BOOL ok = GetFileTime(h, nullptr, nullptr, &written);
-  CloseHandle(h);
+  close_keeping_error(h);
   if (!ok) return false;
   time = static_cast<FileTime>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
   return true;
@@ -69,7 +81,7 @@ bool set_file_write_time(const char16_t* path, FileTime time) {
   written.dwLowDateTime = static_cast<DWORD>(time);
   written.dwHighDateTime = static_cast<DWORD>(time >> 32);
   const BOOL ok = SetFileTime(h, nullptr, nullptr, &written);
-  CloseHandle(h);
+  close_keeping_error(h);
   return ok != FALSE;
 }
 
@@ -92,7 +104,7 @@ bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t cap
     if (ok && read == 0) break;
     size += read;
   }
-  CloseHandle(h);
+  close_keeping_error(h);
   return ok;
 }
 
@@ -103,13 +115,14 @@ bool read_whole_file(const char16_t* path, FileContents& contents) {
   if (h == INVALID_HANDLE_VALUE) return false;
   const DWORD size = GetFileSize(h, nullptr);  // the low 32 bits
   if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-    CloseHandle(h);
+    close_keeping_error(h);
     return false;
   }
   std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[std::size_t{size} + 1]);
+  if (!buffer) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   DWORD read = 0;
   const BOOL ok = buffer && ReadFile(h, buffer.get(), size, &read, nullptr);
-  CloseHandle(h);
+  close_keeping_error(h);
   if (!ok) return false;
   // A file that shrank since its size was taken reports what was read; the
   // rest of the buffer is cleared, so no byte that was not read is visible.

@@ -47,7 +47,13 @@ void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t 
 
 bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std::size_t count, const char16_t* file) {
   bool written = true;
-  for (std::size_t i = 0; i < count; ++i) written &= profile_write_string(section, writes[i].key, writes[i].value, file);
+  DWORD first_error = 0;  // the diagnostics want the first failure's reason
+  for (std::size_t i = 0; i < count; ++i) {
+    if (profile_write_string(section, writes[i].key, writes[i].value, file)) continue;
+    if (written) first_error = GetLastError();
+    written = false;
+  }
+  if (!written) SetLastError(first_error);
   return written;
 }
 
