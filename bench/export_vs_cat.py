@@ -11,8 +11,16 @@ wall-clock ratios; the spread (lowest and highest ratio) says how noisy the
 run was. "cpu" is the median ratio of CPU time (user and system), which a
 loaded machine disturbs much less.
 
+Both sides write a file that does not exist yet: the previous output is
+removed before each run, outside the timing. With --replace both write over
+their previous output instead (cat through the shell's redirection, so that
+its truncation and close are timed). The two differ on ext4, which starts
+writing out a file's data when it replaces another (on rename, and on the
+close after a truncation).
+
   bench/export_vs_cat.py [--build build/native] [--pairs 9] [--series short,real]
                          [--charsets 0,1,2] [--keep DIR] [--program FILE] [--wine build/windows]
+                         [--replace]
 
 With --wine the Windows tellwick-export.exe runs under Wine (a prefix of its
 own under the work folder, code page 932) against the same cat.
@@ -70,16 +78,27 @@ def write_settings(work, charset, log_folder):
         f.write("[GENERIC]\nCHARSET=%d\nLOGDIR=%s\n" % (charset, log_folder))
 
 
-def measure(export_args, export_cwd, export_env, chunk_paths, copy_path, pairs):
+def remove_files(folder):
+    for name in os.listdir(folder):
+        os.unlink(os.path.join(folder, name))
+
+
+def measure(export_args, export_cwd, export_env, chunk_paths, copy_path, pairs, replace):
     """Median and spread of the pairs' wall-clock ratios, the median of their
     CPU-time ratios, and the median seconds of each side."""
     wall_ratios, cpu_ratios, export_times, cat_times = [], [], [], []
     for i in range(pairs):
         def cat():
+            if replace:
+                return timed(["sh", "-c", 'exec cat "$@" > "$0"', copy_path] + chunk_paths)
+            if os.path.exists(copy_path):
+                os.unlink(copy_path)
             with open(copy_path, "wb") as out:
                 return timed(["cat"] + chunk_paths, stdout=out)
 
         def export():
+            if not replace:
+                remove_files(os.path.join(export_cwd, "log"))
             return timed(export_args, cwd=export_cwd, env=export_env)
 
         if i % 2 == 0:
@@ -105,6 +124,7 @@ def main():
     parser.add_argument("--program", help="another tellwick-export to measure (an earlier build, say)")
     parser.add_argument("--keep", help="keep the generated series in this folder and reuse them")
     parser.add_argument("--wine", help="a Windows build folder: measure its tellwick-export.exe under Wine")
+    parser.add_argument("--replace", action="store_true", help="both sides write over their previous output")
     a = parser.parse_args()
 
     build = os.path.abspath(a.build)
@@ -137,7 +157,7 @@ def main():
             for charset in (int(c) for c in a.charsets.split(",")):
                 write_settings(work, charset, log_folder)
                 run(args, cwd=work, env=env)  # warms the page cache and the settings file
-                ratio, low, high, cpu, e, c = measure(args, work, env, paths, copy_path, a.pairs)
+                ratio, low, high, cpu, e, c = measure(args, work, env, paths, copy_path, a.pairs, a.replace)
                 print("%-6s %7d %7.1f  %6.2f %6.2f %6.2f  %7.2f  %8.3f %8.3f" % (name, charset, size / 2**20, ratio,
                                                                               low, high, cpu, e, c), flush=True)
     finally:
