@@ -18,6 +18,18 @@ std::string rendered(const std::string& line, bool show) {
   return std::string(out, n);
 }
 
+// The same line rendered from its parts, as the export renders it: the text
+// read straight from an entry of exactly its size, so that a read past the
+// text's end is a read past the allocation.
+std::string rendered_from_entry(const std::string& line, bool show) {
+  std::vector<std::uint8_t> entry = {0xB5, 0xA1, 0x99, 0x53, 0x1D, 0x00, 0x00, 0x00};  // "5399A1B5001D"
+  entry.insert(entry.end(), line.begin() + kEntryLinePrefix, line.end());
+  char out[kRenderedLineCapacity];
+  const std::size_t n = render_line(view_entry_line(entry.data(), entry.size()), show, out);
+  EXPECT_EQ(out[n], '\0');
+  return std::string(out, n);
+}
+
 std::string stripped(const std::string& line) {
   char out[kEntryLineCapacity];
   const std::size_t n = strip_line(line.data(), line.size(), out);
@@ -141,8 +153,8 @@ TEST(ControlSequence, WorstCaseRenderingFitsItsBuffer) {
   EXPECT_EQ(shown.size(), 12 + 337 * 10 + 2);
 }
 
-// The renderings pass plain text on a word at a time; held here to the
-// scan that takes one byte at a time, on lines full of what stops a word:
+// The renderings pass plain text on a block at a time; held here to the
+// scan that takes one byte at a time, on lines full of what stops a block:
 // sequence starts, zero bytes, 0x01, at every position and line length.
 std::string scanned_byte_by_byte(const std::string& line, bool keep_sequences) {
   const auto* bytes = u8(line);
@@ -176,6 +188,8 @@ TEST(ControlSequence, WordAtATimeScanMatchesTheByteScan) {
     ASSERT_EQ(rendered(line, true), scanned_byte_by_byte(line, true) + "\r\n") << round;
     ASSERT_EQ(rendered(line, false), scanned_byte_by_byte(line, false) + "\r\n") << round;
     ASSERT_EQ(stripped(line), scanned_byte_by_byte(line, false)) << round;
+    ASSERT_EQ(rendered_from_entry(line, true), scanned_byte_by_byte(line, true) + "\r\n") << round;
+    ASSERT_EQ(rendered_from_entry(line, false), scanned_byte_by_byte(line, false) + "\r\n") << round;
   }
 }
 

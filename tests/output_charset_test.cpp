@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,17 +102,22 @@ TEST(OutputCharset, ManyLinesMatchOneWritePerLine) {
   EXPECT_EQ(export_lines(kCharsetUtf8, lines), bytes(expected));
 }
 
-// Rendering straight into the file's buffer writes what rendering into a
-// line buffer and writing that line writes, in every charset, across many
-// buffer flushes.
+// Rendering an entry line from its parts straight into the file's buffer
+// writes what building the line, rendering it into a line buffer and writing
+// that writes, in every charset, across many buffer flushes.
 TEST(OutputCharset, RenderedLinesMatchRenderThenWrite) {
   using namespace std::string_literals;  // the lengths come from the literals, embedded NULs included
-  const std::vector<std::string> lines = {
-      "5399A1B4000A:Aaa Bbb:\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",
-      "5399A1B40039\x02\x13\x06\xFE\xFF\xFF\xE3\x03\xE3\x83\x95\x02\x13\x02\xEC\x03"s,
-      "5399A1B4003E\x1F\xEE\x82\xBB\x02\x27\x07\x03\xF2\x01\xF8\x01\x01\x03" "Hi-Potion"s,
-      "5399A1B4000Ca\xFF\xE3\x81" "b",  // not UTF-8
-      "5399A1B40010ab\0cd"s,
+  struct Entry {
+    std::uint32_t time, code;
+    std::string text;
+  };
+  const std::vector<Entry> entries = {
+      {0x5399A1B4, 0x000A, ":Aaa Bbb:\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF"},
+      {0x5399A1B4, 0x0039, "\x02\x13\x06\xFE\xFF\xFF\xE3\x03\xE3\x83\x95\x02\x13\x02\xEC\x03"s},
+      {0x5399A1B4, 0x003E, "\x1F\xEE\x82\xBB\x02\x27\x07\x03\xF2\x01\xF8\x01\x01\x03" "Hi-Potion"s},
+      {0x5399A1B4, 0x000C, "a\xFF\xE3\x81" "b"},  // not UTF-8
+      {0x5399A1B4, 0x0010, "ab\0cd"s},
+      {0x5399A1B4, 0x12345, std::string(1500, 'x')},  // a code past four digits, a text past the line's room
   };
   for (const OutputCharset charset : {kCharsetAnsi, kCharsetUtf8, kCharsetUtf16, static_cast<OutputCharset>(3)}) {
     for (bool show : {false, true}) {
@@ -120,10 +127,18 @@ TEST(OutputCharset, RenderedLinesMatchRenderThenWrite) {
       ASSERT_TRUE(output_create(*direct, dir.file("direct.log").c_str()));
       ASSERT_TRUE(output_create(*staged, dir.file("staged.log").c_str()));
       for (int i = 0; i < 5000; ++i) {
-        const std::string& line = lines[i % lines.size()];
-        write_rendered_line(*direct, charset, show, line.data(), line.size());
+        const Entry& e = entries[i % entries.size()];
+        std::vector<std::uint8_t> bytes(8 + e.text.size());
+        for (int k = 0; k < 4; ++k) {
+          bytes[k] = static_cast<std::uint8_t>(e.time >> (8 * k));
+          bytes[4 + k] = static_cast<std::uint8_t>(e.code >> (8 * k));
+        }
+        std::copy(e.text.begin(), e.text.end(), bytes.begin() + 8);
+        write_rendered_line(*direct, charset, show, view_entry_line(bytes.data(), bytes.size()));
+        char line[kEntryLineCapacity];
+        const std::size_t line_length = build_entry_line(bytes.data(), bytes.size(), line);
         char rendered[kRenderedLineCapacity];
-        write_export_line(*staged, charset, rendered, render_line(line.data(), line.size(), show, rendered));
+        write_export_line(*staged, charset, rendered, render_line(line, line_length, show, rendered));
       }
       ASSERT_TRUE(output_close(*direct));
       ASSERT_TRUE(output_close(*staged));

@@ -1,7 +1,10 @@
 #include "export/entry_pipeline.h"
 
+#include <cstring>
+
 #include "gamelog/control_sequence.h"
 #include "gamelog/entry_line.h"
+#include "gamelog/little_endian.h"
 #include "gamelog/output_charset.h"
 #include "materia/examine_line.h"
 #include "platform/encoding.h"
@@ -11,6 +14,18 @@ namespace {
 
 // The stripped line goes to the materia detector as UTF-16 of at most this many units.
 constexpr std::size_t kDetectorLineUnits = 1022;
+
+// The detector's leading-number test on an entry line, judged from the
+// prefix alone: it reads past the prefix's twelve digits only when their
+// number stays at most 47, so when the first ten are zeros (an entry time
+// below 0x100) the whole line decides.
+bool prefix_rules_out_materia(const EntryLineView& view) {
+  if (std::memcmp(view.prefix, "0000000000", 10) == 0) return false;
+  char head[kEntryLinePrefix + 1];
+  std::memcpy(head, view.prefix, kEntryLinePrefix);
+  head[kEntryLinePrefix] = '\0';
+  return !may_be_materia_line(head);
+}
 
 }  // namespace
 
@@ -29,18 +44,21 @@ void start_entry_output(EntryOutput& out, OutputFile* log, OutputFile* recipe, c
 }
 
 void export_entry(const ChunkEntry& entry, EntryOutput& out) {
-  char line[kEntryLineCapacity];
-
-  const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
-  const std::uint32_t time = entry_time_of_line(line);
+  const std::uint32_t time = read_u32(entry.bytes);
   if (out.first_entry_time == 0) out.first_entry_time = time;
   out.last_entry_time = time;
 
-  if (out.log != nullptr) write_rendered_line(*out.log, out.charset, out.show_control, line, line_length);
+  // The entry line is rendered from its parts, never copied whole: only a
+  // materia candidate needs it in one piece.
+  const EntryLineView view = view_entry_line(entry.bytes, entry.length);
+  if (out.log != nullptr) write_rendered_line(*out.log, out.charset, out.show_control, view);
 
   // Nearly every line fails the detector's leading-number test, and the test
   // can be judged on the entry line itself: only candidates are stripped and
   // converted.
+  if (prefix_rules_out_materia(view)) return;
+  char line[kEntryLineCapacity];
+  const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
   if (!may_be_materia_line(line)) return;
   char stripped[kEntryLineCapacity];
   const std::size_t stripped_length = strip_line(line, line_length, stripped);

@@ -14,16 +14,6 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "words are read with their first byte lowest");
 
-// Eight bytes at a time: most lines hold few sequences, so most of a line is
-// plain text to pass over. The lowest marked byte of the mask is the first
-// byte below 3 (0x00, 0x01 or 0x02); bytes above it are marked only
-// approximately, so only the lowest is used.
-std::uint64_t bytes_below_3(std::uint64_t word) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-  return (word - kOnes * 3) & ~word & kHighBits;
-}
-
 // The length of the sequence at line[pos] (a 0x02), for the one-byte form of
 // the packed integer that nearly all markup uses (T = L + 3) without a call;
 // every other form goes to control_sequence_length.
@@ -36,34 +26,70 @@ std::size_t sequence_length_at(const std::uint8_t* line, std::size_t pos, std::s
   return control_sequence_length(line, pos, line_length);
 }
 
-// Copies plain text from `in`, whose first byte is plain (neither a sequence
-// start nor a zero byte), to `out`; returns how many bytes at the start of
-// `in` are plain, at least 1. Copies a whole block at a time: bytes of `out`
-// past the plain ones may change, up to 16 in all, and the callers' buffers
-// leave that room (see render_line and strip_line).
-std::size_t copy_plain(const std::uint8_t* in, std::size_t available, char* out) {
+#if defined(__SSE2__)
+// One bit for each byte of the block that ends plain text: a sequence start
+// or a zero byte.
+unsigned stop_bits(__m128i block) {
+  const __m128i stops = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(kControlStart))),
+                                     _mm_cmpeq_epi8(block, _mm_setzero_si128()));
+  return static_cast<unsigned>(_mm_movemask_epi8(stops));
+}
+
+// Copies `width` bytes (4, 8 or 16) at `at` from `in` to `out` and returns
+// their stop bits.
+template <int kWidth>
+unsigned copy_block(const std::uint8_t* in, char* out, std::size_t at) {
+  __m128i block;
+  if constexpr (kWidth == 16) {
+    block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), block);
+  } else {
+    std::uint64_t word = 0;
+    std::memcpy(&word, in + at, kWidth);
+    std::memcpy(out + at, &word, kWidth);
+    block = _mm_cvtsi64_si128(static_cast<long long>(word));
+  }
+  return stop_bits(block) & ((1u << kWidth) - 1);
+}
+
+// The plain text of a run of `available` bytes (4 <= available < 2 * kWidth)
+// read as two blocks of kWidth bytes, the second ending where the run ends:
+// the two overlap, so no byte outside the run is read or written.
+template <int kWidth>
+std::size_t copy_short_run(const std::uint8_t* in, std::size_t available, char* out) {
+  const std::size_t last = available - kWidth;
+  const unsigned stops = copy_block<kWidth>(in, out, 0) | (copy_block<kWidth>(in, out, last) << last);
+  return stops == 0 ? available : static_cast<std::size_t>(std::countr_zero(stops));
+}
+#endif
+
+// Copies the plain text at the start of `in` (up to the first sequence start
+// or zero byte, or all `available` bytes) to `out` and returns its length.
+// Copies whole blocks: bytes of `out` past the plain text may change too,
+// but never past out[available - 1], and no byte of `in` past
+// in[available - 1] is read. Most of a line is plain text, and most lines
+// hold few sequences.
+std::size_t copy_plain_run(const std::uint8_t* in, std::size_t available, char* out) {
 #if defined(__SSE2__)
   if (available >= 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
-    const __m128i stops = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(kControlStart))),
-                                       _mm_cmpeq_epi8(block, _mm_setzero_si128()));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops));
-    return mask == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(mask));
+    std::size_t n = 0;
+    for (; n + 16 <= available; n += 16) {
+      const unsigned stops = copy_block<16>(in, out, n);
+      if (stops != 0) return n + static_cast<std::size_t>(std::countr_zero(stops));
+    }
+    if (n == available) return n;
+    // The last 16 bytes again: out mirrors in over the run, so the bytes
+    // already copied are copied to where they are; only the new ones count.
+    const std::size_t last = available - 16;
+    const unsigned stops = copy_block<16>(in, out, last) >> (n - last);
+    return stops == 0 ? available : n + static_cast<std::size_t>(std::countr_zero(stops));
   }
+  if (available >= 8) return copy_short_run<8>(in, available, out);
+  if (available >= 4) return copy_short_run<4>(in, available, out);
 #endif
-  if (available >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, in, 8);
-    std::memcpy(out, &word, 8);
-    const std::uint64_t below = bytes_below_3(word);
-    if (below == 0) return 8;
-    // Up to the first byte below 3; a 0x01 there is plain text and goes too.
-    const std::size_t k = static_cast<std::size_t>(std::countr_zero(below)) / 8;
-    return in[k] == 0x01 ? k + 1 : k;
-  }
-  out[0] = static_cast<char>(in[0]);
-  return 1;
+  std::size_t n = 0;
+  for (; n < available && in[n] != 0 && in[n] != kControlStart; ++n) out[n] = static_cast<char>(in[n]);
+  return n;
 }
 
 template <bool kShow>
@@ -71,20 +97,15 @@ std::size_t scan_line(const char* line, std::size_t line_length, char* out) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(line);
   std::size_t pos = 0;
   std::size_t n = 0;
-  while (pos < line_length) {
-    const std::uint8_t b = bytes[pos];
-    if (b == 0) break;
-    if (b == kControlStart) {
-      const std::size_t length = sequence_length_at(bytes, pos, line_length);
-      if (kShow) n += visual_form(bytes + pos, length, out + n);
-      pos += length;
-      continue;
-    }
-    const std::size_t plain = copy_plain(bytes + pos, line_length - pos, out + n);
+  for (;;) {
+    const std::size_t plain = copy_plain_run(bytes + pos, line_length - pos, out + n);
     pos += plain;
     n += plain;
+    if (pos == line_length || bytes[pos] == 0) return n;
+    const std::size_t length = sequence_length_at(bytes, pos, line_length);
+    if (kShow) n += visual_form(bytes + pos, length, out + n);
+    pos += length;
   }
-  return n;
 }
 
 }  // namespace
@@ -128,6 +149,17 @@ std::size_t visual_form(const std::uint8_t* sequence, std::size_t length, char* 
 
 std::size_t render_line(const char* line, std::size_t line_length, bool show, char* out) {
   std::size_t n = show ? scan_line<true>(line, line_length, out) : scan_line<false>(line, line_length, out);
+  out[n++] = '\r';
+  out[n++] = '\n';
+  out[n] = '\0';
+  return n;
+}
+
+std::size_t render_line(const EntryLineView& view, bool show, char* out) {
+  std::memcpy(out, view.prefix, kEntryLinePrefix);
+  char* text_out = out + kEntryLinePrefix;
+  std::size_t n = kEntryLinePrefix + (show ? scan_line<true>(view.text, view.text_length, text_out)
+                                           : scan_line<false>(view.text, view.text_length, text_out));
   out[n++] = '\r';
   out[n++] = '\n';
   out[n] = '\0';

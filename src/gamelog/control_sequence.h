@@ -43,6 +43,10 @@ std::size_t visual_form(const std::uint8_t* sequence, std::size_t length, char* 
 // at a time, so bytes of `out` past the terminator may change too.
 std::size_t render_line(const char* line, std::size_t line_length, bool show, char* out);
 
+// render_line of the entry line that `view` stands for, read from its two
+// parts. The prefix holds only hex digits, so it renders as itself.
+std::size_t render_line(const EntryLineView& view, bool show, char* out);
+
 // The stripped line: every sequence dropped, no CR LF, zero-terminated in
 // `out` (kEntryLineCapacity bytes; never more than the line's own length is
 // touched). Returns its length.

@@ -29,19 +29,20 @@ bool is_utf8_trail(std::uint8_t b) { return (b & 0xC0) == 0x80; }
 
 }  // namespace
 
-std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char* line) {
+EntryLineView view_entry_line(const std::uint8_t* entry, std::size_t length) {
+  EntryLineView view;
   const std::uint32_t time = read_u32(entry);
   const std::uint32_t code = read_u32(entry + 4);
-  for (int i = 0; i < 4; ++i) put_hex_byte(line + 2 * i, time >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i) put_hex_byte(view.prefix + 2 * i, time >> (24 - 8 * i));
 
   // "%04X" of the code, of which only the first four digits fit before the text.
   if (code <= 0xFFFF) {
-    put_hex_byte(line + 8, code >> 8);
-    put_hex_byte(line + 10, code);
+    put_hex_byte(view.prefix + 8, code >> 8);
+    put_hex_byte(view.prefix + 10, code);
   } else {
     int digits = 4;
     while (digits < 8 && (code >> (4 * digits)) != 0) ++digits;
-    for (int i = 0; i < 4; ++i) line[8 + i] = kHexUpper[(code >> (4 * (digits - 1 - i))) & 0xF];
+    for (int i = 0; i < 4; ++i) view.prefix[8 + i] = kHexUpper[(code >> (4 * (digits - 1 - i))) & 0xF];
   }
 
   const std::uint8_t* text = entry + kEntryHeaderSize;
@@ -52,9 +53,17 @@ std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char
     // Back up to the first byte of a character the cut would split.
     for (int back = 0; back < 3 && text_length > 0 && is_utf8_trail(text[text_length]); ++back) --text_length;
   }
-  std::memcpy(line + kEntryLinePrefix, text, text_length);
-  line[kEntryLinePrefix + text_length] = '\0';
-  return kEntryLinePrefix + text_length;
+  view.text = reinterpret_cast<const char*>(text);
+  view.text_length = text_length;
+  return view;
+}
+
+std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char* line) {
+  const EntryLineView view = view_entry_line(entry, length);
+  std::memcpy(line, view.prefix, kEntryLinePrefix);
+  std::memcpy(line + kEntryLinePrefix, view.text, view.text_length);
+  line[kEntryLinePrefix + view.text_length] = '\0';
+  return kEntryLinePrefix + view.text_length;
 }
 
 int hex_digit_value(int c) { return c >= 0 && c < 256 ? kHexValues.value[c] : -1; }

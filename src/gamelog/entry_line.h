@@ -11,6 +11,18 @@ constexpr std::size_t kEntryLinePrefix = 12;
 constexpr std::size_t kEntryLineCapacity = 1024;  // terminator included
 constexpr std::size_t kMaxEntryLength = kEntryLineCapacity - 1 - kEntryLinePrefix + 8;  // 1019 bytes
 
+// An entry line in its two parts, which the export renders without building
+// the line: the prefix of hex digits, and the entry's own text, cut as
+// build_entry_line cuts it.
+struct EntryLineView {
+  char prefix[kEntryLinePrefix];
+  const char* text;
+  std::size_t text_length;
+};
+
+// The view of an entry of `length` bytes (at least 8); `text` points into the entry.
+EntryLineView view_entry_line(const std::uint8_t* entry, std::size_t length);
+
 // Writes the entry line of an entry of `length` bytes (at least 8) into
 // `line`, which holds kEntryLineCapacity bytes, and returns its length
 // without the terminator. An entry longer than kMaxEntryLength has its text

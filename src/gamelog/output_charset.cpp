@@ -49,15 +49,14 @@ void write_export_line(OutputFile& file, OutputCharset charset, const char* line
   }
 }
 
-void write_rendered_line(OutputFile& file, OutputCharset charset, bool show, const char* line,
-                         std::size_t line_length) {
+void write_rendered_line(OutputFile& file, OutputCharset charset, bool show, const EntryLineView& view) {
   if (charset == kCharsetUtf8) {
     // render_line may touch its whole buffer beyond the line it writes.
     char* out = output_reserve(file, kRenderedLineCapacity);
-    output_commit(file, render_line(line, line_length, show, out));
+    output_commit(file, render_line(view, show, out));
   } else if (charset == kCharsetAnsi || charset == kCharsetUtf16) {
     char rendered[kRenderedLineCapacity];
-    write_export_line(file, charset, rendered, render_line(line, line_length, show, rendered));
+    write_export_line(file, charset, rendered, render_line(view, show, rendered));
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "gamelog/entry_line.h"
 #include "gamelog/output_file.h"
 
 namespace tellwick {
@@ -20,12 +21,12 @@ enum OutputCharset : int {
 // Charset 1 writes the bytes exactly as they are, valid UTF-8 or not.
 void write_export_line(OutputFile& file, OutputCharset charset, const char* line, std::size_t length);
 
-// Renders an entry line (control sequences shown or dropped, CR LF added)
-// and writes it in the output charset: the same bytes as render_line and
-// write_export_line, but in UTF-8 the line is rendered straight into the
-// file's buffer, and in any charset outside 0..2 it is not rendered at all.
-void write_rendered_line(OutputFile& file, OutputCharset charset, bool show, const char* line,
-                         std::size_t line_length);
+// Renders the entry line `view` stands for (control sequences shown or
+// dropped, CR LF added) and writes it in the output charset: the same bytes
+// as render_line and write_export_line, but in UTF-8 the line is rendered
+// straight into the file's buffer, and in any charset outside 0..2 it is not
+// rendered at all.
+void write_rendered_line(OutputFile& file, OutputCharset charset, bool show, const EntryLineView& view);
 
 // A UTF-16 text in the output charset, whatever its length.
 void write_text(OutputFile& file, OutputCharset charset, const char16_t* text, std::size_t length);
