@@ -50,7 +50,7 @@ void export_entry(const ChunkEntry& entry, EntryOutput& out) {
 
   // The entry line is rendered from its parts, never copied whole: only a
   // materia candidate needs it in one piece.
-  const EntryLineView view = view_entry_line(entry.bytes, entry.length);
+  const EntryLineView view = view_entry_line(entry);
   if (out.log != nullptr) write_rendered_line(*out.log, out.charset, out.show_control, view);
 
   // Nearly every line fails the detector's leading-number test, and the test

@@ -44,6 +44,7 @@ bool chunk_entry(const ChunkView& view, std::uint32_t k, ChunkEntry& entry) {
   if (end < start || end > area_size || end - start < kEntryHeaderSize) return false;
   entry.bytes = view.data + view.area_offset + start;
   entry.length = end - start;
+  entry.readable_end = view.data + view.size;
   return true;
 }
 

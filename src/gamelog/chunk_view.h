@@ -27,6 +27,7 @@ struct ChunkView {
 struct ChunkEntry {
   const std::uint8_t* bytes = nullptr;
   std::size_t length = 0;
+  const std::uint8_t* readable_end = nullptr;  // the end of the file's bytes, at or past the entry's end
 };
 
 // False when the buffer is too short to hold even the header.

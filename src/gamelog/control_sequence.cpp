@@ -92,13 +92,33 @@ std::size_t copy_plain_run(const std::uint8_t* in, std::size_t available, char* 
   return n;
 }
 
+// Renders `line_length` bytes of `line`, of which `readable` (at least
+// line_length) may be read: where 16 bytes past `pos` may be read, plain
+// text is taken 16 bytes at a time whatever the line's length, and the
+// bytes past its end are copied but not counted.
 template <bool kShow>
-std::size_t scan_line(const char* line, std::size_t line_length, char* out) {
+std::size_t scan_line(const char* line, std::size_t line_length, std::size_t readable, char* out) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(line);
   std::size_t pos = 0;
   std::size_t n = 0;
   for (;;) {
-    const std::size_t plain = copy_plain_run(bytes + pos, line_length - pos, out + n);
+    std::size_t plain;
+#if defined(__SSE2__)
+    if (readable - pos >= 16) {
+      const std::size_t left = line_length - pos;
+      const unsigned stops = copy_block<16>(bytes + pos, out + n, 0) | (left < 16 ? 1u << left : 1u << 16);
+      plain = static_cast<std::size_t>(std::countr_zero(stops));
+      if (plain == 16) {
+        pos += 16;
+        n += 16;
+        continue;
+      }
+    } else {
+      plain = copy_plain_run(bytes + pos, line_length - pos, out + n);
+    }
+#else
+    plain = copy_plain_run(bytes + pos, line_length - pos, out + n);
+#endif
     pos += plain;
     n += plain;
     if (pos == line_length || bytes[pos] == 0) return n;
@@ -148,7 +168,8 @@ std::size_t visual_form(const std::uint8_t* sequence, std::size_t length, char* 
 }
 
 std::size_t render_line(const char* line, std::size_t line_length, bool show, char* out) {
-  std::size_t n = show ? scan_line<true>(line, line_length, out) : scan_line<false>(line, line_length, out);
+  std::size_t n = show ? scan_line<true>(line, line_length, line_length, out)
+                       : scan_line<false>(line, line_length, line_length, out);
   out[n++] = '\r';
   out[n++] = '\n';
   out[n] = '\0';
@@ -158,8 +179,9 @@ std::size_t render_line(const char* line, std::size_t line_length, bool show, ch
 std::size_t render_line(const EntryLineView& view, bool show, char* out) {
   std::memcpy(out, view.prefix, kEntryLinePrefix);
   char* text_out = out + kEntryLinePrefix;
-  std::size_t n = kEntryLinePrefix + (show ? scan_line<true>(view.text, view.text_length, text_out)
-                                           : scan_line<false>(view.text, view.text_length, text_out));
+  const std::size_t readable = static_cast<std::size_t>(view.readable_end - view.text);
+  std::size_t n = kEntryLinePrefix + (show ? scan_line<true>(view.text, view.text_length, readable, text_out)
+                                           : scan_line<false>(view.text, view.text_length, readable, text_out));
   out[n++] = '\r';
   out[n++] = '\n';
   out[n] = '\0';
@@ -167,7 +189,7 @@ std::size_t render_line(const EntryLineView& view, bool show, char* out) {
 }
 
 std::size_t strip_line(const char* line, std::size_t line_length, char* out) {
-  const std::size_t n = scan_line<false>(line, line_length, out);
+  const std::size_t n = scan_line<false>(line, line_length, line_length, out);
   out[n] = '\0';
   return n;
 }

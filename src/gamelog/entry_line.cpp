@@ -55,6 +55,13 @@ EntryLineView view_entry_line(const std::uint8_t* entry, std::size_t length) {
   }
   view.text = reinterpret_cast<const char*>(text);
   view.text_length = text_length;
+  view.readable_end = view.text + text_length;
+  return view;
+}
+
+EntryLineView view_entry_line(const ChunkEntry& entry) {
+  EntryLineView view = view_entry_line(entry.bytes, entry.length);
+  view.readable_end = reinterpret_cast<const char*>(entry.readable_end);
   return view;
 }
 

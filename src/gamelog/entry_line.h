@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gamelog/chunk_view.h"
+
 namespace tellwick {
 
 constexpr std::size_t kEntryLinePrefix = 12;
@@ -18,10 +20,18 @@ struct EntryLineView {
   char prefix[kEntryLinePrefix];
   const char* text;
   std::size_t text_length;
+  // Where the bytes that may be read end, at or past the text's end: a
+  // rendering reads ahead in blocks, and an entry's bytes are followed by
+  // the rest of its chunk file.
+  const char* readable_end;
 };
 
-// The view of an entry of `length` bytes (at least 8); `text` points into the entry.
+// The view of an entry of `length` bytes (at least 8); `text` points into the
+// entry, and nothing past the entry is read.
 EntryLineView view_entry_line(const std::uint8_t* entry, std::size_t length);
+// The same for an entry of a chunk file, whose bytes up to the end of the
+// file may be read.
+EntryLineView view_entry_line(const ChunkEntry& entry);
 
 // Writes the entry line of an entry of `length` bytes (at least 8) into
 // `line`, which holds kEntryLineCapacity bytes, and returns its length

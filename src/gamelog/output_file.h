@@ -11,7 +11,7 @@
 
 namespace tellwick {
 
-constexpr std::size_t kOutputBufferSize = 64 * 1024;
+constexpr std::size_t kOutputBufferSize = 256 * 1024;
 
 // A file still open when its OutputFile goes is written out and closed then,
 // so that no early return leaves it open; output_close is what tells whether
