@@ -115,9 +115,37 @@ template <typename Condition>
   return wait_until([&] { return (IsWindowVisible(window) != FALSE) == visible; });
 }
 
+// Sends a message to a window of the program under test and waits for its
+// answer, but no longer than kWaitLimitMs: a window that hangs fails the test
+// instead of hanging the run. False when no answer came in time (or the
+// program ended before answering, which callers that end it check by its
+// exit).
+bool send_to_program(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* answer = nullptr) {
+  DWORD_PTR result = 0;
+  const bool answered =
+      SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kWaitLimitMs, &result) != 0;
+  if (answer != nullptr) *answer = static_cast<LRESULT>(result);
+  return answered;
+}
+
+// The answer of the program's window, which must come in time.
+LRESULT ask(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT answer = 0;
+  EXPECT_TRUE(send_to_program(window, message, wparam, lparam, &answer))
+      << "no answer to message " << message << " within " << kWaitLimitMs << " ms";
+  return answer;
+}
+
+LRESULT ask_control(HWND window, int control, UINT message, WPARAM wparam, LPARAM lparam) {
+  return ask(GetDlgItem(window, control), message, wparam, lparam);
+}
+
+// Ends the program with its exit button; the caller waits for the exit.
+void click_exit(HWND window) { send_to_program(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0); }
+
 std::wstring control_text(HWND window, int control) {
   wchar_t text[4096] = {};
-  SendDlgItemMessageW(window, control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+  ask_control(window, control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
@@ -167,12 +195,12 @@ class ProgramTest : public ::testing::Test {
   }
 
   void select_character(HWND window) {
-    const LRESULT index = SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(wide(kCharacter)));
+    const LRESULT index = ask_control(window, IDC_CHARACTER_LIST, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(wide(kCharacter)));
     ASSERT_GE(index, 0);
-    SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_SETCURSEL, index, 0);
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CHARACTER_LIST, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_CHARACTER_LIST)));
+    ask_control(window, IDC_CHARACTER_LIST, CB_SETCURSEL, index, 0);
+    ask(window, WM_COMMAND, MAKEWPARAM(IDC_CHARACTER_LIST, CBN_SELCHANGE),
+        reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_CHARACTER_LIST)));
   }
 
   // The labels of the character list of a program started now, which is
@@ -181,17 +209,17 @@ class ProgramTest : public ::testing::Test {
     Started program = start();
     const HWND window = wait_for_main_window(program);
     if (window == nullptr) return {L"<no window>"};
-    SendMessageW(window, WM_NULL, 0, 0);  // answered by the message loop, once the list is filled
+    ask(window, WM_NULL, 0, 0);  // answered by the message loop, once the list is filled
     std::vector<std::wstring> labels;
-    const LRESULT count = SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETCOUNT, 0, 0);
+    const LRESULT count = ask_control(window, IDC_CHARACTER_LIST, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
       wchar_t label[256] = {};
-      if (SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETLBTEXTLEN, i, 0) < 256) {
-        SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(label));
+      if (ask_control(window, IDC_CHARACTER_LIST, CB_GETLBTEXTLEN, i, 0) < 256) {
+        ask_control(window, IDC_CHARACTER_LIST, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(label));
       }
       labels.push_back(label);
     }
-    SendDlgItemMessageW(window, IDCANCEL, BM_CLICK, 0, 0);
+    click_exit(window);
     EXPECT_EQ(wait_for_exit(program), 0);
     return labels;
   }
@@ -212,7 +240,7 @@ TEST_F(ProgramTest, ExportsWithTheExtractButtonAndRunsOnlyOnce) {
   EXPECT_EQ(control_text(window, IDC_VERSION_TEXT), L"Ver.15.06.20.0");
 
   select_character(window);
-  SendDlgItemMessageW(window, IDC_EXTRACT, BM_CLICK, 0, 0);  // returns when the export is done
+  ask_control(window, IDC_EXTRACT, BM_CLICK, 0, 0);  // answered when the export is done
   EXPECT_EQ(control_text(window, IDC_STATUS_LOG),
             L"新しいログの記録を確認しました。\r\n.\\log\\2014.03.05.1855.logに保存しました。\r\n");
   // The default output charset: the system's ANSI code page, Shift_JIS here.
@@ -231,7 +259,7 @@ TEST_F(ProgramTest, ExportsWithTheExtractButtonAndRunsOnlyOnce) {
   EXPECT_TRUE(IsWindow(window));
   EXPECT_TRUE(IsWindowVisible(window));
 
-  SendDlgItemMessageW(window, IDCANCEL, BM_CLICK, 0, 0);
+  click_exit(window);
   EXPECT_EQ(wait_for_exit(first), 0);
 }
 
@@ -242,7 +270,7 @@ TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
   const HWND window = wait_for_main_window(program);
   ASSERT_NE(window, nullptr);
   // Start-up has hidden it by the time its message loop answers.
-  SendMessageW(window, WM_NULL, 0, 0);
+  ask(window, WM_NULL, 0, 0);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(icon_is_shown(window));
 
@@ -252,12 +280,12 @@ TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
   EXPECT_FALSE(icon_is_shown(window));
 
   // The close box hides it again; the program keeps running.
-  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ask(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(icon_is_shown(window));
   EXPECT_EQ(WaitForSingleObject(program.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
-  SendMessageW(window, WM_USER, 1, WM_LBUTTONDOWN);
+  ask(window, WM_USER, 1, WM_LBUTTONDOWN);
   ASSERT_TRUE(IsWindowVisible(window));
   press_key_in(window, VK_ESCAPE);
   EXPECT_EQ(wait_for_exit(program), 0);
@@ -272,7 +300,7 @@ TEST_F(ProgramTest, AfterAShellRestartTheIconReturnsAndASecondStartShowsTheWindo
   ASSERT_NE(program.process, nullptr);
   const HWND window = wait_for_main_window(program);
   ASSERT_NE(window, nullptr);
-  SendMessageW(window, WM_NULL, 0, 0);
+  ask(window, WM_NULL, 0, 0);
   ASSERT_FALSE(IsWindowVisible(window));
   ASSERT_TRUE(icon_is_shown(window));
 
@@ -407,7 +435,7 @@ TEST_F(ProgramTest, StartUpWithoutItsWindowSaysWhyEndsWithAnErrorAndLetsTheNextS
   const HWND window = wait_for_main_window(next);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(wait_until_visible(window, true));
-  SendDlgItemMessageW(window, IDCANCEL, BM_CLICK, 0, 0);
+  click_exit(window);
   EXPECT_EQ(wait_for_exit(next), 0);
 }
 
