@@ -1,5 +1,5 @@
 // No test may touch the player's real game folder under Documents: each one
-// points the program at a folder of its own. The UI test program checks that
+// points the program at a folder of its own. Each test program checks that
 // the folder is the same after its tests as before them.
 #include <gtest/gtest.h>
 
