@@ -242,7 +242,9 @@ TEST(Resources, CreatedWindowsShowTheTextsAndTabInTemplateOrder) {
       ASSERT_NE(child, nullptr);
       wchar_t text[128] = {};
       GetWindowTextW(child, text, 128);
-      if (c.kind != L"EDIT" && c.kind != L"COMBOBOX") EXPECT_EQ(text, c.text);
+      if (c.kind != L"EDIT" && c.kind != L"COMBOBOX") {
+        EXPECT_EQ(text, c.text);
+      }
       EXPECT_EQ(GetDlgCtrlID(child) & 0xFFFF, c.id & 0xFFFF);  // the static id is 0xFFFF, read back as -1 or not
       if ((c.style & WS_TABSTOP) && !(c.style & WS_DISABLED)) tab_order.push_back(child);
       child = GetWindow(child, GW_HWNDNEXT);
