@@ -136,7 +136,7 @@ def main():
 
     env = dict(os.environ)
     if a.wine:
-        program = os.path.join(os.path.abspath(a.wine), "tools/tellwick-export/tellwick-export.exe")
+        program = os.path.join(os.path.abspath(a.wine), "src/cli/tellwick-export.exe")
         env.update(WINEPREFIX=os.path.join(root, "wineprefix"), WINEDEBUG="-all", LC_ALL="ja_JP.UTF-8")
         run(["wineboot", "-i"], env=env)
         # One server for all runs, so that its start-up is not counted; wineboot
@@ -144,7 +144,7 @@ def main():
         subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         log_folder = ".\\log\\"
     else:
-        program = os.path.abspath(a.program) if a.program else os.path.join(build, "tools/tellwick-export/tellwick-export")
+        program = os.path.abspath(a.program) if a.program else os.path.join(build, "src/cli/tellwick-export")
         log_folder = "./log/"
 
     print("%-6s %7s %7s  %6s %6s %6s  %7s  %8s %8s" % ("series", "charset", "MiB", "ratio", "min", "max", "cpu",

@@ -18,7 +18,7 @@
 #include "gamelog/game_folders.h"
 #include "history/history_reader.h"
 #include "history/read_command.h"
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

@@ -12,7 +12,7 @@
 #include "chunkgen/entry_generator.h"
 #include "export/entry_pipeline.h"
 #include "gamelog/control_sequence.h"
-#include "gamelog/output_charset.h"
+#include "output/output_charset.h"
 
 namespace tellwick {
 namespace {

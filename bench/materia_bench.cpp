@@ -13,7 +13,7 @@
 #include "materia/examine_line.h"
 #include "materia/seen_check_list.h"
 #include "platform/encoding.h"
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

@@ -12,7 +12,7 @@
 
 #include "chunkgen/chunk_series.h"
 #include "gamelog/game_folders.h"
-#include "platform/report.h"
+#include "report/report.h"
 #include "settings/settings.h"
 #include "watch/watch_cycle.h"
 

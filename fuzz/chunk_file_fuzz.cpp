@@ -13,7 +13,7 @@
 #include "gamelog/chunk_view.h"
 #include "gamelog/control_sequence.h"
 #include "gamelog/entry_line.h"
-#include "gamelog/output_file.h"
+#include "output/output_file.h"
 #include "materia/examine_line.h"
 #include "platform/encoding.h"
 

@@ -11,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick::fuzz {
 

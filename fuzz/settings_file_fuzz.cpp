@@ -16,8 +16,10 @@ using namespace tellwick;
 namespace {
 
 constexpr std::size_t kBuffer = 256;
+// clang-format off
 const char16_t* const kNames[] = {u"GENERIC", u"generic", u"LOGDIR", u"A", u"b", u"FFXIV_CHR0040000001A2B3C4D",
                                   u"NAME", u"LASTNO", u"x y", u"ナマエ"};
+// clang-format on
 const char16_t* const kValues[] = {u"", u"0", u"12345", u"テスト名前", u"a b", u".\\log\\", u"日本語のログ"};
 
 // Values whose bytes survive any rewrite of the file: printable ASCII without

@@ -81,6 +81,7 @@ TEST(CheckCode, FormatRaisesSmallValuesAndPrintsLargeOnesWhole) {
   struct Case {
     std::uint32_t a, b;
     std::u16string code;
+  // clang-format off
   } cases[] = {
       {42, 756847, u"100042756847"},
       {100000, 99999, u"100000199999"},
@@ -88,6 +89,7 @@ TEST(CheckCode, FormatRaisesSmallValuesAndPrintsLargeOnesWhole) {
       {1000102, 4294967295u, u"10001024294967295"},
       {0, 0, u"100000100000"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(formatted(c.a, c.b), c.code);
 }
 

@@ -54,10 +54,12 @@ std::vector<std::string> lines_of(const Bytes& file) {
   return lines;
 }
 
+// clang-format off
 const Bytes kWorkedExample = {
     0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x19, 0x00, 0x00, 0x00,
     0xB4, 0xA1, 0x99, 0x53, 0x39, 0x00, 0x00, 0x00, 0x48, 0x69, 0x21, 0xB5, 0xA1, 0x99, 0x53, 0x1D,
     0x00, 0x00, 0x00, 0x4F, 0x4B, 0x02, 0x10, 0x01, 0x03};
+// clang-format on
 
 TEST(ChunkView, WorkedExampleDecodesByteForByte) {
   ChunkView view;
@@ -141,6 +143,7 @@ TEST(ChunkView, DamagedFilesDecodeWhatIsThere) {
     Bytes file;
     std::vector<std::string> lines;
     bool complete;
+  // clang-format off
   } cases[] = {
       {"whole file", whole, {a, b, c}, true},
       {"shorter than its header", first_bytes(whole, 6), {"no view"}, false},
@@ -156,6 +159,7 @@ TEST(ChunkView, DamagedFilesDecodeWhatIsThere) {
       {"end offset decreasing", chunk(0, 3, {10, 2, 31}, abc),
        {a, "-", std::string("000A00006161\x02\0\0\0\x0A\0\0\0bbbb\x03\0\0\0\x0A\0\0\0c", 33)}, true},
   };
+  // clang-format on
   for (const Case& k : cases) {
     ChunkView view;
     if (open_chunk_view(k.file.data(), k.file.size(), view)) {
@@ -193,6 +197,7 @@ TEST(ChunkView, OverlongEntryLeavesOutTheCharacterThatStraddlesTheLimit) {
     std::size_t lead;       // text position of the character's first byte
     const char* character;  // its UTF-8 bytes
     std::size_t kept;       // text bytes in the line
+  // clang-format off
   } cases[] = {
       {1008, "\xF0\x9F\x98\x80", 1008},  // U+1F600: three bytes past the limit, three back-up steps
       {1009, "\xF0\x9F\x98\x80", 1009},
@@ -205,6 +210,7 @@ TEST(ChunkView, OverlongEntryLeavesOutTheCharacterThatStraddlesTheLimit) {
       {1010, "\xC3\xA9", 1010},          // é
       {1009, "\xC3\xA9", 1011},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "lead byte at " << c.lead << ", " << std::strlen(c.character) << " bytes");
     const std::string text = std::string(c.lead, 'z') + c.character + "tail";

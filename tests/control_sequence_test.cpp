@@ -79,6 +79,7 @@ TEST(ControlSequence, LengthsOfTheSequenceTable) {
   struct Case {
     std::string sequence;
     std::size_t length;
+  // clang-format off
   } cases[] = {
       {std::string("\x02\x13\x00", 3), 3},
       {std::string("\x02\x13\x04" "abc" "\x03", 7), 7},
@@ -88,6 +89,7 @@ TEST(ControlSequence, LengthsOfTheSequenceTable) {
       {std::string("\x02\x13\xF3", 3) + std::string(0xF3, 'p'), 0xF3 + 3},
       {std::string("\x02\x13\xF7", 3) + std::string(0xF7, 'p'), 0xF7 + 3},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const std::string line = "5399A1B5001D" + c.sequence + "after";
     EXPECT_EQ(control_sequence_length(u8(line), 12, line.size()), c.length) << c.length;
@@ -109,6 +111,7 @@ TEST(ControlSequence, Renderings) {
   const std::string ok = std::string("5399A1B5001DOK\x02\x10\x01\x03", 18);
   struct Case {
     std::string line, shown, dropped, stripped;
+  // clang-format off
   } cases[] = {
       {ok, "5399A1B5001DOK[02 10 01 03]\r\n", "5399A1B5001DOK\r\n", "5399A1B5001DOK"},
       {"5399A1B5001Dplain text", "5399A1B5001Dplain text\r\n", "5399A1B5001Dplain text\r\n",
@@ -131,6 +134,7 @@ TEST(ControlSequence, Renderings) {
       {std::string("5399A1B5001D\x02\x01\xF6\xFF\xFF\xFF", 18), "5399A1B5001D[02 01 F6 FF FF FF]\r\n",
        "5399A1B5001D\r\n", "5399A1B5001D"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(rendered(c.line, true), c.shown);
     EXPECT_EQ(rendered(c.line, false), c.dropped);

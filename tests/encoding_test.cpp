@@ -31,6 +31,7 @@ TEST(Encoding, Utf8ToUtf16) {
   struct Case {
     std::string in;
     std::u16string out;
+  // clang-format off
   } cases[] = {
       {"Hi!", u"Hi!"},
       {"\xE3\x81\x82", u"\u3042"},
@@ -52,6 +53,7 @@ TEST(Encoding, Utf8ToUtf16) {
       {"\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
       {"\xF0\x9F\x98" "x", u"\xFFFD" u"x"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(to_utf16(c.in), c.out) << c.in;
 }
 
@@ -59,6 +61,7 @@ TEST(Encoding, Utf16ToUtf8) {
   struct Case {
     std::u16string in;
     std::string out;
+  // clang-format off
   } cases[] = {
       {u"Hi!", "Hi!"},
       {u"\u3042", "\xE3\x81\x82"},
@@ -66,6 +69,7 @@ TEST(Encoding, Utf16ToUtf8) {
       {u"a\xD83D" u"b", "a\xEF\xBF\xBD" "b"},  // a lone surrogate
       {u"\xDE00", "\xEF\xBF\xBD"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(to_utf8(c.in), c.out);
 }
 
@@ -73,6 +77,7 @@ TEST(Encoding, Utf16ToCodePage932) {
   struct Case {
     std::u16string in;
     std::string out;
+  // clang-format off
   } cases[] = {
       {u"Check", "Check"},
       {u"\u3042", "\x82\xA0"},             // あ
@@ -87,6 +92,7 @@ TEST(Encoding, Utf16ToCodePage932) {
       {u"\u0E01", "?"},                    // Thai: not in 932
       {u"\xD83D\xDE00", "??"},             // outside the BMP
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(to_ansi(c.in), c.out) << int(c.in[0]);
 }
 
@@ -100,6 +106,7 @@ TEST(Encoding, Utf8ToCodePage932) {
   struct Case {
     std::string in;
     std::string out;
+  // clang-format off
   } cases[] = {
       {"Check the line, all of it ASCII", "Check the line, all of it ASCII"},
       {"\xE3\x81\x82", "\x82\xA0"},                                 // あ
@@ -111,6 +118,7 @@ TEST(Encoding, Utf8ToCodePage932) {
       {"\xE3\x81" "A", "?A"},
       {"a\xE3", "a?"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(utf8_to_ansi_string(c.in), c.out) << c.in;
 }
 

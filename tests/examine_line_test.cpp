@@ -23,9 +23,11 @@ std::u16string wide(const std::string& utf8) {
 // every line of four pieces from an alphabet of digits, signs, ASCII and
 // Unicode white space and full-width digits.
 TEST(MayBeMateriaLine, NeverRejectsALeadingNumberOf46Or47) {
+  // clang-format off
   const std::vector<std::string> pieces = {"0", "4", "6", "7", "8", "A", " ", "+", "-", "\t",
                                            "\xEF\xBC\x94" /* ４ */, "\xEF\xBC\x96" /* ６ */,
                                            "\xE3\x80\x80" /* U+3000 */, "x"};
+  // clang-format on
   int candidates = 0;
   for (const auto& a : pieces)
     for (const auto& b : pieces)
@@ -48,6 +50,7 @@ TEST(MayBeMateriaLine, EntryLinesAreJudgedByTheirHexTime) {
     const char* line;
     bool candidate;
     bool accepted;  // leading number 46 or 47 once stripped
+  // clang-format off
   } cases[] = {
       {"46C01234000A:text", true, true},   {"47ABCDEF000A", true, true},   {"0046ABCD0039", true, true},
       {"5A1B2C3D000A:text", false, false}, {"460ABCDE000A", false, false}, {"4F000000000A", false, false},
@@ -56,6 +59,7 @@ TEST(MayBeMateriaLine, EntryLinesAreJudgedByTheirHexTime) {
       {"000000000004\x02\x10\x01\x03" "6:text", true, true},
       {"000000000004\x02\x10\x01\x03" "8:text", true, false},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(may_be_materia_line(c.line), c.candidate) << c.line;
     char stripped[kEntryLineCapacity];

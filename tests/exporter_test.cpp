@@ -219,6 +219,7 @@ TEST_F(ExporterTest, OutputCharsets) {
   struct Case {
     int charset;
     std::string file;
+  // clang-format off
   } cases[] = {
       {0, "5316F48C000A\x82\xA0\r\n"},
       {1, "5316F48C000A\xE3\x81\x82\r\n"},
@@ -226,6 +227,7 @@ TEST_F(ExporterTest, OutputCharsets) {
       {3, ""},
       {-1, ""},
   };
+  // clang-format on
   for (const Case& c : cases) {
     // As the settings file gives it: any number, kept as it is.
     const std::string stored = std::to_string(c.charset);

@@ -141,8 +141,10 @@ TEST(FileSeam, ListDirectoryNamesFilesAndFolders) {
   fs::create_directory(dir.path() / ".hidden");
   test::write_bytes(dir.path() / "plain.txt", {'x'});
   test::write_bytes(dir.path() / "log", {});
+  // clang-format off
   const std::vector<std::u16string> expected = {
       u".hidden/", u"FFXIV_CHR0040000000000001/", u"log", u"plain.txt"};
+  // clang-format on
   for (const std::u16string& folder : {dir.path().u16string(), dir.path().u16string() + kPathSeparator}) {
     bool ok = false;
     EXPECT_EQ(listed(folder, ok), expected);

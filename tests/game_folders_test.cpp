@@ -89,6 +89,7 @@ TEST(GameFolders, ChunkFilePath) {
   struct Case {
     std::uint32_t index;
     std::u16string name;
+  // clang-format off
   } cases[] = {
       {0, u"00000000.log"},
       {1, u"00000001.log"},
@@ -97,6 +98,7 @@ TEST(GameFolders, ChunkFilePath) {
       {0x12ABCDEF, u"12abcdef.log"},
       {0xFFFFFFFF, u"ffffffff.log"},
   };
+  // clang-format on
   const std::u16string character = kSep + u"games" + kSep + u"FFXIV_CHR0040000000000001" + kSep;
   for (const Case& c : cases) {
     EXPECT_EQ(chunk_file_path(character, c.index), character + u"log" + kSep + c.name) << c.index;

@@ -13,9 +13,9 @@
 #include "export/export_flags.h"
 #include "export/exporter.h"
 #include "gamelog/game_folders.h"
-#include "gamelog/output_charset.h"
 #include "history/history_reader.h"
 #include "history/read_command.h"
+#include "output/output_charset.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "settings/settings.h"
@@ -173,7 +173,9 @@ TEST_F(HistoryReaderTest, TheLogFolderIsReadOldestFirstWithoutRecipeFiles) {
 
 TEST_F(HistoryReaderTest, BadInputIsToldAndTheRestIsRead) {
   write_file("not-export.txt", "hello\r\nworld\r\n");
+  // clang-format off
   std::string odd("5\0" "3\0" "1\0" "6\0" "F\0" "4\0" "8\0" "C\0" "0\0" "0\0" "0\0" "A\0" "x\0\r\0\n\0!", 31);
+  // clang-format on
   write_file("odd.log", odd);
   write_file("junk-first.log", "### saved by hand\r\nnote\r\n5316F48C000Ay\r\n5316F48D000Z:bad:code\r\n");
   write_file("bad-utf8.log", "5316F48C000Aあいうえお\xFF\xFE!\r\n");
@@ -206,7 +208,9 @@ TEST_F(HistoryReaderTest, TheChunkSeriesIsTakenAsTheExporterTakesIt) {
                     test::chunk_bytes(0, {{0x5316F48C, 0x000A, ":Aaa Bbb:hi\x02\x10\x01\x03!"},
                                           {0x5316F48D, 0x1039, std::string("::\x02\x13\x00sys\xC3", 9)}}),
                     kT0);
+  // clang-format off
   test::write_chunk(character_, 1, test::chunk_bytes(2, {{0x5316F48E, 0x000D, "\x1F" "Ccc Ddd\x1Fyo"}}), kT0 + 1);
+  // clang-format on
   // Breaks the numbering: the series ends before it.
   test::write_chunk(character_, 2, test::chunk_bytes(9, {{0x5316F48F, 0x000A, "lost"}}), kT0 + 2);
   Reading r;

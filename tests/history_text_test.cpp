@@ -54,7 +54,9 @@ TEST(ExportText, EachCharsetReadsAsTheSameUtf8) {
   const Bytes body = utf16_of(u"5316F48C000Ax\r\n");
   marked.insert(marked.end(), body.begin(), body.end());
   EXPECT_EQ(decoded(marked, t), "5316F48C000Ax\r\n");
+  // clang-format off
   EXPECT_EQ(decoded(bytes_of("\xEF\xBB\xBF" "5316F48C000Ax\r\n"), t), "5316F48C000Ax\r\n");
+  // clang-format on
 }
 
 TEST(ExportText, IllFormedInputIsShownAsReplacementCharacters) {
@@ -130,6 +132,7 @@ TEST(EntryText, ShownControlSequencesAreDroppedWhereTheyCanBeRecognised) {
   const struct {
     const char* text;
     const char* expected;
+  // clang-format off
   } cases[] = {
       {"OK[02 10 01 03]", "OK"},
       {"a[02 13 04 AA BB CC 03][02 13 00]b", "ab"},               // back to back; lead byte 0x00
@@ -146,6 +149,7 @@ TEST(EntryText, ShownControlSequencesAreDroppedWhereTheyCanBeRecognised) {
       {"[PvP] [02 10 01 03", "[PvP] [02 10 01 03"},               // not closed
       {"[[02 10 01 03]]", "[]"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(without_shown(c.text), c.expected) << c.text;
 }
 
@@ -154,6 +158,7 @@ TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {
     const char* text;
     const char* sender;
     const char* message;
+  // clang-format off
   } cases[] = {
       {":Aaa Bbb:hello: there", "Aaa Bbb", "hello: there"},
       {"::You have entered a sanctuary.", "", "You have entered a sanctuary."},
@@ -164,6 +169,7 @@ TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {
       {"plain text: with a colon", "", "plain text: with a colon"},
       {"", "", ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const EntryFields f = split_entry_text(c.text);
     EXPECT_EQ(f.sender, c.sender) << c.text;
@@ -207,6 +213,7 @@ TEST(HistoryFilter, DatesAreLocalTime) {
     const char* text;
     bool end;
     std::int64_t unix_seconds;
+  // clang-format off
   } cases[] = {
       {"2014-03-05", false, 1393945200},        // 2014-03-04 15:00 UTC
       {"2014-03-05", true, 1393945200 + 86400},
@@ -215,6 +222,7 @@ TEST(HistoryFilter, DatesAreLocalTime) {
       {"2014-12-31 23:59", true, 1420037940 + 60},
       {"2016-02-29", false, 1456671600},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::int64_t t = 0;
     EXPECT_TRUE(parse_local_date(c.text, c.end, t)) << c.text;

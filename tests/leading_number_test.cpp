@@ -17,6 +17,7 @@ TEST(LeadingNumber, ReadsLikeTheCLibrary) {
   struct Case {
     std::u16string line;
     std::int32_t value;
+  // clang-format off
   } cases[] = {
       {u"46", 46},
       {u"47::", 47},
@@ -62,6 +63,7 @@ TEST(LeadingNumber, ReadsLikeTheCLibrary) {
       {u"4:6", 4},
       {u"4/6", 4},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(leading_number(c.line.c_str()), c.value) << c.value;
 }
 

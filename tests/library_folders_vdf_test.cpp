@@ -47,6 +47,7 @@ TEST(LibraryFoldersVdf, ReadsTheLibrariesOfEachLayout) {
     std::string text;
     std::vector<std::string> paths;
   } cases[] = {
+      // clang-format off
       {"today's layout", kSteamDeckList, {"/home/deck/.local/share/Steam", "/run/media/mmcblk0p1"}},
       {"older layout", "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1700000000\"\n"
                        "\t\"ContentStatsID\"\t\t\"-123\"\n\t\"1\"\t\t\"/mnt/games/SteamLibrary\"\n}\n",
@@ -61,6 +62,7 @@ TEST(LibraryFoldersVdf, ReadsTheLibrariesOfEachLayout) {
       {"an empty path is left out", R"("libraryfolders" { "0" { "path" "" } "1" { "path" "/y" } })", {"/y"}},
       {"empty file", "", {}},
   };
+      // clang-format on
   for (const Case& c : cases) {
     std::vector<std::string> paths = {"stale"};
     EXPECT_TRUE(read(c.text, paths)) << c.what;

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "gamelog/output_charset.h"
 #include "materia/examine_line.h"
 #include "materia/materia_message.h"
 #include "materia/seen_check_list.h"
+#include "output/output_charset.h"
 #include "support/recipe_output.h"
 #include "support/report_capture.h"
 #include "support/temp_dir.h"
@@ -63,6 +63,7 @@ TEST(MateriaMessage, LinesOfTheDocumentedShape) {
 }
 
 TEST(MateriaMessage, LeadingNumberDecidesFirst) {
+  // clang-format off
   const DetectCase cases[] = {
       {u"4::Aaa Bbb:SwordからStoneが生成された！", kRejected, 0, u"", u""},
       {u"460::Aaa Bbb:SwordからStoneが生成された！", kRejected, 0, u"", u""},
@@ -84,6 +85,7 @@ TEST(MateriaMessage, LeadingNumberDecidesFirst) {
       {u"0046::Aaa Bbb:Stoneが生成された！", kRejected, 0, u"", u""},
       {u"0046::Aaa Bbb:Swordから Stoneが生成された", kRejected, 0, u"", u""},  // no full-width "！"
   };
+  // clang-format on
   for (const DetectCase& c : cases) {
     SCOPED_TRACE(std::string(c.line.begin(), c.line.end()));
     expect_detection(c);
@@ -94,6 +96,7 @@ TEST(MateriaMessage, NameScan) {
   struct Case {
     std::u16string text;
     std::size_t length;
+  // clang-format off
   } cases[] = {
       {u"Aaa Bbb:x", 7},
       {u"Aaa Bbb", 7},  // the end of the line ends the second word
@@ -112,6 +115,7 @@ TEST(MateriaMessage, NameScan) {
       {u"Aàa Bbb", 0},
       {u"", 0},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(actor_name_length(c.text.c_str()), c.length) << std::string(c.text.begin(), c.text.end());
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gamelog/control_sequence.h"
-#include "gamelog/output_charset.h"
+#include "output/output_charset.h"
 #include "support/temp_dir.h"
 
 namespace tellwick {
@@ -46,6 +46,7 @@ TEST(OutputCharset, ExportLineInEachCharset) {
     int charset;
     std::string line;
     Bytes file;
+  // clang-format off
   } cases[] = {
       {kCharsetUtf8, "\xE3\x81\x82\r\n", {0xE3, 0x81, 0x82, 0x0D, 0x0A}},
       {kCharsetUtf16, "\xE3\x81\x82\r\n", {0x42, 0x30, 0x0D, 0x00, 0x0A, 0x00}},  // no FF FE before it
@@ -62,6 +63,7 @@ TEST(OutputCharset, ExportLineInEachCharset) {
       // A sequence cut short right before the line end keeps the line end.
       {kCharsetUtf16, "a\xF0\r\n", {'a', 0, 0xFD, 0xFF, 0x0D, 0, 0x0A, 0}},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(export_lines(c.charset, {c.line}), c.file) << c.charset << " " << c.line;
 }
 
@@ -70,12 +72,14 @@ TEST(OutputCharset, TextInEachCharset) {
   struct Case {
     int charset;
     Bytes file;
+  // clang-format off
   } cases[] = {
       {kCharsetAnsi, bytes("\x83\x41\x83\x43\x83\x65\x83\x80\x81\x46" "ab\r\n")},
       {kCharsetUtf8, bytes("\xE3\x82\xA2\xE3\x82\xA4\xE3\x83\x86\xE3\x83\xA0\xEF\xBC\x9A" "ab\r\n")},
       {kCharsetUtf16, {0xA2, 0x30, 0xA4, 0x30, 0xC6, 0x30, 0xE0, 0x30, 0x1A, 0xFF, 'a', 0, 'b', 0, 0x0D, 0, 0x0A, 0}},
       {3, {}},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(written_text(c.charset, record), c.file) << c.charset;
 }
 
@@ -111,6 +115,7 @@ TEST(OutputCharset, RenderedLinesMatchRenderThenWrite) {
     std::uint32_t time, code;
     std::string text;
   };
+  // clang-format off
   const std::vector<Entry> entries = {
       {0x5399A1B4, 0x000A, ":Aaa Bbb:\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF"},
       {0x5399A1B4, 0x0039, "\x02\x13\x06\xFE\xFF\xFF\xE3\x03\xE3\x83\x95\x02\x13\x02\xEC\x03"s},
@@ -119,6 +124,7 @@ TEST(OutputCharset, RenderedLinesMatchRenderThenWrite) {
       {0x5399A1B4, 0x0010, "ab\0cd"s},
       {0x5399A1B4, 0x12345, std::string(1500, 'x')},  // a code past four digits, a text past the line's room
   };
+  // clang-format on
   for (const OutputCharset charset : {kCharsetAnsi, kCharsetUtf8, kCharsetUtf16, static_cast<OutputCharset>(3)}) {
     for (bool show : {false, true}) {
       test::TempDir dir;

@@ -39,6 +39,7 @@ TEST(ProfileEncoding, CodePage932BytesAreReadAsWindowsReadsThem) {
   struct Case {
     std::string stored;  // the value's bytes, at the very end of the file
     std::u16string expected;
+  // clang-format off
   } cases[] = {
       {"\x82\xA0", u"\u3042"},                   // あ
       {"\xB1\xDF", u"\uFF71\uFF9F"},             // half-width ｱﾟ
@@ -56,6 +57,7 @@ TEST(ProfileEncoding, CodePage932BytesAreReadAsWindowsReadsThem) {
       {"a\x82", u"a\u30FB"},                     // a lead byte with nothing after it
       {"\x82\nB=2", u"\u30FB" u"B=2"},           // ... even a line end
   };
+  // clang-format on
   TempDir dir;
   const std::u16string file = dir.file("test.ini");
   for (const Case& c : cases) {

@@ -125,11 +125,13 @@ TEST(ProfilePosix, ALinkedFileIsWrittenThroughItsLinks) {
   struct Case {
     const char* name;
     std::vector<std::pair<std::string, std::string>> links;  // link name in work/, what it holds
+  // clang-format off
   } cases[] = {
       {"relative", {{"test.ini", "../dotfiles/tellwick.ini"}}},
       {"absolute", {{"test.ini", "@/dotfiles/tellwick.ini"}}},
       {"chain", {{"test.ini", "middle.ini"}, {"middle.ini", "@/dotfiles/last.ini"}, {"../dotfiles/last.ini", "tellwick.ini"}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;

@@ -40,6 +40,7 @@ TEST(ProfileRead, MissingFileSectionOrKeyGivesTheDefault) {
     const char16_t* section;
     const char16_t* key;
     std::u16string expected;
+  // clang-format off
   } cases[] = {
       {u"T", u"B", u"<default>"},          // no such section
       {u"S", u"X", u"<default>"},          // no such key
@@ -49,6 +50,7 @@ TEST(ProfileRead, MissingFileSectionOrKeyGivesTheDefault) {
       {u"S", u"B", u"2"},
       {u"S", u"C", u"<default>"},          // only the first section of a name counts
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(read(file, c.section, c.key), c.expected) << std::string(c.key, c.key + 1);
   }
@@ -70,6 +72,7 @@ TEST(ProfileRead, NamesMatchWithoutRegardToAsciiLetterCase) {
     const char16_t* section;
     const char16_t* key;
     std::u16string expected;
+  // clang-format off
   } cases[] = {
       {u"Generic", u"CharSet", u"2"},
       {u"GENERIC", u"CHARSET", u"2"},
@@ -81,6 +84,7 @@ TEST(ProfileRead, NamesMatchWithoutRegardToAsciiLetterCase) {
       {u"\uFF21", u"K", u"full-width"},
       {u"\uFF41", u"K", u"<default>"},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(read(file, c.section, c.key), c.expected);
 }
 
@@ -88,6 +92,7 @@ TEST(ProfileRead, ValuesLoseSurroundingSpaceAndOnePairOfQuotes) {
   struct Case {
     std::string stored;
     std::u16string expected;
+  // clang-format off
   } cases[] = {
       {"abc", u"abc"},
       {" \t abc \t ", u"abc"},
@@ -105,6 +110,7 @@ TEST(ProfileRead, ValuesLoseSurroundingSpaceAndOnePairOfQuotes) {
       {"x\x1A", u"x"},                         // ^Z counts as white space
       {"\x81\x40x\x81\x40", u"\u3000x\u3000"},  // the ideographic space does not
   };
+  // clang-format on
   TempDir dir;
   const std::u16string file = dir.file("test.ini");
   for (const Case& c : cases) {
@@ -150,6 +156,7 @@ TEST(ProfileRead, DefaultsLoseTrailingSpacesAndOnePairOfQuotes) {
   struct Case {
     const char16_t* fallback;
     std::u16string expected;
+  // clang-format off
   } cases[] = {
       {u"d", u"d"},
       {u"d  ", u"d"},
@@ -159,6 +166,7 @@ TEST(ProfileRead, DefaultsLoseTrailingSpacesAndOnePairOfQuotes) {
       {u"", u""},
       {nullptr, u""},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(read(file, u"S", u"K", c.fallback), c.expected);
 }
 
@@ -192,6 +200,7 @@ TEST(ProfileRead, IntegersAsGetPrivateProfileIntReadsThem) {
   struct Case {
     std::string stored;
     int expected;
+  // clang-format off
   } cases[] = {
       {"12", 12},
       {" 12", 12},
@@ -240,6 +249,7 @@ TEST(ProfileRead, IntegersAsGetPrivateProfileIntReadsThem) {
       {"123456789012345678901234567890", 1849262357},
       {"1234567890123456789012345678901234", 1849262357},
   };
+  // clang-format on
   TempDir dir;
   const std::u16string file = dir.file("test.ini");
   for (const Case& c : cases) {

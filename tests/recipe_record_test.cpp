@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "gamelog/output_charset.h"
 #include "materia/check_code.h"
 #include "materia/recipe_record.h"
 #include "materia/seen_check_list.h"
+#include "output/output_charset.h"
 #include "support/recipe_output.h"
 #include "support/temp_dir.h"
 
@@ -71,6 +71,7 @@ TEST_F(RecipeRecord, RecordBytesFollowTheOutputCharset) {
   struct Case {
     int charset;
     Bytes file;
+  // clang-format off
   } cases[] = {
       // Code page 932: アイテム 83 41 83 43 83 65 83 80, マテリア 83 7D 83 65 83 8A 83 41, ： 81 46.
       {kCharsetAnsi, bytes("\x83\x41\x83\x43\x83\x65\x83\x80\x81\x46" "abc\r\n"
@@ -83,6 +84,7 @@ TEST_F(RecipeRecord, RecordBytesFollowTheOutputCharset) {
       {kCharsetUtf16, utf16le(record_text(u"abc", u"de", u"841593772011"))},
       {3, {}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     reset_seen_check_list();
     const RecipeRun run = write_records({{u"abc", u"de"}}, c.charset, false);

@@ -78,6 +78,7 @@ TEST_F(SettingsTest, LogFolderIsNormalised) {
     std::string line;  // the LOGDIR line as stored
     std::u16string windows;
     std::u16string posix;
+  // clang-format off
   } cases[] = {
       {"LOGDIR=", u".\\", u"./"},
       {"LOGDIR=\"\"", u".\\", u"./"},
@@ -96,6 +97,7 @@ TEST_F(SettingsTest, LogFolderIsNormalised) {
       {"LOGDIR=" + a255 + "bbbb", a254 + u"\\", a254 + u"/"},
       {"LOGDIR=" + a255.substr(1) + "\\", a254 + u"\\", a254 + u"/"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     put_file(file(), "[GENERIC]\r\n" + c.line + "\r\n");
     settings() = load_settings();

@@ -105,8 +105,10 @@ struct StopCase {
   test::StopRequest request;
 };
 
+// clang-format off
 const StopCase kStops[] = {{"interrupt", test::StopRequest::kInterrupt},
                            {"terminate", test::StopRequest::kTerminate}};
+// clang-format on
 
 TEST_F(WatchCommandTest, PrintsTheStatusTextsExportsAndEndsOnRequest) {
   for (const StopCase& stop : kStops) {

@@ -5,8 +5,8 @@
 #include "gamelog/control_sequence.h"
 #include "gamelog/entry_line.h"
 #include "gamelog/little_endian.h"
-#include "gamelog/output_charset.h"
 #include "materia/examine_line.h"
+#include "output/output_charset.h"
 #include "platform/encoding.h"
 
 namespace tellwick {

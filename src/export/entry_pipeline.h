@@ -8,10 +8,10 @@
 
 #include "export/export_options.h"
 #include "gamelog/chunk_view.h"
-#include "gamelog/output_charset.h"
-#include "gamelog/output_file.h"
 #include "materia/recipe_record.h"
-#include "platform/report.h"
+#include "output/output_charset.h"
+#include "output/output_file.h"
+#include "report/report.h"
 
 namespace tellwick {
 

@@ -2,7 +2,7 @@
 // front end that starts the export.
 #pragma once
 
-#include "gamelog/output_charset.h"
+#include "output/output_charset.h"
 #include "settings/settings.h"
 
 namespace tellwick {

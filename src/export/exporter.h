@@ -7,7 +7,7 @@
 #include "export/export_flags.h"
 #include "export/export_options.h"
 #include "gamelog/game_folders.h"
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

@@ -5,7 +5,7 @@
 #include "export/entry_pipeline.h"
 #include "gamelog/chunk_view.h"
 #include "gamelog/game_folders.h"
-#include "gamelog/output_file.h"
+#include "output/output_file.h"
 #include "platform/file.h"
 
 namespace tellwick {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "gamelog/output_file.h"
+#include "output/output_file.h"
 
 namespace tellwick {
 

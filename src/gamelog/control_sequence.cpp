@@ -134,6 +134,7 @@ PackedInt decode_packed_int(const std::uint8_t* p, std::size_t available) {
   auto byte = [&](std::size_t i) -> std::int32_t { return i < available ? p[i] : 0; };
   const std::int32_t lead = byte(0);
   if (lead < 0xE0) return {lead - 1, 1};
+  // clang-format off
   switch (lead) {
     case 0xF0: return {byte(1), 2};
     case 0xF1: return {byte(1) * 256, 2};
@@ -142,6 +143,7 @@ PackedInt decode_packed_int(const std::uint8_t* p, std::size_t available) {
     case 0xF6: return {(byte(1) * 256 + byte(2)) * 256 + byte(3), 4};
     default: return {lead, 0};  // 0xE0..0xEF, 0xF3, 0xF4, 0xF7..0xFF
   }
+  // clang-format on
 }
 
 std::size_t control_sequence_length(const std::uint8_t* line, std::size_t pos, std::size_t line_length) {

@@ -6,8 +6,8 @@
 #include "gamelog/launcher_folders.h"
 #include "platform/file_probe.h"
 #include "platform/path.h"
-#include "platform/report.h"
 #include "platform/unix_host.h"
+#include "report/report.h"
 
 namespace tellwick {
 namespace {

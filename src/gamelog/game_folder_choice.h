@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/file.h"
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

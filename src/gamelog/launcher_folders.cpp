@@ -6,9 +6,9 @@
 #include "platform/file.h"
 #include "platform/file_probe.h"
 #include "platform/path.h"
-#include "platform/report.h"
 #include "platform/system_error.h"
 #include "platform/unix_host.h"
+#include "report/report.h"
 
 namespace tellwick {
 namespace {

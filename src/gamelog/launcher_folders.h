@@ -3,7 +3,7 @@
 // Steam (Proton) and Lutris give it a Wine prefix with a Documents folder.
 #pragma once
 
-#include "platform/report.h"
+#include "report/report.h"
 
 #include <string>
 #include <vector>

@@ -74,12 +74,14 @@ class Tokens {
       }
       if (c == '\\' && at_ + 1 < size_) {
         const char escaped = static_cast<char>(data_[++at_]);
+        // clang-format off
         switch (escaped) {
           case 'n': token.text += '\n'; break;
           case 't': token.text += '\t'; break;
           case '\\': case '"': token.text += escaped; break;
           default: token.text += '\\'; token.text += escaped; break;  // not an escape: kept as written
         }
+        // clang-format on
         continue;
       }
       token.text += c;

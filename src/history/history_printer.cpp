@@ -91,6 +91,7 @@ void put_json_string(std::string& out, std::string_view text) {
     if (u >= 0x20 && c != '"' && c != '\\') continue;
     out.append(text.data() + run, i - run);
     run = i + 1;
+    // clang-format off
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -102,6 +103,7 @@ void put_json_string(std::string& out, std::string_view text) {
         out += kHex[u >> 4];
         out += kHex[u & 0xF];
     }
+    // clang-format on
   }
   out.append(text.data() + run, text.size() - run);
   out += '"';

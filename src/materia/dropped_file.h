@@ -3,7 +3,7 @@
 // so the only result is the debugger output.
 #pragma once
 
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

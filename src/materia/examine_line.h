@@ -3,7 +3,7 @@
 #pragma once
 
 #include "materia/recipe_record.h"
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

@@ -1,7 +1,7 @@
 #include "materia/recipe_record.h"
 
-#include "gamelog/output_charset.h"
 #include "materia/check_code.h"
+#include "output/output_charset.h"
 
 namespace tellwick {
 namespace {

@@ -10,9 +10,9 @@
 #include <cstddef>
 #include <string_view>
 
-#include "gamelog/output_charset.h"
-#include "gamelog/output_file.h"
 #include "materia/seen_check_list.h"
+#include "output/output_charset.h"
+#include "output/output_file.h"
 
 namespace tellwick {
 

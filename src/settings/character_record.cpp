@@ -45,11 +45,13 @@ bool write_export_record(const char16_t* character, const ExportRecord& record) 
   const std::u16string top = decimal_text(record.top_date);
   const std::u16string end = decimal_text(record.end_date);
   const std::u16string last_number = decimal_text(record.last_number);
+  // clang-format off
   const ProfileWrite writes[] = {
       {kLogFileKey, record.log_file.c_str()},  {kTopDateKey, top.c_str()},
       {kEndDateKey, end.c_str()},              {kDateKey, record.date.c_str()},
       {kLastNumberKey, last_number.c_str()},   {kLastDateKey, record.last_date.c_str()},
   };
+  // clang-format on
   return profile_write_keys(character, writes, std::size(writes), settings_path());
 }
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "gamelog/output_charset.h"
+#include "output/output_charset.h"
 
 namespace tellwick {
 

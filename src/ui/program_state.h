@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "gamelog/game_folders.h"
-#include "platform/report.h"
+#include "report/report.h"
 #include "settings/settings.h"
 #include "watch/watch_cycle.h"
 

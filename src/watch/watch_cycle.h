@@ -6,7 +6,7 @@
 #include <string>
 
 #include "gamelog/game_folders.h"
-#include "platform/report.h"
+#include "report/report.h"
 #include "settings/settings.h"
 
 namespace tellwick {

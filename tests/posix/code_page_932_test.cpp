@@ -121,8 +121,10 @@ TEST(CodePage932, Utf8ReadsAsTheTwoStepConversionDoes) {
     }
   }
   EXPECT_GT(checked, 1800000u);
+  // clang-format off
   // A character outside the BMP is two units there, so two default characters here.
   EXPECT_EQ(direct("a\xF0\x9F\x98\x80" "b"), "a??b");
+  // clang-format on
   EXPECT_EQ(direct("\xE3\x81\x82\xEF\xBD\xB1\xC2\xA5"), "\x82\xA0\xB1\\");  // あ, half-width ｱ, yen sign
 }
 

@@ -103,6 +103,7 @@ TEST(PosixFiles, WriteTimeKeepsTenthsOfMicroseconds) {
   struct Case {
     long nanoseconds;
     FileTime file_time;
+  // clang-format off
   } cases[] = {
       {0, 130470408000000000ULL},
       {99, 130470408000000000ULL},  // below 100 ns: cut, as Windows keeps no finer time
@@ -110,6 +111,7 @@ TEST(PosixFiles, WriteTimeKeepsTenthsOfMicroseconds) {
       {123456789, 130470408001234567ULL},
       {999999999, 130470408009999999ULL},
   };
+  // clang-format on
   TempDir dir;
   const fs::path file = dir.path() / "00000000.log";
   test::write_bytes(file, {});

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick::test {
 

@@ -73,12 +73,14 @@ class TemplateReader {
     if (first == 0) return L"";
     if (first == 0xFFFF) {
       const WORD number = read<WORD>();
+      // clang-format off
       switch (number) {
         case 0x80: return L"BUTTON";
         case 0x81: return L"EDIT";
         case 0x82: return L"STATIC";
         case 0x85: return L"COMBOBOX";
       }
+      // clang-format on
       return L"#" + std::to_wstring(number);
     }
     at_ -= sizeof(WORD);

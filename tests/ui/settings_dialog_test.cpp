@@ -98,6 +98,7 @@ TEST_F(SettingsDialogTest, WritesOnlyTheValueThatChanged) {
     const char* what;
     std::function<void(HWND)> change;
     std::vector<std::wstring> written;
+  // clang-format off
   } cases[] = {
       {"watch off", [](HWND d) { mouse_click(d, GetDlgItem(d, IDC_WATCH_ENABLED)); }, {L"OBSERVE=0"}},
       {"start in tray", [](HWND d) { click_button(d, IDC_START_IN_TRAY); }, {L"TRAYRUN=1"}},
@@ -115,6 +116,7 @@ TEST_F(SettingsDialogTest, WritesOnlyTheValueThatChanged) {
          mouse_click(d, GetDlgItem(d, IDC_KEEP_DUPLICATES));
        }, {}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove(work_ / "tellwick.ini");

@@ -84,6 +84,7 @@ PackedForm packed_form_of(std::uint8_t lead) {
   if (lead == 0x00) return kFormLeadZero;
   if (lead < 0xE0) return kFormOneByte;
   if (lead < 0xF0) return kFormE0;
+  // clang-format off
   switch (lead) {
     case 0xF0: return kFormF0;
     case 0xF1: return kFormF1;
@@ -94,11 +95,14 @@ PackedForm packed_form_of(std::uint8_t lead) {
     case 0xF6: return kFormF6;
     default: return kFormF7;
   }
+  // clang-format on
 }
 
 const char* packed_form_name(PackedForm form) {
+  // clang-format off
   static const char* const kNames[kPackedFormCount] = {"00",    "01-DF", "E0-EF", "F0", "F1", "F2",
                                                        "F3",    "F4",    "F5",    "F6", "F7-FF"};
+  // clang-format on
   return form >= 0 && form < kPackedFormCount ? kNames[form] : "?";
 }
 

@@ -75,6 +75,7 @@ const char* const kJapaneseSystem[] = {
     "装備を修理しました。",
 };
 
+// clang-format off
 const char* const kEnglishSystem[] = {
     "You begin casting Fire.",
     "You gain 1,200 experience points.",
@@ -83,12 +84,15 @@ const char* const kEnglishSystem[] = {
     "Your retainer has returned.",
     "You have entered a sanctuary.",
 };
+// clang-format on
 
+// clang-format off
 const char* const kItems[] = {
     "アイアンブロードソード", "ハードレザーブーツ",   "ブロンズキュイラス",   "マイセリアムリング",
     "ウォーハンマー",         "コットンチュニック",   "スチールクローズ",     "ミスリルイヤリング",
     "ダークスチールナックル", "ガリーナイフ",         "ハイアラガン・ブレスレット", "ハイポーション",
 };
+// clang-format on
 
 const char* const kMateria[] = {
     "剛力のマテリア", "剛力のマテリラ", "活力のマテリダ", "天眼のマテリア", "武略のマテリラ",
@@ -103,12 +107,14 @@ struct Channel {
   std::uint32_t weight;  // per mille
 };
 
+// clang-format off
 constexpr Channel kChannels[] = {
     {kCodeSay, kChat, 180},     {kCodeTellIn, kChat, 50},   {kCodeTellOut, kChat, 40},
     {kCodeParty, kChat, 150},   {kCodeLinkshellFirst, kChat, 120}, {kCodeFreeCompany, kChat, 110},
     {kCodeSystem, kSystem, 220}, {kCodeLoot, kLoot, 70},     {kCodeSynthesis, kSynthesis, 50},
     {kCodeSystem, kMateriaMessage, 10},
 };
+// clang-format on
 
 template <typename T, std::size_t N>
 const T& pick(SplitMix64& rng, const T (&pool)[N]) {
@@ -238,6 +244,7 @@ void decorate(SplitMix64& rng, const Pieces& p, std::size_t budget, Markup& m, s
       continue;
     }
     if (!fits(2 * kEverydaySequenceMax)) continue;
+    // clang-format off
     switch (rng.below(3)) {
       case 0: spend(append_icon(rng, at)); break;
       case 1: spend(append_auto_translate(rng, at)); break;
@@ -249,6 +256,7 @@ void decorate(SplitMix64& rng, const Pieces& p, std::size_t budget, Markup& m, s
         }
         break;
     }
+    // clang-format on
     note_one_byte();
   }
 }

@@ -23,29 +23,43 @@ constexpr int kIconHq = 1;
 constexpr int kIconItem = 2;
 constexpr int kIconPartyFirst = 5;
 
+// clang-format off
 const char* const kJapaneseActions[] = {
     "ファイガ", "ブリザガ", "サンダガ", "ケアルラ", "メディカラ", "フラッシュ", "トータルエクリプス",
     "ヘヴィスウィング", "ボーパルスラスト", "エーテリアルステップ", "ディアブロスの衝撃", "エナジードレイン",
 };
+// clang-format on
+// clang-format off
 const char* const kEnglishActions[] = {
     "Fire III", "Blizzard III", "Thunder III", "Cure II", "Medica II", "Flash", "Total Eclipse",
     "Heavy Swing", "Vorpal Thrust", "Aetherial Step", "Energy Drain", "Ruin II",
 };
+// clang-format on
+// clang-format off
 const char* const kJapaneseEnemies[] = {"木人", "ストライキングダミー", "ガルーダ", "イフリート", "タイタン",
                                         "アマルジャ族の闘士", "アラガンワーク・ドローン"};
+// clang-format on
+// clang-format off
 const char* const kEnglishEnemies[] = {"the striking dummy", "Garuda", "Ifrit", "Titan", "the Amalj'aa brawler",
                                        "the Allagan drone"};
+// clang-format on
 const char* const kJapaneseEffects[] = {"「ヘイスト」の効果", "「リジェネ」の効果", "「スロウ」の効果",
                                         "「防御力低下」の効果", "「バイオ」の効果"};
 const char* const kEnglishEffects[] = {"the effect of Haste", "the effect of Regen", "the effect of Slow",
                                        "the effect of Vulnerability Up", "the effect of Bio"};
+// clang-format off
 const char* const kJapaneseChat[] = {"よろしくお願いします！", "おつかれさまでした～", "ナイス！", "了解です",
                                      "範囲よけてね", "ボス前で一旦待ちます", "マテリア禁断してきます",
                                      "次の周回いきます？", "ありがとうございました！"};
+// clang-format on
+// clang-format off
 const char* const kEnglishChat[] = {"Thanks for the run!", "Nice!", "brb, repairing", "One more?",
                                     "Stack on me for the raidwide.", "pull when ready", "gg everyone"};
+// clang-format on
+// clang-format off
 const char* const kItems[] = {"ハイポーション", "ミスリルインゴット", "ダークスチールナゲット", "Hi-Potion",
                               "Mythril Ingot", "Darksteel Nugget", "Allagan Tomestone of Poetics"};
+// clang-format on
 
 const char* const kWorlds[] = {"Ultros", "Tonberry", "Gungnir", "Mandragora", "Hades", "Carbuncle"};
 

@@ -50,6 +50,7 @@ const PairTable& pair_table() {
 char16_t single_byte_char(std::uint8_t b) {
   if (b < 0x80) return b;
   if (b >= kHalfWidthFirst && b <= kHalfWidthLast) return static_cast<char16_t>(kHalfWidthBase + (b - kHalfWidthFirst));
+  // clang-format off
   switch (b) {
     case 0x80: return u'\u0080';
     case 0xA0: return u'\uF8F0';
@@ -57,6 +58,7 @@ char16_t single_byte_char(std::uint8_t b) {
     case 0xFE: return u'\uF8F2';
     default: return u'\uF8F3';  // 0xFF, the only single byte left
   }
+  // clang-format on
 }
 
 }  // namespace

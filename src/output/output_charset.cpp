@@ -1,4 +1,4 @@
-#include "gamelog/output_charset.h"
+#include "output/output_charset.h"
 
 #include <bit>
 

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "console_output.h"
+#include "cli/console_output.h"
 #include "export/export_run.h"
 #include "gamelog/game_folder_choice.h"
 #include "gamelog/game_folders.h"

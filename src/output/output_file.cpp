@@ -1,4 +1,4 @@
-#include "gamelog/output_file.h"
+#include "output/output_file.h"
 
 #include <cstring>
 

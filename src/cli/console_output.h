@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "platform/report.h"
+#include "report/report.h"
 
 namespace tellwick {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "gamelog/entry_line.h"
-#include "gamelog/output_file.h"
+#include "output/output_file.h"
 
 namespace tellwick {
 
