@@ -117,7 +117,8 @@ void generate(const Workspace& w, Series& s) {
   for (int round = 0; round < 3; ++round) {
     const auto start = std::chrono::steady_clock::now();
     if (run_program(cat, w.root, out.c_str()) < 0) fail("cat failed");
-    s.cat_seconds = std::min(s.cat_seconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    s.cat_seconds =
+        std::min(s.cat_seconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   fs::remove(out);
 }

@@ -65,8 +65,8 @@ Workspace& workspace() {
       export_options.charset = static_cast<OutputCharset>(charset);
       const std::u16string log_folder = u"./log" + std::u16string(1, u'0' + charset) + u"/";
       fs::create_directories(fs::path(log_folder));
-      ws.exports[charset] = export_character(character_of(kCharacter), log_folder, kManualExport, export_options,
-                                             quiet, u"").export_path;
+      ws.exports[charset] =
+          export_character(character_of(kCharacter), log_folder, kManualExport, export_options, quiet, u"").export_path;
       ws.sizes[charset] = fs::file_size(fs::path(ws.exports[charset]));
     }
     ws.ok = true;

@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ExportOptions options{static_cast<OutputCharset>(size % 4), (size / 4) % 2 != 0, (size / 8) % 2 != 0};
   std::u16string told_failure;
   for (const ExportMode mode : {kManualExport, kAutomaticExport}) {
-    const ExportResult result = export_character(character, log_folder, mode, options, fuzz::quiet_reports(), told_failure);
+    const ExportResult result =
+        export_character(character, log_folder, mode, options, fuzz::quiet_reports(), told_failure);
     remember_told_failure(told_failure, result);
   }
   return 0;

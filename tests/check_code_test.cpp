@@ -81,7 +81,7 @@ TEST(CheckCode, FormatRaisesSmallValuesAndPrintsLargeOnesWhole) {
   struct Case {
     std::uint32_t a, b;
     std::u16string code;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {42, 756847, u"100042756847"},
       {100000, 99999, u"100000199999"},

@@ -110,7 +110,8 @@ TEST(ChunkView, HexDigitValues) {
   const std::string digits = "0123456789ABCDEFabcdef";
   const int values[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 10, 11, 12, 13, 14, 15};
   for (std::size_t i = 0; i < digits.size(); ++i) EXPECT_EQ(hex_digit_value(digits[i]), values[i]) << digits[i];
-  for (int c : {int{'G'}, int{'g'}, int{' '}, int{'/'}, int{':'}, int{'@'}, int{'`'}, 0, -1, -128, 0xE3}) EXPECT_EQ(hex_digit_value(c), -1) << c;
+  for (int c : {int{'G'}, int{'g'}, int{' '}, int{'/'}, int{':'}, int{'@'}, int{'`'}, 0, -1, -128, 0xE3})
+    EXPECT_EQ(hex_digit_value(c), -1) << c;
   // A non-digit counts as -1 (all bits set) in the running total.
   EXPECT_EQ(entry_time_of_line("0000000G"), 0xFFFFFFFFu);
 }
@@ -134,7 +135,8 @@ Bytes first_bytes(const Bytes& b, std::size_t n) { return Bytes(b.begin(), b.beg
 // bad entry is skipped alone, its neighbours decoded from their own offsets.
 TEST(ChunkView, DamagedFilesDecodeWhatIsThere) {
   Bytes abc = entry(1, 0x0A, "aa");  // entries of 10, 12 and 9 bytes
-  for (const Bytes& more : {entry(2, 0x0A, "bbbb"), entry(3, 0x0A, "c")}) abc.insert(abc.end(), more.begin(), more.end());
+  for (const Bytes& more : {entry(2, 0x0A, "bbbb"), entry(3, 0x0A, "c")})
+    abc.insert(abc.end(), more.begin(), more.end());
   const Bytes whole = chunk(0, 3, {10, 22, 31}, abc);
   const std::string a = "00000001000Aaa", b = "00000002000Abbbb", c = "00000003000Ac";
 
@@ -143,7 +145,7 @@ TEST(ChunkView, DamagedFilesDecodeWhatIsThere) {
     Bytes file;
     std::vector<std::string> lines;
     bool complete;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"whole file", whole, {a, b, c}, true},
       {"shorter than its header", first_bytes(whole, 6), {"no view"}, false},
@@ -197,7 +199,7 @@ TEST(ChunkView, OverlongEntryLeavesOutTheCharacterThatStraddlesTheLimit) {
     std::size_t lead;       // text position of the character's first byte
     const char* character;  // its UTF-8 bytes
     std::size_t kept;       // text bytes in the line
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {1008, "\xF0\x9F\x98\x80", 1008},  // U+1F600: three bytes past the limit, three back-up steps
       {1009, "\xF0\x9F\x98\x80", 1009},

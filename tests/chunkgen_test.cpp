@@ -172,8 +172,8 @@ TEST(ChunkGenerator, SeriesDecodesWithTheProgramsOwnReader) {
   }
 
   // The usual channels.
-  std::set<std::uint32_t> channels = {kCodeSay, kCodeTellIn, kCodeTellOut, kCodeParty, kCodeFreeCompany,
-                                      kCodeSystem, kCodeLoot, kCodeSynthesis};
+  std::set<std::uint32_t> channels = {kCodeSay,         kCodeTellIn, kCodeTellOut, kCodeParty,
+                                      kCodeFreeCompany, kCodeSystem, kCodeLoot,    kCodeSynthesis};
   for (std::uint32_t ls = kCodeLinkshellFirst; ls <= kCodeLinkshellLast; ++ls) channels.insert(ls);
   EXPECT_EQ(d.codes, channels);
 

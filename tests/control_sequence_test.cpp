@@ -79,7 +79,7 @@ TEST(ControlSequence, LengthsOfTheSequenceTable) {
   struct Case {
     std::string sequence;
     std::size_t length;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {std::string("\x02\x13\x00", 3), 3},
       {std::string("\x02\x13\x04" "abc" "\x03", 7), 7},
@@ -111,7 +111,7 @@ TEST(ControlSequence, Renderings) {
   const std::string ok = std::string("5399A1B5001DOK\x02\x10\x01\x03", 18);
   struct Case {
     std::string line, shown, dropped, stripped;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {ok, "5399A1B5001DOK[02 10 01 03]\r\n", "5399A1B5001DOK\r\n", "5399A1B5001DOK"},
       {"5399A1B5001Dplain text", "5399A1B5001Dplain text\r\n", "5399A1B5001Dplain text\r\n",

@@ -31,7 +31,7 @@ TEST(Encoding, Utf8ToUtf16) {
   struct Case {
     std::string in;
     std::u16string out;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"Hi!", u"Hi!"},
       {"\xE3\x81\x82", u"\u3042"},
@@ -61,7 +61,7 @@ TEST(Encoding, Utf16ToUtf8) {
   struct Case {
     std::u16string in;
     std::string out;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {u"Hi!", "Hi!"},
       {u"\u3042", "\xE3\x81\x82"},
@@ -77,7 +77,7 @@ TEST(Encoding, Utf16ToCodePage932) {
   struct Case {
     std::u16string in;
     std::string out;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {u"Check", "Check"},
       {u"\u3042", "\x82\xA0"},             // あ
@@ -106,7 +106,7 @@ TEST(Encoding, Utf8ToCodePage932) {
   struct Case {
     std::string in;
     std::string out;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"Check the line, all of it ASCII", "Check the line, all of it ASCII"},
       {"\xE3\x81\x82", "\x82\xA0"},                                 // あ

@@ -50,7 +50,7 @@ TEST(MayBeMateriaLine, EntryLinesAreJudgedByTheirHexTime) {
     const char* line;
     bool candidate;
     bool accepted;  // leading number 46 or 47 once stripped
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"46C01234000A:text", true, true},   {"47ABCDEF000A", true, true},   {"0046ABCD0039", true, true},
       {"5A1B2C3D000A:text", false, false}, {"460ABCDE000A", false, false}, {"4F000000000A", false, false},

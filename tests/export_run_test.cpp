@@ -50,7 +50,8 @@ class ExportRunTest : public ::testing::Test {
 };
 
 TEST_F(ExportRunTest, AManualExportMakesTheFolderAndTellsWhereItSaved) {
-  const ExportResult result = run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_);
+  const ExportResult result =
+      run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_);
   EXPECT_EQ(result.flags, ExportFlags::kExported | ExportFlags::kChanged | ExportFlags::kNewSeries);
   const std::u16string path = settings_.log_folder + u"2014.03.05.2107.log";
   EXPECT_EQ(result.export_path, path);
@@ -73,17 +74,19 @@ TEST_F(ExportRunTest, AnAutomaticExportDoesNotTellWhereItSaved) {
 
 TEST_F(ExportRunTest, AFolderPathBeyondTheCapacityIsNotExported) {
   const std::size_t folder_length = character_of(kCharacter).folder.size();
-  const ExportResult refused = run_export(kCharacter, settings_, kManualExport, test::capturing_reports(),
-                                          told_failure_, folder_length);
+  const ExportResult refused =
+      run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_, folder_length);
   EXPECT_EQ(refused.flags, ExportFlags::kNone);
   EXPECT_FALSE(fs::exists(dir_.path() / "work" / "out")) << "not even the log folder";
-  EXPECT_TRUE(has_flags(run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_,
-                                   folder_length + 1).flags,
-                        ExportFlags::kExported));
+  EXPECT_TRUE(has_flags(
+      run_export(kCharacter, settings_, kManualExport, test::capturing_reports(), told_failure_, folder_length + 1)
+          .flags,
+      ExportFlags::kExported));
 }
 
 TEST_F(ExportRunTest, TheCallerRemembersTheFailureItWasTold) {
-  settings_.log_folder = {u'.', kPathSeparator, u'o', u'u', u't', kPathSeparator, u'd', u'e', u'e', u'p', kPathSeparator};
+  settings_.log_folder = {u'.', kPathSeparator, u'o', u'u', u't',          kPathSeparator,
+                          u'd', u'e',           u'e', u'p', kPathSeparator};
   const std::u16string failed = settings_.log_folder + u"2014.03.05.2107.log";
   run_export(kCharacter, settings_, kAutomaticExport, test::capturing_reports(), told_failure_);
   EXPECT_EQ(told_failure_, failed);

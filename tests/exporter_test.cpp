@@ -68,9 +68,9 @@ class ExporterTest : public ::testing::Test {
 
   // As a watch runs its exports: the failure told last is remembered.
   ExportFlags run(ExportMode mode, std::u16string* path_out = nullptr) {
-    const ExportResult result = export_character(character_of(kCharacter), settings().log_folder, mode,
-                                                 export_options_of(settings()), test::capturing_reports(),
-                                                 told_failure_);
+    const ExportResult result =
+        export_character(character_of(kCharacter), settings().log_folder, mode, export_options_of(settings()),
+                         test::capturing_reports(), told_failure_);
     remember_told_failure(told_failure_, result);
     if (path_out != nullptr && result.ran) *path_out = result.export_path;
     return result.flags;
@@ -110,12 +110,17 @@ class ExporterTest : public ::testing::Test {
 
   // The traced series: entries 0-2 in chunk 0, 3-4 in chunk 1, 5-8 in chunk 2.
   void traced_series() {
-    chunk(0, 0, {{0x5316F48C, 0x000A, ":Aaa Bbb:hello"}, {0x5316F48D, 0x0039, std::string("x\x02\x10\x01\x03y", 6)},
-                 {0x5316F48E, 0x000C, ":Ccc Ddd:こんにちは"}},
+    chunk(0, 0,
+          {{0x5316F48C, 0x000A, ":Aaa Bbb:hello"},
+           {0x5316F48D, 0x0039, std::string("x\x02\x10\x01\x03y", 6)},
+           {0x5316F48E, 0x000C, ":Ccc Ddd:こんにちは"}},
           kT0);
     chunk(1, 3, {{0x5316F490, 0x000E, "three"}, {0x5316F491, 0x000E, "four"}}, kT0 + 10);
-    chunk(2, 5, {{0x5316F492, 0x0010, "five"}, {0x5316F493, 0x0010, "six"}, {0x5316F494, 0x0010, "seven"},
-                 {0x5316F495, 0x0018, "eight"}},
+    chunk(2, 5,
+          {{0x5316F492, 0x0010, "five"},
+           {0x5316F493, 0x0010, "six"},
+           {0x5316F494, 0x0010, "seven"},
+           {0x5316F495, 0x0018, "eight"}},
           kT0 + 20);
   }
 
@@ -189,7 +194,9 @@ TEST_F(ExporterTest, SeriesEndsAtAChainBreakOrAnOlderChunk) {
     traced_series();
     chunk(1, 3, {{0x5316F490, 0x000E, "three"}, {0x5316F491, 0x000E, "four"}}, c.chunk1_time);
     chunk(2, c.chunk2_first,
-          {{0x5316F492, 0x0010, "five"}, {0x5316F493, 0x0010, "six"}, {0x5316F494, 0x0010, "seven"},
+          {{0x5316F492, 0x0010, "five"},
+           {0x5316F493, 0x0010, "six"},
+           {0x5316F494, 0x0010, "seven"},
            {0x5316F495, 0x0018, "eight"}},
           kT0 + 20);
     EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported)) << c.what;
@@ -219,7 +226,7 @@ TEST_F(ExporterTest, OutputCharsets) {
   struct Case {
     int charset;
     std::string file;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {0, "5316F48C000A\x82\xA0\r\n"},
       {1, "5316F48C000A\xE3\x81\x82\r\n"},
@@ -264,7 +271,8 @@ TEST_F(ExporterTest, FailedExportIsToldAndRecordsNothing) {
   settings().log_folder = u"." + sep() + u"missing" + sep();
   const std::u16string expected = settings().log_folder + u"2014.03.05.2107.log";
   EXPECT_EQ(run(kAutomaticExport), ExportFlags::kChanged | ExportFlags::kNewSeries);
-  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
+  EXPECT_EQ(test::status_log_text(),
+            u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
   EXPECT_EQ(key(u"LOGFILE"), "<none>");
   EXPECT_EQ(key(u"DATE"), "<none>");
   // The status text stays the fixed one; the diagnostics name the system's reason.
@@ -284,7 +292,8 @@ TEST_F(ExporterTest, FailedExportIsToldAndRecordsNothing) {
   EXPECT_EQ(test::status_log_text(), u"");
   // A manual export always tells.
   EXPECT_EQ(run(kManualExport), ExportFlags::kChanged | ExportFlags::kNewSeries);
-  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
+  EXPECT_EQ(test::status_log_text(),
+            u"新しいログの記録を確認しました。\r\n" + expected + u"の保存に失敗しました。\r\n");
 
   // Once the folder is there, the export succeeds and is recorded.
   create_directory(settings().log_folder.c_str());
@@ -360,9 +369,10 @@ TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
 TEST_F(ExporterTest, ChunkStillGrowingIsTakenAgainWhenWhole) {
   traced_series();
   // Chunk 2's table names four entries; only two have arrived.
-  const std::vector<unsigned char> whole = test::chunk_bytes(
-      5, {{0x5316F492, 0x0010, "five"}, {0x5316F493, 0x0010, "six"}, {0x5316F494, 0x0010, "seven"},
-          {0x5316F495, 0x0018, "eight"}});
+  const std::vector<unsigned char> whole = test::chunk_bytes(5, {{0x5316F492, 0x0010, "five"},
+                                                                 {0x5316F493, 0x0010, "six"},
+                                                                 {0x5316F494, 0x0010, "seven"},
+                                                                 {0x5316F495, 0x0018, "eight"}});
   const std::size_t table_end = 8 + 4 * 4;
   const std::vector<unsigned char> partial(whole.begin(), whole.begin() + table_end + 2 * 8 + 4 + 3);
   test::write_chunk(character_, 2, partial, kT0 + 20);
@@ -483,7 +493,8 @@ TEST_F(ExporterTest, ALogFolderOfTheLongestAcceptedPathTakesEveryExport) {
   settings().log_folder = folder;
   auto names = [&] {
     std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(fs::path(folder))) found.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(fs::path(folder)))
+      found.push_back(entry.path().filename().string());
     std::sort(found.begin(), found.end());
     return found;
   };
@@ -515,7 +526,8 @@ TEST_F(ExporterTest, TemporaryNamesLeaveWhatIsThereAlone) {
       {"recipe.2014.03.05.2107.~00", "left by an interrupted export"},
       {"2014.03.05.2107.~01", "a player's own file"},
   };
-  for (const auto& [name, text] : planted) test::write_bytes(log_file(name), std::vector<std::uint8_t>(text.begin(), text.end()));
+  for (const auto& [name, text] : planted)
+    test::write_bytes(log_file(name), std::vector<std::uint8_t>(text.begin(), text.end()));
   std::vector<std::string> expected_names = {"2014.03.05.2107.log", "recipe.2014.03.05.2107.log"};
   for (const auto& [name, text] : planted) expected_names.push_back(name);
 #ifndef _WIN32

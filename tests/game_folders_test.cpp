@@ -89,7 +89,7 @@ TEST(GameFolders, ChunkFilePath) {
   struct Case {
     std::uint32_t index;
     std::u16string name;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {0, u"00000000.log"},
       {1, u"00000001.log"},
@@ -119,8 +119,7 @@ TEST(GameFolders, OnlyFoldersWithALogFolderAreCharacters) {
   test::write_bytes(game / "LogIsAFile" / "log", {});
   test::write_bytes(game / "plain.txt", {'x'});
   test::write_bytes(game / "FFXIV_CHR0040000000000002", {});  // a file, whatever its name
-  const std::vector<std::u16string> characters = {u"FFXIV_CHR0040000000000001", u"Second", u"0000000",
-                                                  u"000000000"};
+  const std::vector<std::u16string> characters = {u"FFXIV_CHR0040000000000001", u"Second", u"0000000", u"000000000"};
 
   enumerate_character_folders(game.u16string() + kSep, character_table());
   EXPECT_EQ(table_names(), in_listing_order(game, characters));
@@ -221,7 +220,8 @@ TEST(GameFolders, ActiveCharacter) {
       test::write_bytes(chunk, {});
       ASSERT_TRUE(test::set_write_time(chunk, c.times[i]));
     }
-    EXPECT_EQ(active_character(character_table()), character_table().names[c.active]) << "case with active entry " << c.active;
+    EXPECT_EQ(active_character(character_table()), character_table().names[c.active])
+        << "case with active entry " << c.active;
   }
 }
 

@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-constexpr std::int64_t kChunkTime = 1402567200;              // 2014-06-12 10:00:00 UTC
+constexpr std::int64_t kChunkTime = 1402567200;             // 2014-06-12 10:00:00 UTC
 constexpr FileTime kChunkFileTime = 130470408000000000ULL;  // the same instant
 
 const std::vector<unsigned char> kChunkBytes = {'c', 'h', 'u', 'n', 'k'};

@@ -154,8 +154,9 @@ TEST_F(HistoryReaderTest, TheLogFolderIsReadOldestFirstWithoutRecipeFiles) {
 
   std::vector<std::u16string> paths;
   ASSERT_TRUE(export_files_in(settings().log_folder, paths));
-  EXPECT_EQ(paths, (std::vector<std::u16string>{log_path("2013.12.31.2359.log"), log_path("2014.03.05.2107.log"),
-                                                log_path("2014.03.05.2107_2.log"), log_path("2014.03.05.2107_10.log")}));
+  EXPECT_EQ(paths,
+            (std::vector<std::u16string>{log_path("2013.12.31.2359.log"), log_path("2014.03.05.2107.log"),
+                                         log_path("2014.03.05.2107_2.log"), log_path("2014.03.05.2107_10.log")}));
 
   Reading r;
   read_export_history(r.printer, {}, settings().log_folder);
@@ -180,10 +181,9 @@ TEST_F(HistoryReaderTest, BadInputIsToldAndTheRestIsRead) {
   write_file("junk-first.log", "### saved by hand\r\nnote\r\n5316F48C000Ay\r\n5316F48D000Z:bad:code\r\n");
   write_file("bad-utf8.log", "5316F48C000Aあいうえお\xFF\xFE!\r\n");
   write_file("empty.log", "");
-  const std::vector<std::u16string> paths = {log_path("not-export.txt"), log_path("odd.log"),
-                                             log_path("missing.log"),    log_path("junk-first.log"),
-                                             log_path("bad-utf8.log"),   log_path("empty.log"),
-                                             settings().log_folder};
+  const std::vector<std::u16string> paths = {
+      log_path("not-export.txt"), log_path("odd.log"),   log_path("missing.log"), log_path("junk-first.log"),
+      log_path("bad-utf8.log"),   log_path("empty.log"), settings().log_folder};
   std::vector<std::string> messages;
   EXPECT_EQ(read_files(paths, &messages),
             "2014-03-05 18:55:24 [Say] x\n"

@@ -96,7 +96,8 @@ std::vector<std::string> entries_of(const std::string& text) {
       continue;
     }
     char head[64];
-    std::snprintf(head, sizeof head, "%u %X %zu|", static_cast<unsigned>(e.time), static_cast<unsigned>(e.code), e.line);
+    std::snprintf(head, sizeof head, "%u %X %zu|", static_cast<unsigned>(e.time), static_cast<unsigned>(e.code),
+                  e.line);
     out.push_back(head + std::string(e.text));
   }
 }
@@ -132,7 +133,7 @@ TEST(EntryText, ShownControlSequencesAreDroppedWhereTheyCanBeRecognised) {
   const struct {
     const char* text;
     const char* expected;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"OK[02 10 01 03]", "OK"},
       {"a[02 13 04 AA BB CC 03][02 13 00]b", "ab"},               // back to back; lead byte 0x00
@@ -158,7 +159,7 @@ TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {
     const char* text;
     const char* sender;
     const char* message;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {":Aaa Bbb:hello: there", "Aaa Bbb", "hello: there"},
       {"::You have entered a sanctuary.", "", "You have entered a sanctuary."},
@@ -213,7 +214,7 @@ TEST(HistoryFilter, DatesAreLocalTime) {
     const char* text;
     bool end;
     std::int64_t unix_seconds;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"2014-03-05", false, 1393945200},        // 2014-03-04 15:00 UTC
       {"2014-03-05", true, 1393945200 + 86400},
@@ -228,9 +229,9 @@ TEST(HistoryFilter, DatesAreLocalTime) {
     EXPECT_TRUE(parse_local_date(c.text, c.end, t)) << c.text;
     EXPECT_EQ(t, c.unix_seconds) << c.text;
   }
-  for (const char* bad : {"", "2014-3-05", "2014-13-01", "2014-02-30", "2015-02-29", "2014-03-05 24:00",
-                          "2014-03-05 18:60", "2014-03-05T18:55", "2014/03/05", "2014-03-05 18:5", "１２３４-03-05",
-                          "1969-12-31", "2014-03-05 18:55:00"}) {
+  for (const char* bad :
+       {"", "2014-3-05", "2014-13-01", "2014-02-30", "2015-02-29", "2014-03-05 24:00", "2014-03-05 18:60",
+        "2014-03-05T18:55", "2014/03/05", "2014-03-05 18:5", "１２３４-03-05", "1969-12-31", "2014-03-05 18:55:00"}) {
     std::int64_t t = 0;
     EXPECT_FALSE(parse_local_date(bad, false, t)) << bad;
   }

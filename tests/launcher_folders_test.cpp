@@ -195,12 +195,8 @@ TEST_F(GameFolderChoice, OnlyFoldersWithACharacterCountEachOnce) {
   fs::create_directories(dir_.path() / "no_character" / "FFXIV_CHR_no_log");
   fs::create_directories(dir_.path() / "only_zeros" / "00000000" / "log");
   const std::vector<GameFolderPlace> places = places_with_characters({
-      older.u16string(),
-      (dir_.path() / "missing").u16string(),
-      (dir_.path() / "no_character").u16string(),
-      (dir_.path() / "only_zeros").u16string(),
-      without_chunk0.u16string(),
-      newer.u16string(),
+      older.u16string(), (dir_.path() / "missing").u16string(), (dir_.path() / "no_character").u16string(),
+      (dir_.path() / "only_zeros").u16string(), without_chunk0.u16string(), newer.u16string(),
       (older / "").u16string(),  // the same folder again, spelt with a final separator
   });
   ASSERT_EQ(places.size(), 3u);

@@ -17,7 +17,7 @@ TEST(LeadingNumber, ReadsLikeTheCLibrary) {
   struct Case {
     std::u16string line;
     std::int32_t value;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {u"46", 46},
       {u"47::", 47},

@@ -62,7 +62,7 @@ TEST(LibraryFoldersVdf, ReadsTheLibrariesOfEachLayout) {
       {"an empty path is left out", R"("libraryfolders" { "0" { "path" "" } "1" { "path" "/y" } })", {"/y"}},
       {"empty file", "", {}},
   };
-      // clang-format on
+  // clang-format on
   for (const Case& c : cases) {
     std::vector<std::string> paths = {"stale"};
     EXPECT_TRUE(read(c.text, paths)) << c.what;

@@ -96,7 +96,7 @@ TEST(MateriaMessage, NameScan) {
   struct Case {
     std::u16string text;
     std::size_t length;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {u"Aaa Bbb:x", 7},
       {u"Aaa Bbb", 7},  // the end of the line ends the second word
@@ -116,7 +116,8 @@ TEST(MateriaMessage, NameScan) {
       {u"", 0},
   };
   // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(actor_name_length(c.text.c_str()), c.length) << std::string(c.text.begin(), c.text.end());
+  for (const auto& c : cases)
+    EXPECT_EQ(actor_name_length(c.text.c_str()), c.length) << std::string(c.text.begin(), c.text.end());
 }
 
 // Lines that a game never writes still give a deterministic result.
@@ -184,7 +185,8 @@ const std::u16string kSwordRecord = u"アイテム：Sword\r\nマテリア：Sto
 
 std::u16string utf16_file_text(const std::vector<unsigned char>& bytes) {
   std::u16string text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+    text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
   return text;
 }
 

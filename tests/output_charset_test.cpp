@@ -46,7 +46,7 @@ TEST(OutputCharset, ExportLineInEachCharset) {
     int charset;
     std::string line;
     Bytes file;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {kCharsetUtf8, "\xE3\x81\x82\r\n", {0xE3, 0x81, 0x82, 0x0D, 0x0A}},
       {kCharsetUtf16, "\xE3\x81\x82\r\n", {0x42, 0x30, 0x0D, 0x00, 0x0A, 0x00}},  // no FF FE before it
@@ -72,7 +72,7 @@ TEST(OutputCharset, TextInEachCharset) {
   struct Case {
     int charset;
     Bytes file;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {kCharsetAnsi, bytes("\x83\x41\x83\x43\x83\x65\x83\x80\x81\x46" "ab\r\n")},
       {kCharsetUtf8, bytes("\xE3\x82\xA2\xE3\x82\xA4\xE3\x83\x86\xE3\x83\xA0\xEF\xBC\x9A" "ab\r\n")},

@@ -30,8 +30,7 @@ TEST(ProfileEncoding, JapaneseNameIsStoredInCodePage932) {
   const std::u16string fixture = dir.file("fixture.ini");
   put_file(fixture, std::string("[FFXIV_CHR0040000001234567]\r\nSERVER=Tonberry\r\nNAME=") + kJapaneseNameCp932 +
                         "\r\nLASTNO=3\r\n");
-  EXPECT_EQ(profile_read_string(u"FFXIV_CHR0040000001234567", u"NAME", u"", kBuffer, fixture.c_str()),
-            kJapaneseName);
+  EXPECT_EQ(profile_read_string(u"FFXIV_CHR0040000001234567", u"NAME", u"", kBuffer, fixture.c_str()), kJapaneseName);
   EXPECT_EQ(profile_read_int(u"FFXIV_CHR0040000001234567", u"LASTNO", 0, fixture.c_str()), 3);
 }
 
@@ -39,7 +38,7 @@ TEST(ProfileEncoding, CodePage932BytesAreReadAsWindowsReadsThem) {
   struct Case {
     std::string stored;  // the value's bytes, at the very end of the file
     std::u16string expected;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"\x82\xA0", u"\u3042"},                   // あ
       {"\xB1\xDF", u"\uFF71\uFF9F"},             // half-width ｱﾟ

@@ -125,7 +125,7 @@ TEST(ProfilePosix, ALinkedFileIsWrittenThroughItsLinks) {
   struct Case {
     const char* name;
     std::vector<std::pair<std::string, std::string>> links;  // link name in work/, what it holds
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"relative", {{"test.ini", "../dotfiles/tellwick.ini"}}},
       {"absolute", {{"test.ini", "@/dotfiles/tellwick.ini"}}},
@@ -148,7 +148,8 @@ TEST(ProfilePosix, ALinkedFileIsWrittenThroughItsLinks) {
 
     ASSERT_TRUE(profile_write_string(u"S", u"B", u"2", link.u16string().c_str()));
     EXPECT_EQ(file_bytes(target), "[S]\r\nA=1\r\nB=2\r\n");
-    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     for (const auto& [name, held] : c.links) {
       EXPECT_TRUE(fs::is_symlink(dir.path() / "work" / name)) << name;
     }

@@ -40,7 +40,7 @@ TEST(ProfileRead, MissingFileSectionOrKeyGivesTheDefault) {
     const char16_t* section;
     const char16_t* key;
     std::u16string expected;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {u"T", u"B", u"<default>"},          // no such section
       {u"S", u"X", u"<default>"},          // no such key
@@ -72,7 +72,7 @@ TEST(ProfileRead, NamesMatchWithoutRegardToAsciiLetterCase) {
     const char16_t* section;
     const char16_t* key;
     std::u16string expected;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {u"Generic", u"CharSet", u"2"},
       {u"GENERIC", u"CHARSET", u"2"},
@@ -92,7 +92,7 @@ TEST(ProfileRead, ValuesLoseSurroundingSpaceAndOnePairOfQuotes) {
   struct Case {
     std::string stored;
     std::u16string expected;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"abc", u"abc"},
       {" \t abc \t ", u"abc"},
@@ -156,7 +156,7 @@ TEST(ProfileRead, DefaultsLoseTrailingSpacesAndOnePairOfQuotes) {
   struct Case {
     const char16_t* fallback;
     std::u16string expected;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {u"d", u"d"},
       {u"d  ", u"d"},
@@ -200,7 +200,7 @@ TEST(ProfileRead, IntegersAsGetPrivateProfileIntReadsThem) {
   struct Case {
     std::string stored;
     int expected;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"12", 12},
       {" 12", 12},

@@ -261,7 +261,7 @@ TEST(ProfileRead, ABatchReadsWhatSingleReadsWould) {
     const char16_t* key;
     const char16_t* default_text;  // null: a number
     std::size_t buffer_size;
-  // clang-format off
+    // clang-format off
   } cases[] = {{u"A", u"-", 256}, {u"B", nullptr, 0}, {u"C", u"-", 256}, {u"C", nullptr, 0},
                {u"D", u"-", 5},   {u"E", u"def  ", 256}, {u"E", nullptr, 0}};
   // clang-format on

@@ -46,7 +46,8 @@ RecipeRun write_records(const std::vector<Pair>& pairs, int charset, bool keep_d
   auto recipe = std::make_unique<OutputFile>();
   EXPECT_TRUE(output_create(*recipe, path.c_str()));
   RecipeRun run;
-  for (const Pair& p : pairs) run.results.push_back(write_record(p.item, p.materia, recipe.get(), charset, keep_duplicates));
+  for (const Pair& p : pairs)
+    run.results.push_back(write_record(p.item, p.materia, recipe.get(), charset, keep_duplicates));
   EXPECT_TRUE(output_close(*recipe));
   run.file = test::read_bytes(path);
   return run;
@@ -71,7 +72,7 @@ TEST_F(RecipeRecord, RecordBytesFollowTheOutputCharset) {
   struct Case {
     int charset;
     Bytes file;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       // Code page 932: アイテム 83 41 83 43 83 65 83 80, マテリア 83 7D 83 65 83 8A 83 41, ： 81 46.
       {kCharsetAnsi, bytes("\x83\x41\x83\x43\x83\x65\x83\x80\x81\x46" "abc\r\n"

@@ -78,7 +78,7 @@ TEST_F(SettingsTest, LogFolderIsNormalised) {
     std::string line;  // the LOGDIR line as stored
     std::u16string windows;
     std::u16string posix;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"LOGDIR=", u".\\", u"./"},
       {"LOGDIR=\"\"", u".\\", u"./"},
@@ -194,8 +194,9 @@ TEST_F(SettingsTest, Utf16FileStaysUtf16) {
   EXPECT_EQ(settings().charset, 2);
   EXPECT_EQ(settings().log_folder, native(u"D:\\\u0E01\\"));
   EXPECT_TRUE(test::write_settings_key(kCharacter, u"NAME", kJapaneseName));
-  EXPECT_EQ(file_bytes(file()), bom + utf16le(u"[GENERIC]\r\nCHARSET=2\r\nLOGDIR=D:\\\u0E01\r\n"
-                                              u"[FFXIV_CHR0040000001234567]\r\nNAME=") +
+  EXPECT_EQ(file_bytes(file()), bom +
+                                    utf16le(u"[GENERIC]\r\nCHARSET=2\r\nLOGDIR=D:\\\u0E01\r\n"
+                                            u"[FFXIV_CHR0040000001234567]\r\nNAME=") +
                                     utf16le(kJapaneseName) + utf16le(u"\r\n"));
   EXPECT_EQ(test::read_settings_key(kCharacter, u"NAME", u""), kJapaneseName);
 }

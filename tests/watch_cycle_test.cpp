@@ -132,8 +132,7 @@ TEST_F(WatchCycleTest, GameStartAndEndAreToldOnceEachAndTheExportGoesOn) {
     // Every examined image goes to the debugger output, the game's included.
     const auto& diagnostics = test::captured_debugger_output();
     const auto seen = std::find_if(diagnostics.begin(), diagnostics.end(), [&](const std::u16string& path) {
-      return path.size() > std::string(image.name).size() &&
-             path.ends_with(fs::path(image.name).u16string()) &&
+      return path.size() > std::string(image.name).size() && path.ends_with(fs::path(image.name).u16string()) &&
              is_path_separator(path[path.size() - std::string(image.name).size() - 1]);
     });
     ASSERT_NE(seen, diagnostics.end());

@@ -224,14 +224,10 @@ int run(const std::vector<std::u16string>& args) {
     set_game_user_folder_override(choose_game_user_folder(read_game_dir_setting(), console_reports()));
   }
   switch (options.command) {
-    case Command::kList:
-      return list_characters();
-    case Command::kWatch:
-      return watch(options.interval_seconds, settings);
-    case Command::kRead:
-      return read_history(options, settings);
-    default:
-      return export_one(options.positional[0], options.automatic, settings);
+    case Command::kList: return list_characters();
+    case Command::kWatch: return watch(options.interval_seconds, settings);
+    case Command::kRead: return read_history(options, settings);
+    default: return export_one(options.positional[0], options.automatic, settings);
   }
 }
 

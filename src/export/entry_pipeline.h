@@ -20,7 +20,7 @@ struct EntryOutput {
   OutputFile* log = nullptr;  // the export file
   OutputCharset charset = kCharsetAnsi;
   bool show_control = false;
-  RecipeOutput recipe;        // the recipe file and the pairs written to it
+  RecipeOutput recipe;  // the recipe file and the pairs written to it
   const ReportSink* report = nullptr;
   std::uint32_t first_entry_time = 0;  // the first non-zero entry time so far
   std::uint32_t last_entry_time = 0;   // the last entry's time

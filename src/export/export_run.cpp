@@ -10,8 +10,8 @@ constexpr char16_t kSavedMessage[] = u"に保存しました。\r\n";
 
 }  // namespace
 
-ExportResult run_export(const char16_t* character, const Settings& settings, ExportMode mode,
-                        const ReportSink& report, std::u16string& told_failure, std::size_t folder_path_capacity) {
+ExportResult run_export(const char16_t* character, const Settings& settings, ExportMode mode, const ReportSink& report,
+                        std::u16string& told_failure, std::size_t folder_path_capacity) {
   const Character exported = character_of(character);
   if (folder_path_capacity != kAnyFolderPath && exported.folder.size() >= folder_path_capacity) return {};
   create_directory(settings.log_folder.c_str());

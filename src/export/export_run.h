@@ -20,8 +20,7 @@ constexpr std::size_t kAnyFolderPath = 0;
 // folder path of `folder_path_capacity` characters or more (when not
 // kAnyFolderPath) is not exported at all rather than from a cut path.
 // `told_failure` is the caller's memory of the failure it told last.
-ExportResult run_export(const char16_t* character, const Settings& settings, ExportMode mode,
-                        const ReportSink& report, std::u16string& told_failure,
-                        std::size_t folder_path_capacity = kAnyFolderPath);
+ExportResult run_export(const char16_t* character, const Settings& settings, ExportMode mode, const ReportSink& report,
+                        std::u16string& told_failure, std::size_t folder_path_capacity = kAnyFolderPath);
 
 }  // namespace tellwick

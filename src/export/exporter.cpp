@@ -26,8 +26,8 @@ struct ExportFiles {
 };
 
 struct ChunkLoopResult {
-  bool taken = false;    // at least one chunk file continued the series
-  int chunk_count = 0;   // chunk files taken whole; the next one to try
+  bool taken = false;            // at least one chunk file continued the series
+  int chunk_count = 0;           // chunk files taken whole; the next one to try
   FileTime next_chunk_time = 0;  // that next one's time when it was looked at; 0 when missing
 };
 
@@ -152,8 +152,8 @@ ExportResult export_character(const Character& character, const std::u16string& 
   result.ran = true;
 
   const bool new_series = has_flags(change.flags, ExportFlags::kNewSeries);
-  const ExportNames names = choose_export_names(log_folder, change.chunk0_time, new_series, record.log_file,
-                                                character.folder, options);
+  const ExportNames names =
+      choose_export_names(log_folder, change.chunk0_time, new_series, record.log_file, character.folder, options);
   result.export_path = names.export_path;
 
   auto files = std::make_unique<ExportFiles>();

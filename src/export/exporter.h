@@ -13,9 +13,9 @@ namespace tellwick {
 
 struct ExportResult {
   ExportFlags flags = ExportFlags::kNone;
-  bool ran = false;             // got past its early returns: no change, or no chunk 0
-  std::u16string export_path;   // the export file, once named
-  std::u16string failed_path;   // the file that could not be saved, told as failed; empty when none
+  bool ran = false;            // got past its early returns: no change, or no chunk 0
+  std::u16string export_path;  // the export file, once named
+  std::u16string failed_path;  // the file that could not be saved, told as failed; empty when none
 };
 
 // Exports `character` into `log_folder` (ending in a separator). Manual mode

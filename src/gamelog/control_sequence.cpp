@@ -150,8 +150,7 @@ std::size_t control_sequence_length(const std::uint8_t* line, std::size_t pos, s
   if (pos >= line_length || line[pos] != kControlStart) return 0;
   const std::size_t remaining = line_length - pos;
   const std::size_t lead_pos = 2;
-  const PackedInt packed =
-      decode_packed_int(line + pos + lead_pos, remaining > lead_pos ? remaining - lead_pos : 0);
+  const PackedInt packed = decode_packed_int(line + pos + lead_pos, remaining > lead_pos ? remaining - lead_pos : 0);
   // T = v + c + 3; v is at least -1, so T is at least 3 before the cut.
   const std::int64_t total = static_cast<std::int64_t>(packed.value) + packed.count + 3;
   return static_cast<std::uint64_t>(total) < remaining ? static_cast<std::size_t>(total) : remaining;

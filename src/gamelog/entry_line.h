@@ -10,7 +10,8 @@
 namespace tellwick {
 
 constexpr std::size_t kEntryLinePrefix = 12;
-constexpr std::size_t kEntryLineCapacity = 1024;  // terminator included
+// The terminator included.
+constexpr std::size_t kEntryLineCapacity = 1024;
 constexpr std::size_t kMaxEntryLength = kEntryLineCapacity - 1 - kEntryLinePrefix + 8;  // 1019 bytes
 
 // An entry line in its two parts, which the export renders without building

@@ -57,13 +57,9 @@ void tell_failed(const ReportSink& report, const std::u16string& what) {
 // reach is told, since the player may expect the game to be found there.
 bool can_list(const std::u16string& folder, const ReportSink& report) {
   switch (folder_access(folder.c_str())) {
-    case FolderAccess::kListable:
-      return true;
-    case FolderAccess::kUnreadable:
-      tell_failed(report, u"cannot read " + folder);
-      return false;
-    default:
-      return false;
+    case FolderAccess::kListable: return true;
+    case FolderAccess::kUnreadable: tell_failed(report, u"cannot read " + folder); return false;
+    default: return false;
   }
 }
 
@@ -164,7 +160,8 @@ void add_lutris(const std::u16string& home, std::vector<std::u16string>& found, 
     const std::u16string users = join(join(games, prefix), u"drive_c/users");
     // Most folders under Games are no Wine prefix at all: nothing to tell.
     if (folder_access(users.c_str()) == FolderAccess::kMissing || !can_list(users, report)) continue;
-    for (const std::u16string& user : subfolder_names(users, kMaxPrefixUsers)) add_prefix_user(join(users, user), found, report);
+    for (const std::u16string& user : subfolder_names(users, kMaxPrefixUsers))
+      add_prefix_user(join(users, user), found, report);
   }
 }
 

@@ -133,8 +133,7 @@ bool read_library_folders(const std::uint8_t* data, std::size_t size, std::vecto
       case TokenKind::kEnd:
         if (!blocks.empty() || has_key) break;
         return true;
-      case TokenKind::kBad:
-        break;
+      case TokenKind::kBad: break;
       case TokenKind::kOpen:
         if (!has_key || blocks.size() == static_cast<std::size_t>(kLibraryFoldersMaxDepth)) break;
         blocks.push_back(std::move(key));

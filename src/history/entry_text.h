@@ -23,7 +23,7 @@ namespace tellwick {
 void append_without_shown_sequences(std::string_view text, std::string& out);
 
 struct EntryFields {
-  std::string_view sender;   // empty when the entry has none
+  std::string_view sender;  // empty when the entry has none
   std::string_view message;
 };
 

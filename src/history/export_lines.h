@@ -11,9 +11,9 @@ namespace tellwick {
 
 struct ExportEntry {
   std::uint32_t time = 0;
-  std::uint32_t code = 0;   // the four hex digits the line holds
-  std::string_view text;    // after the prefix, up to the entry's last line end, inner line breaks kept
-  std::size_t line = 0;     // 1-based line of its prefix
+  std::uint32_t code = 0;  // the four hex digits the line holds
+  std::string_view text;   // after the prefix, up to the entry's last line end, inner line breaks kept
+  std::size_t line = 0;    // 1-based line of its prefix
 };
 
 struct ExportCursor {

@@ -153,9 +153,7 @@ void decode_export_text(const std::uint8_t* data, std::size_t size, ExportText& 
       decode_utf16(data + mark, size - mark, result);
       break;
     }
-    case ExportCharset::kShiftJis:
-      decode_cp932(data, size, result);
-      break;
+    case ExportCharset::kShiftJis: decode_cp932(data, size, result); break;
     case ExportCharset::kUtf8: {
       const std::size_t mark = starts_with(data, size, kUtf8Mark, sizeof kUtf8Mark) ? sizeof kUtf8Mark : 0;
       repair_into(std::string_view(reinterpret_cast<const char*>(data) + mark, size - mark), result);

@@ -22,11 +22,11 @@ ExportCharset detect_export_charset(const std::uint8_t* data, std::size_t size);
 
 struct ExportText {
   ExportCharset charset = ExportCharset::kUtf8;
-  std::string_view text;       // well-formed UTF-8: into `converted` or the input
+  std::string_view text;  // well-formed UTF-8: into `converted` or the input
   std::string converted;
-  std::size_t replaced = 0;    // ill-formed sequences shown as U+FFFD
+  std::size_t replaced = 0;             // ill-formed sequences shown as U+FFFD
   std::size_t first_replaced_line = 0;  // 1-based; 0 when none
-  bool odd_length = false;     // UTF-16 with a last byte alone, which is left out
+  bool odd_length = false;              // UTF-16 with a last byte alone, which is left out
 };
 
 // `text` views the input itself when it is well-formed UTF-8 already, so the

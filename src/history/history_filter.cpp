@@ -29,7 +29,8 @@ bool add_channel_filter(std::string_view list, HistoryFilter& filter, std::strin
   std::size_t pos = 0;
   for (;;) {
     const std::size_t comma = list.find(',', pos);
-    const std::string_view word = list.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
+    const std::string_view word =
+        list.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
     if (!channels_of_name(word, filter.channels)) {
       unknown = std::string(word);
       return false;
@@ -42,8 +43,8 @@ bool add_channel_filter(std::string_view list, HistoryFilter& filter, std::strin
 }
 
 bool parse_local_date(std::string_view text, bool end, std::int64_t& unix_seconds) {
-  constexpr std::size_t kDateLength = 10;          // YYYY-MM-DD
-  constexpr std::size_t kDateTimeLength = 16;      // YYYY-MM-DD HH:MM
+  constexpr std::size_t kDateLength = 10;      // YYYY-MM-DD
+  constexpr std::size_t kDateTimeLength = 16;  // YYYY-MM-DD HH:MM
   if (text.size() != kDateLength && text.size() != kDateTimeLength) return false;
   int year, month, day, hour = 0, minute = 0;
   if (!read_number(text, 0, 4, year) || text[4] != '-' || !read_number(text, 5, 2, month) || text[7] != '-' ||

@@ -15,8 +15,8 @@ struct HistoryFilter {
   ChannelSet channels;
   std::int64_t since = std::numeric_limits<std::int64_t>::min();  // first second shown
   std::int64_t until = std::numeric_limits<std::int64_t>::max();  // first second no longer shown
-  std::string sender;  // ASCII lower-case; empty: any
-  std::string text;    // ASCII lower-case; empty: any
+  std::string sender;                                             // ASCII lower-case; empty: any
+  std::string text;                                               // ASCII lower-case; empty: any
 };
 
 // "Say,party,CHAT": every word must name a channel or a group. On failure

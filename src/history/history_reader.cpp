@@ -28,7 +28,8 @@ int name_number(std::u16string_view name) {
   int number = 1;
   if (name.size() > kStemLength + kExtension.size()) {
     number = 0;
-    for (std::size_t i = kStemLength + 1; i < name.size() - kExtension.size(); ++i) number = number * 10 + (name[i] - u'0');
+    for (std::size_t i = kStemLength + 1; i < name.size() - kExtension.size(); ++i)
+      number = number * 10 + (name[i] - u'0');
   }
   return number;
 }
@@ -39,7 +40,8 @@ std::string count_text(std::size_t count, const char* one, const char* many) {
 
 void report_stray_lines(HistoryPrinter& printer, std::string_view name, std::size_t first, std::size_t last) {
   std::string message = std::string(name) + ": ";
-  message += first == last ? "line " + std::to_string(first) : "lines " + std::to_string(first) + "-" + std::to_string(last);
+  message +=
+      first == last ? "line " + std::to_string(first) : "lines " + std::to_string(first) + "-" + std::to_string(last);
   message += " before the first entry line do not start with an entry time and code (twelve hex digits); skipped";
   report(printer, message);
 }
@@ -91,7 +93,8 @@ void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std
     report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
   }
   if (decoded.replaced > 0) {
-    report(printer, std::string(name) + ": " + count_text(decoded.replaced, "ill-formed character", "ill-formed characters") +
+    report(printer, std::string(name) + ": " +
+                        count_text(decoded.replaced, "ill-formed character", "ill-formed characters") +
                         " shown as U+FFFD (the first on line " + std::to_string(decoded.first_replaced_line) + ")");
   }
   ExportCursor cursor;
@@ -155,7 +158,8 @@ void read_chunk_bytes(HistoryPrinter& printer, std::string_view name, const std:
     print_entry(printer, time, code, text, false);
   }
   if (replaced > 0) {
-    report(printer, std::string(name) + ": " + count_text(replaced, "ill-formed UTF-8 sequence", "ill-formed UTF-8 sequences") +
+    report(printer, std::string(name) + ": " +
+                        count_text(replaced, "ill-formed UTF-8 sequence", "ill-formed UTF-8 sequences") +
                         " shown as U+FFFD");
   }
 }

@@ -12,10 +12,10 @@ namespace tellwick {
 
 constexpr std::uint32_t kCheckStartA = 369955;
 constexpr std::uint32_t kCheckStartB = 756847;
-constexpr std::uint32_t kCheckModulus = 1000000;   // subtracted once, never a remainder
-constexpr std::uint32_t kCheckMinimum = 100000;    // smaller results get this added
+constexpr std::uint32_t kCheckModulus = 1000000;  // subtracted once, never a remainder
+constexpr std::uint32_t kCheckMinimum = 100000;   // smaller results get this added
 constexpr std::uint32_t kCheckByteFactor = 17;
-constexpr std::size_t kCheckCodeCapacity = 256;    // units, terminator included
+constexpr std::size_t kCheckCodeCapacity = 256;  // units, terminator included
 // The ANSI form of one name is converted into 256 bytes and read up to its
 // terminator; a longer form is cut after the last whole character that fits.
 constexpr std::size_t kCheckNameAnsiMax = 254;

@@ -23,10 +23,8 @@ bool is_c_library_space(char16_t unit) {
     case 0x2029:
     case 0x202F:
     case 0x205F:
-    case 0x3000:
-      return true;
-    default:
-      return unit >= 0x2000 && unit <= 0x200A;
+    case 0x3000: return true;
+    default: return unit >= 0x2000 && unit <= 0x200A;
   }
 }
 

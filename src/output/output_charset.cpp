@@ -31,9 +31,7 @@ void append_utf16(OutputFile& file, const char16_t* units, std::size_t count) {
 
 void write_export_line(OutputFile& file, OutputCharset charset, const char* line, std::size_t length) {
   switch (charset) {
-    case kCharsetUtf8:
-      output_append(file, line, length);
-      break;
+    case kCharsetUtf8: output_append(file, line, length); break;
     case kCharsetAnsi: {
       char* out = output_reserve(file, kLineAnsiBytes);
       output_commit(file, utf8_to_ansi(line, length, out, kLineAnsiBytes));
@@ -44,8 +42,7 @@ void write_export_line(OutputFile& file, OutputCharset charset, const char* line
       append_utf16(file, wide, utf8_to_utf16(line, length, wide, kLineUnits));
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -12,7 +12,7 @@
 namespace tellwick {
 
 enum OutputCharset : int {
-  kCharsetAnsi = 0,   // the system ANSI code page (932 on Japanese systems)
+  kCharsetAnsi = 0,  // the system ANSI code page (932 on Japanese systems)
   kCharsetUtf8 = 1,
   kCharsetUtf16 = 2,  // little-endian
 };

@@ -23,9 +23,9 @@ struct OutputFile {
   ~OutputFile();
 
   FileHandle handle = kNoFile;
-  bool write_failed = false;        // some bytes did not reach the file
-  SystemErrorCode system_error = 0; // the system's reason for the first failure, for the diagnostics
-  std::uint64_t size = 0;           // bytes appended since output_create
+  bool write_failed = false;         // some bytes did not reach the file
+  SystemErrorCode system_error = 0;  // the system's reason for the first failure, for the diagnostics
+  std::uint64_t size = 0;            // bytes appended since output_create
   std::size_t used = 0;
   char buffer[kOutputBufferSize];
 };

@@ -11,7 +11,7 @@ struct CalendarMinute {
   int year = 0;
   int month = 0;  // 1..12
   int day = 0;
-  int hour = 0;   // 0..23
+  int hour = 0;  // 0..23
   int minute = 0;
 };
 
@@ -24,7 +24,7 @@ struct CalendarSecond {
   int year = 0;
   int month = 0;  // 1..12
   int day = 0;
-  int hour = 0;   // 0..23
+  int hour = 0;  // 0..23
   int minute = 0;
   int second = 0;
   int utc_offset = 0;  // seconds east of UTC in force at that moment

@@ -21,8 +21,7 @@ int profile_read_int(const char16_t* section, const char16_t* key, int default_v
 
 // As WritePrivateProfileStringW; a null value removes the key. False when the
 // file could not be written.
-bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value,
-                          const char16_t* file);
+bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file);
 
 // One key of a batch read: as profile_read_string when `default_text` is
 // given, otherwise as profile_read_int with `default_number`.

@@ -88,9 +88,7 @@ void save_settings(Settings& record, const Settings& changed) {
     ++count;
   };
   // A stored 5 is yes as 1 is: it is written again only when it turns to no.
-  const auto yes_no = [&](const char16_t* key, bool before, bool after) {
-    number(key, before ? 1 : 0, after ? 1 : 0);
-  };
+  const auto yes_no = [&](const char16_t* key, bool before, bool after) { number(key, before ? 1 : 0, after ? 1 : 0); };
   // The order in which new keys join the section.
   yes_no(kWatchEnabledKey, record.watch_enabled, changed.watch_enabled);
   yes_no(kStartInTrayKey, record.start_in_tray, changed.start_in_tray);

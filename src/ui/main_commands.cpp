@@ -30,8 +30,8 @@ void manual_export(HWND window) {
   // not exported rather than exported from a cut path. A manual export's
   // failure is remembered by the watch as well, so that the next cycle does
   // not tell it again.
-  run_export(character_table().names[index], settings(), kManualExport, window_reports(),
-             watch_state().told_failure, kCharacterPathCapacity);
+  run_export(character_table().names[index], settings(), kManualExport, window_reports(), watch_state().told_failure,
+             kCharacterPathCapacity);
   queue_info_panel_refresh(window);
 }
 

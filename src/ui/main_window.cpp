@@ -40,21 +40,11 @@ INT_PTR on_command(HWND window, WORD command, WORD notification) {
     case IDC_CHARACTER_LIST:
       if (notification == CBN_SELCHANGE) queue_info_panel_refresh(window);
       return FALSE;
-    case IDC_CHANGE_NAME:
-      change_character_name(window);
-      return FALSE;
-    case IDC_SETTINGS:
-      run_settings_dialog(window);
-      return FALSE;
-    case IDC_OPEN_LOG_FOLDER:
-      open_log_folder(window);
-      return FALSE;
-    case kInfoPanelRefreshCommand:
-      refresh_info_panel(window);
-      return FALSE;
-    case IDC_EXTRACT:
-      manual_export(window);
-      return TRUE;
+    case IDC_CHANGE_NAME: change_character_name(window); return FALSE;
+    case IDC_SETTINGS: run_settings_dialog(window); return FALSE;
+    case IDC_OPEN_LOG_FOLDER: open_log_folder(window); return FALSE;
+    case kInfoPanelRefreshCommand: refresh_info_panel(window); return FALSE;
+    case IDC_EXTRACT: manual_export(window); return TRUE;
   }
   return FALSE;
 }
@@ -72,17 +62,12 @@ INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     return FALSE;
   }
   switch (message) {
-    case WM_INITDIALOG:
-      initialise(window);
-      return TRUE;
-    case WM_COMMAND:
-      return on_command(window, LOWORD(wparam), HIWORD(wparam));
+    case WM_INITDIALOG: initialise(window); return TRUE;
+    case WM_COMMAND: return on_command(window, LOWORD(wparam), HIWORD(wparam));
     case WM_TIMER:
       if (wparam == kWatchTimerId) on_watch_timer(window);
       return FALSE;
-    case WM_DROPFILES:
-      take_dropped_file(reinterpret_cast<HDROP>(wparam));
-      return FALSE;
+    case WM_DROPFILES: take_dropped_file(reinterpret_cast<HDROP>(wparam)); return FALSE;
     case WM_CLOSE:
       // Closing only hides: the program ends through the exit button.
       hide_to_tray(window);

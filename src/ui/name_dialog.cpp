@@ -42,9 +42,7 @@ INT_PTR CALLBACK name_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
                                 {edit_text(dialog, IDC_SERVER_NAME), edit_text(dialog, IDC_CHARACTER_NAME)});
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
       }
       return FALSE;
   }

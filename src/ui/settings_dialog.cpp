@@ -68,25 +68,19 @@ void browse(HWND dialog) {
 
 INT_PTR CALLBACK settings_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG:
-      show_settings(dialog);
-      return TRUE;
+    case WM_INITDIALOG: show_settings(dialog); return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
         case IDOK:
           save_dialog_settings(dialog);
           EndDialog(dialog, 1);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
         case IDC_OPEN_LOG_FOLDER:
           // The edit's text, saved or not.
           explore_folder(dialog, full_path(log_folder_edit_text(dialog).c_str()).c_str());
           return FALSE;
-        case IDC_BROWSE_FOLDER:
-          browse(dialog);
-          return FALSE;
+        case IDC_BROWSE_FOLDER: browse(dialog); return FALSE;
       }
       return FALSE;
   }

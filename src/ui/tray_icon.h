@@ -7,7 +7,7 @@
 namespace tellwick {
 
 constexpr UINT kTrayCallbackMessage = WM_USER;
-constexpr int kTrayAddRetries = 31;        // after the first failed add
+constexpr int kTrayAddRetries = 31;  // after the first failed add
 constexpr DWORD kTrayRetryDelayMs = 1000;
 
 // The one record every Shell_NotifyIconW call passes.

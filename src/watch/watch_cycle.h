@@ -30,8 +30,7 @@ struct WatchState {
 bool game_scan(const ReportSink& report);
 
 // Creates the log folder (one level) and runs an automatic export of the character.
-void automatic_export(const char16_t* character, const Settings& settings, WatchState& state,
-                      const ReportSink& report);
+void automatic_export(const char16_t* character, const Settings& settings, WatchState& state, const ReportSink& report);
 
 // One cycle: game start and end messages, character switch, automatic
 // export. `characters` is the table the front end last filled.

@@ -123,14 +123,16 @@ TEST_F(FakeHome, ChoiceTakesTheNewestChunk0AndNamesTheOthers) {
   add_character(xlcore, "FFXIV_CHR0040000000000001", 1400000000);
   test::clear_captured_reports();
   EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()), with_separator(xlcore));
-  EXPECT_EQ(test::captured_debugger_output(), std::vector<std::u16string>{u"game folder: " + with_separator(xlcore) + u"\r\n"});
+  EXPECT_EQ(test::captured_debugger_output(),
+            std::vector<std::u16string>{u"game folder: " + with_separator(xlcore) + u"\r\n"});
 
   // Lutris links its prefix's Documents to the home's: one place, found first as Documents.
   add_character(documents_game, "FFXIV_CHR0040000000000002", 1400000500);
   fs::create_directories(lutris_documents.parent_path());
   fs::create_directory_symlink(home_ / "Documents", lutris_documents);
   test::clear_captured_reports();
-  EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()), u"");  // the Documents game folder, as without a choice
+  EXPECT_EQ(choose_game_user_folder(u"", test::capturing_reports()),
+            u"");  // the Documents game folder, as without a choice
   EXPECT_EQ(test::captured_debugger_output(),
             (std::vector<std::u16string>{
                 u"game folder: " + with_separator(documents_game) + u" (its chunk file 0 is the newest)\r\n",

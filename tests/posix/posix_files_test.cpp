@@ -103,7 +103,7 @@ TEST(PosixFiles, WriteTimeKeepsTenthsOfMicroseconds) {
   struct Case {
     long nanoseconds;
     FileTime file_time;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {0, 130470408000000000ULL},
       {99, 130470408000000000ULL},  // below 100 ns: cut, as Windows keeps no finer time

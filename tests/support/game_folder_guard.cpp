@@ -20,7 +20,8 @@ std::vector<std::string> snapshot(const fs::path& folder) {
   std::error_code error;
   if (!fs::exists(folder, error)) return {"(no folder)"};
   // The folder's own time too: a character folder made and removed again shows there.
-  std::vector<std::string> entries{". " + std::to_string(fs::last_write_time(folder, error).time_since_epoch().count())};
+  std::vector<std::string> entries{". " +
+                                   std::to_string(fs::last_write_time(folder, error).time_since_epoch().count())};
   for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
        !error && it != end; it.increment(error)) {
     std::error_code ignored;
@@ -42,8 +43,8 @@ class GameFolderGuard : public ::testing::Environment {
   }
   void TearDown() override {
     const std::u8string name = folder_.u8string();
-    EXPECT_EQ(snapshot(folder_), before_) << "a test wrote into the real game folder "
-                                          << std::string(name.begin(), name.end());
+    EXPECT_EQ(snapshot(folder_), before_)
+        << "a test wrote into the real game folder " << std::string(name.begin(), name.end());
   }
 
  private:

@@ -30,8 +30,8 @@ inline std::filesystem::path helper_program(const std::string& name) {
 // Waits at most `limit` for `what` to end with `expected_exit`. A process
 // still running then is killed, so that a stuck helper fails its test within
 // the limit instead of holding up the whole run.
-inline ::testing::AssertionResult ends_within(Process& process, std::chrono::milliseconds limit, const std::string& what,
-                                              int expected_exit = 0) {
+inline ::testing::AssertionResult ends_within(Process& process, std::chrono::milliseconds limit,
+                                              const std::string& what, int expected_exit = 0) {
   if (process.id == Process{}.id) return ::testing::AssertionFailure() << what << " is not running";
   const int code = wait_process(process, limit);
   if (code == kStillRunning) {

@@ -14,15 +14,15 @@ std::vector<Entry> chunk_entries(int series, std::uint32_t index) {
   std::vector<Entry> entries;
   for (std::uint32_t k = 0; k < kSmallChunkEntries; ++k) {
     const std::uint32_t n = index * kSmallChunkEntries + k;
-    entries.push_back({kFirstEntryTime + n, 0x000A, "series " + std::to_string(series) + " entry " + std::to_string(n)});
+    entries.push_back(
+        {kFirstEntryTime + n, 0x000A, "series " + std::to_string(series) + " entry " + std::to_string(n)});
   }
   return entries;
 }
 
 }  // namespace
 
-void write_small_chunk(const std::filesystem::path& character_folder, int series, std::uint32_t index,
-                       FileTime time) {
+void write_small_chunk(const std::filesystem::path& character_folder, int series, std::uint32_t index, FileTime time) {
   write_chunk(character_folder, index, chunk_bytes(index * kSmallChunkEntries, chunk_entries(series, index)), time);
 }
 

@@ -15,8 +15,7 @@ constexpr std::uint32_t kSmallChunkEntries = 2;
 
 // Writes chunk `index` of the series into the character folder, with the
 // write time `time`. `series` tells series apart in the entry texts.
-void write_small_chunk(const std::filesystem::path& character_folder, int series, std::uint32_t index,
-                       FileTime time);
+void write_small_chunk(const std::filesystem::path& character_folder, int series, std::uint32_t index, FileTime time);
 
 // The export file text of chunks 0 to `chunks` - 1 of that series.
 std::string small_series_export(int series, std::uint32_t chunks);

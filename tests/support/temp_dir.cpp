@@ -11,8 +11,7 @@ namespace fs = std::filesystem;
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  path_ = fs::temp_directory_path() /
-          ("tellwick-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+  path_ = fs::temp_directory_path() / ("tellwick-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
   fs::create_directories(path_);
 }
 

@@ -49,12 +49,9 @@ int text_room(HWND control, HDC dc) {
   const int width = client.right - client.left;
   if (class_of(control) != L"BUTTON") return width;
   switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
-    case BS_PUSHBUTTON:
-      return width - 4;
-    case BS_DEFPUSHBUTTON:
-      return width - 6;
-    case BS_GROUPBOX:
-      return width - 14;
+    case BS_PUSHBUTTON: return width - 4;
+    case BS_DEFPUSHBUTTON: return width - 6;
+    case BS_GROUPBOX: return width - 14;
     default: {
       int zero = 0;
       GetCharWidth32W(dc, L'0', L'0', &zero);
@@ -158,10 +155,11 @@ TEST(LabelFit, CharacterListRowsShowTheUnderscore) {
   const int field_height = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
   const int row_height = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, 0, 0));
   const int underscore_ink = inked_pixels(dc, L"_", row_height);
-  std::printf("character list in %s: cell %ld px (ascent %ld, descent %ld); field %d px, rows %d px; "
-              "underscore %d inked pixels in a row\n",
-              utf8(font_of(dc)).c_str(), metrics.tmHeight, metrics.tmAscent, metrics.tmDescent, field_height,
-              row_height, underscore_ink);
+  std::printf(
+      "character list in %s: cell %ld px (ascent %ld, descent %ld); field %d px, rows %d px; "
+      "underscore %d inked pixels in a row\n",
+      utf8(font_of(dc)).c_str(), metrics.tmHeight, metrics.tmAscent, metrics.tmDescent, field_height, row_height,
+      underscore_ink);
   EXPECT_GE(field_height, metrics.tmHeight);
   EXPECT_GE(row_height, metrics.tmHeight);
   EXPECT_GT(underscore_ink, 0);

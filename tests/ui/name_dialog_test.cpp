@@ -31,7 +31,8 @@ std::wstring edit_text(HWND dialog, int control) {
 class NameDialogTest : public MainWindowTest {
  protected:
   bool with_name_dialog(const std::function<void(HWND)>& act) {
-    return with_modal_dialog(window_, [&] { click_button(window_, IDC_CHANGE_NAME); }, act);
+    return with_modal_dialog(
+        window_, [&] { click_button(window_, IDC_CHANGE_NAME); }, act);
   }
 };
 

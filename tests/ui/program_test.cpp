@@ -50,8 +50,8 @@ Started start_tellwick(const fs::path& working_folder) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   Started started;
-  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     working_folder.c_str(), &startup, &info)) {
+  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, working_folder.c_str(),
+                     &startup, &info)) {
     CloseHandle(info.hThread);
     started.process = info.hProcess;
     started.id = info.dwProcessId;

@@ -46,8 +46,7 @@ struct Template {
 void PrintTo(const Control& c, std::ostream* out) {
   std::string kind(c.kind.begin(), c.kind.end());
   *out << "{" << c.id << " " << kind << " text of " << c.text.size() << " style " << std::hex << c.style << " ex "
-       << c.ex_style << std::dec << " at " << c.x << ","
-       << c.y << "," << c.cx << "," << c.cy << "}";
+       << c.ex_style << std::dec << " at " << c.x << "," << c.y << "," << c.cx << "," << c.cy << "}";
 }
 
 // Reads an extended dialog template as the dialog manager does.

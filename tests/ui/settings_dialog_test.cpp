@@ -98,7 +98,7 @@ TEST_F(SettingsDialogTest, WritesOnlyTheValueThatChanged) {
     const char* what;
     std::function<void(HWND)> change;
     std::vector<std::wstring> written;
-  // clang-format off
+    // clang-format off
   } cases[] = {
       {"watch off", [](HWND d) { mouse_click(d, GetDlgItem(d, IDC_WATCH_ENABLED)); }, {L"OBSERVE=0"}},
       {"start in tray", [](HWND d) { click_button(d, IDC_START_IN_TRAY); }, {L"TRAYRUN=1"}},
@@ -207,8 +207,7 @@ TEST_F(SettingsDialogTest, FolderBrowserOpensAtTheFolderInTheEdit) {
     // A drive root already ends in a backslash, and gets one more.
     SetDlgItemTextW(dialog, IDC_LOG_FOLDER, L"C:\\");
     with_modal_dialog(
-        dialog, [&] { click_button(dialog, IDC_BROWSE_FOLDER); },
-        [&](HWND browser) { click_button(browser, IDOK); });
+        dialog, [&] { click_button(dialog, IDC_BROWSE_FOLDER); }, [&](HWND browser) { click_button(browser, IDOK); });
     after_root = edit_text(dialog, IDC_LOG_FOLDER);
     click_button(dialog, IDCANCEL);
   });

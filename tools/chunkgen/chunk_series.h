@@ -31,7 +31,7 @@ struct SeriesSummary {
   std::uint64_t entries = 0;
   std::uint64_t decorated_entries = 0;
   std::uint64_t materia_messages = 0;
-  std::uint64_t detectable_materia = 0;  // materia messages the detector accepts
+  std::uint64_t detectable_materia = 0;               // materia messages the detector accepts
   std::uint64_t form_entries[kPackedFormCount] = {};  // entries using each packed form
   std::uint32_t first_time = 0;
   std::uint32_t last_time = 0;

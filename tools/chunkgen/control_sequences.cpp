@@ -119,14 +119,10 @@ std::size_t append_sequence(SplitMix64& rng, PackedForm form, std::uint8_t type,
       append_frame_start(type, out);
       out.push_back(byte(length + 1));
       return finish(rng, length, 1, out);
-    case kFormE0:
-      return append_self_counting(rng, 0xE0, 0xEF, type, budget, out);
-    case kFormF3:
-      return append_self_counting(rng, 0xF3, 0xF3, type, budget, out);
-    case kFormF4:
-      return append_self_counting(rng, 0xF4, 0xF4, type, budget, out);
-    case kFormF7:
-      return append_self_counting(rng, 0xF7, 0xFF, type, budget, out);
+    case kFormE0: return append_self_counting(rng, 0xE0, 0xEF, type, budget, out);
+    case kFormF3: return append_self_counting(rng, 0xF3, 0xF3, type, budget, out);
+    case kFormF4: return append_self_counting(rng, 0xF4, 0xF4, type, budget, out);
+    case kFormF7: return append_self_counting(rng, 0xF7, 0xFF, type, budget, out);
     case kFormF0:
       if (!choose_length(rng, 0, 0xFF, 2, budget, length)) return 0;
       append_frame_start(type, out);
@@ -134,8 +130,7 @@ std::size_t append_sequence(SplitMix64& rng, PackedForm form, std::uint8_t type,
       out.push_back(byte(length));
       return finish(rng, length, 2, out);
     case kFormF1:
-    case kFormF5:
-      return append_multiple_of_256(rng, form, type, budget, out);
+    case kFormF5: return append_multiple_of_256(rng, form, type, budget, out);
     case kFormF2:
       if (!choose_length(rng, 0, kLongPayloadMax, 3, budget, length)) return 0;
       append_frame_start(type, out);
@@ -151,8 +146,7 @@ std::size_t append_sequence(SplitMix64& rng, PackedForm form, std::uint8_t type,
       out.push_back(byte(length >> 8));
       out.push_back(byte(length));
       return finish(rng, length, 4, out);
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -174,8 +168,14 @@ std::size_t append_icon(SplitMix64& rng, std::string& out) {
 }
 
 std::size_t append_auto_translate(SplitMix64& rng, std::string& out) {
-  out += std::string{'\x02', '\x2E', '\x05', byte(rng.between(1, 0x30)), '\xF2', byte(rng.between(1, 0xFF)),
-                     byte(rng.between(1, 0xFF)), '\x03'};
+  out += std::string{'\x02',
+                     '\x2E',
+                     '\x05',
+                     byte(rng.between(1, 0x30)),
+                     '\xF2',
+                     byte(rng.between(1, 0xFF)),
+                     byte(rng.between(1, 0xFF)),
+                     '\x03'};
   return 8;
 }
 

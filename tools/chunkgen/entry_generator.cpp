@@ -9,8 +9,8 @@ namespace tellwick::chunkgen {
 namespace {
 
 constexpr std::size_t kSenderCount = 48;
-constexpr std::uint32_t kDecoratedOneIn = 4;       // about a quarter of the entries carry markup
-constexpr std::uint32_t kUnusualFormOneIn = 4;     // sequences beyond the everyday one-byte markup
+constexpr std::uint32_t kDecoratedOneIn = 4;    // about a quarter of the entries carry markup
+constexpr std::uint32_t kUnusualFormOneIn = 4;  // sequences beyond the everyday one-byte markup
 constexpr std::uint32_t kLongMessageOneIn = 50;
 constexpr std::uint32_t kPerMille = 1000;
 
@@ -137,7 +137,8 @@ std::string make_word(SplitMix64& rng) {
   std::string word(1, kCapitals[rng.below(sizeof kCapitals - 1)]);
   const std::uint32_t letters = rng.between(1, 7);
   for (std::uint32_t i = 0; i < letters; ++i) {
-    word.push_back(i % 2 == 0 ? kVowels[rng.below(sizeof kVowels - 1)] : kConsonants[rng.below(sizeof kConsonants - 1)]);
+    word.push_back(i % 2 == 0 ? kVowels[rng.below(sizeof kVowels - 1)]
+                              : kConsonants[rng.below(sizeof kConsonants - 1)]);
   }
   return word;
 }
@@ -178,9 +179,7 @@ void compose(EntryGenerator& g, Kind kind, Pieces& p) {
       p.sender = someone;
       chat_body(rng, p);
       break;
-    case kSystem:
-      p.body.push_back(rng.below(10) < 7 ? pick(rng, kJapaneseSystem) : pick(rng, kEnglishSystem));
-      break;
+    case kSystem: p.body.push_back(rng.below(10) < 7 ? pick(rng, kJapaneseSystem) : pick(rng, kEnglishSystem)); break;
     case kLoot:
       p.body = {someone + "は「", pick(rng, kItems), "」を手に入れた。"};
       p.item_piece = 1;
@@ -268,7 +267,8 @@ void start_generator(EntryGenerator& generator, std::uint64_t seed, std::uint32_
   generator.rng.state = seed;
   generator.clock = start_time;
   generator.names.clear();
-  for (std::size_t i = 0; i < kSenderCount; ++i) generator.names.push_back(make_word(generator.rng) + ' ' + make_word(generator.rng));
+  for (std::size_t i = 0; i < kSenderCount; ++i)
+    generator.names.push_back(make_word(generator.rng) + ' ' + make_word(generator.rng));
 }
 
 bool prefix_reads_materia_number(std::uint32_t time, std::uint32_t code) {
@@ -294,7 +294,8 @@ void next_entry(EntryGenerator& g, GeneratedEntry& entry) {
   const Channel& channel = pick_channel(g.rng);
   entry = GeneratedEntry{};
   entry.time = g.clock;
-  entry.code = channel.code == kCodeLinkshellFirst ? g.rng.between(kCodeLinkshellFirst, kCodeLinkshellLast) : channel.code;
+  entry.code =
+      channel.code == kCodeLinkshellFirst ? g.rng.between(kCodeLinkshellFirst, kCodeLinkshellLast) : channel.code;
   entry.materia = channel.kind == kMateriaMessage;
   entry.detectable = entry.materia && prefix_reads_materia_number(entry.time, entry.code);
 

@@ -42,11 +42,11 @@ constexpr std::uint32_t kDefaultStartTime = 0x46A00000;
 struct GeneratedEntry {
   std::uint32_t time = 0;
   std::uint32_t code = 0;
-  std::string text;            // UTF-8 with control sequences
-  bool decorated = false;      // carries at least one control sequence
-  bool materia = false;        // a materia-extraction message
-  bool detectable = false;     // ... whose entry line the detector accepts
-  std::uint32_t forms = 0;     // bit per PackedForm used
+  std::string text;         // UTF-8 with control sequences
+  bool decorated = false;   // carries at least one control sequence
+  bool materia = false;     // a materia-extraction message
+  bool detectable = false;  // ... whose entry line the detector accepts
+  std::uint32_t forms = 0;  // bit per PackedForm used
 };
 
 // Which entries a series is made of: short chat and system lines, or the

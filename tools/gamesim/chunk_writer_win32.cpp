@@ -28,8 +28,8 @@ WriteResult write_chunk_as_game(const std::u16string& path, const std::vector<st
   }
   if (file == INVALID_HANDLE_VALUE) return result;
   DWORD written = 0;
-  const bool all = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                   written == bytes.size();
+  const bool all =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
   FILETIME stamp;
   stamp.dwLowDateTime = static_cast<DWORD>(time);
   stamp.dwHighDateTime = static_cast<DWORD>(time >> 32);

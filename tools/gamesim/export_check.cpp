@@ -117,8 +117,8 @@ CheckResult check_exports(const std::vector<SeriesRecord>& series, const fs::pat
   }
   for (const std::string& name : unmatched) {
     const std::string text = file_text(log_folder / name);
-    problem(result, name + " (" + std::to_string(line_count(text)) + " lines) is the whole of no series, first line: " +
-                        text.substr(0, text.find('\n') + 1));
+    problem(result, name + " (" + std::to_string(line_count(text)) +
+                        " lines) is the whole of no series, first line: " + text.substr(0, text.find('\n') + 1));
   }
   return result;
 }

@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint32_t kFirstDay = 1714982400;  // 2024-05-06 08:00 UTC, 17:00 in Tokyo
 constexpr std::uint32_t kDay = 86400;
 constexpr std::uint32_t kMinute = 60;
-constexpr std::uint32_t kSameMinuteRelog = 5;      // game seconds between a same-minute logout and login
+constexpr std::uint32_t kSameMinuteRelog = 5;         // game seconds between a same-minute logout and login
 constexpr std::uint32_t kShortEntriesPerSecond = 50;  // short sessions stay inside twenty seconds
 
 FileTime file_time_of(std::uint32_t unix_seconds) {
@@ -111,7 +111,8 @@ class Player {
   void write(const fs::path& log, OpenChunk& chunk, SeriesRecord& record) {
     char name[16];
     std::snprintf(name, sizeof name, "%08x.log", static_cast<unsigned>(chunk.index));
-    const WriteResult result = write_chunk_as_game((log / name).u16string(), chunk_file_bytes(chunk), file_time_of(clock_));
+    const WriteResult result =
+        write_chunk_as_game((log / name).u16string(), chunk_file_bytes(chunk), file_time_of(clock_));
     if (!result.written) totals_.write_failed = true;
     totals_.sharing_waits += static_cast<std::uint64_t>(result.waits);
     ++totals_.chunk_files;
@@ -133,8 +134,9 @@ class Player {
 
 std::string character_name(int index) { return "FFXIV_CHR00400000010000" + std::to_string(10 + index); }
 
-PlayTotals play_days(const std::vector<Day>& days, const PlayOptions& options, const std::function<bool()>& game_started,
-                     const std::function<bool()>& game_ended, std::vector<SeriesRecord>& series) {
+PlayTotals play_days(const std::vector<Day>& days, const PlayOptions& options,
+                     const std::function<bool()>& game_started, const std::function<bool()>& game_ended,
+                     std::vector<SeriesRecord>& series) {
   PlayTotals totals;
   Player player(options, totals, series);
   for (std::size_t day = 0; day < days.size(); ++day) {

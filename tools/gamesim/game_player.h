@@ -45,7 +45,8 @@ std::string character_name(int index);
 
 // Calls `game_started` and `game_ended` around each day's sessions, so that
 // the game process runs while the day is played.
-PlayTotals play_days(const std::vector<Day>& days, const PlayOptions& options, const std::function<bool()>& game_started,
-                     const std::function<bool()>& game_ended, std::vector<SeriesRecord>& series);
+PlayTotals play_days(const std::vector<Day>& days, const PlayOptions& options,
+                     const std::function<bool()>& game_started, const std::function<bool()>& game_ended,
+                     std::vector<SeriesRecord>& series);
 
 }  // namespace tellwick::gamesim

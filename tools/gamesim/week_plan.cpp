@@ -34,11 +34,11 @@ std::vector<Day> plan_weeks(const PlanOptions& options) {
   using K = SessionKind;
   std::vector<Day> days;
   for (int week = 0; week < options.weeks; ++week) {
-    days.push_back({{size.make(0, K::kNormal), size.make(0, K::kNormal)}});                     // relog
+    days.push_back({{size.make(0, K::kNormal), size.make(0, K::kNormal)}});  // relog
     days.push_back({{size.make(0, K::kSameMinute), size.make(0, K::kShort), size.make(0, K::kNormal)}});
-    days.push_back({{size.make(0, K::kNormal), size.make(1, K::kNormal)}});                     // takeover
+    days.push_back({{size.make(0, K::kNormal), size.make(1, K::kNormal)}});  // takeover
     days.push_back({{size.make(1, K::kShort), size.make(0, K::kNormal), size.make(1, K::kNormal),
-                     size.make(2, K::kShort)}});                                                // turns
+                     size.make(2, K::kShort)}});  // turns
     for (int day = 4; day < kDaysPerWeek; ++day) {
       Day d;
       const int sessions = 1 + static_cast<int>(rng.below(kMostSessionsPerDay));
@@ -51,7 +51,8 @@ std::vector<Day> plan_weeks(const PlanOptions& options) {
                                   : static_cast<int>(rng.below(kCharacters));
         d.sessions.push_back(size.make(character, kind));
       }
-      if (d.sessions.back().kind == K::kSameMinute) d.sessions.push_back(size.make(d.sessions.back().character, K::kShort));
+      if (d.sessions.back().kind == K::kSameMinute)
+        d.sessions.push_back(size.make(d.sessions.back().character, K::kShort));
       days.push_back(d);
     }
   }

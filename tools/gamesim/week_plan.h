@@ -28,7 +28,7 @@ struct Day {
 
 struct PlanOptions {
   int weeks = 1;
-  std::uint32_t per_chunk = 1000;    // entries per chunk file
+  std::uint32_t per_chunk = 1000;       // entries per chunk file
   std::uint32_t normal_entries = 3000;  // a normal session's mean size
   std::uint64_t seed = 1;
 };

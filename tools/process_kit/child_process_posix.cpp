@@ -45,7 +45,8 @@ bool start_process(const fs::path& program, const std::vector<fs::path>& argumen
   // Opened after the change of folder, so relative paths would name files
   // there; the tests pass absolute ones.
   constexpr int kCreate = O_WRONLY | O_CREAT | O_TRUNC;
-  if (!setup.output_file.empty()) posix_spawn_file_actions_addopen(&actions, 1, setup.output_file.c_str(), kCreate, 0644);
+  if (!setup.output_file.empty())
+    posix_spawn_file_actions_addopen(&actions, 1, setup.output_file.c_str(), kCreate, 0644);
   if (!setup.error_file.empty()) posix_spawn_file_actions_addopen(&actions, 2, setup.error_file.c_str(), kCreate, 0644);
   pid_t pid = 0;
   const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);

@@ -84,10 +84,9 @@ bool start_process(const fs::path& program, const std::vector<fs::path>& argumen
   PROCESS_INFORMATION info = {};
   // A console of its own, which request_stop attaches to: Ctrl+C reaches
   // only the processes of one console.
-  const BOOL started =
-      CreateProcessW(program.wstring().c_str(), line.data(), nullptr, nullptr, redirect ? TRUE : FALSE,
-                     setup.stoppable ? CREATE_NEW_CONSOLE : 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                     &startup, &info);
+  const BOOL started = CreateProcessW(program.wstring().c_str(), line.data(), nullptr, nullptr, redirect ? TRUE : FALSE,
+                                      setup.stoppable ? CREATE_NEW_CONSOLE : 0, nullptr,
+                                      folder.empty() ? nullptr : folder.c_str(), &startup, &info);
   for (HANDLE h : streams) {
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   }

@@ -26,8 +26,13 @@ bool local_calendar_second(std::int64_t unix_seconds, CalendarSecond& local) {
   const std::time_t t = static_cast<std::time_t>(unix_seconds);
   std::tm fields{};
   if (localtime_r(&t, &fields) == nullptr) return false;
-  local = {fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
-           fields.tm_min,         fields.tm_sec,     static_cast<int>(fields.tm_gmtoff)};
+  local = {fields.tm_year + 1900,
+           fields.tm_mon + 1,
+           fields.tm_mday,
+           fields.tm_hour,
+           fields.tm_min,
+           fields.tm_sec,
+           static_cast<int>(fields.tm_gmtoff)};
   return true;
 }
 

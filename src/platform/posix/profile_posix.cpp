@@ -186,15 +186,15 @@ void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t 
     const bool readable = section && file && r.key;
     if (r.default_text != nullptr) {
       const std::u16string_view fallback = default_of(r.default_text);
-      r.text = readable ? read_text(text, section, r.key, fallback, r.buffer_size) : copy_value(fallback, r.buffer_size);
+      r.text =
+          readable ? read_text(text, section, r.key, fallback, r.buffer_size) : copy_value(fallback, r.buffer_size);
     } else {
       r.number = readable ? read_number(text, section, r.key, r.default_number) : r.default_number;
     }
   }
 }
 
-bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value,
-                          const char16_t* file) {
+bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {
   const ProfileWrite write{key, value};
   return profile_write_keys(section, &write, 1, file);
 }

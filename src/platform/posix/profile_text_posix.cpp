@@ -59,18 +59,14 @@ std::u16string_view trim_trailing(std::u16string_view s) {
 
 }  // namespace
 
-bool is_profile_space(char16_t c) {
-  return c == u' ' || (c >= u'\t' && c <= u'\r') || c == kDosEndOfFile;
-}
+bool is_profile_space(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r') || c == kDosEndOfFile; }
 
 std::u16string_view trim_leading_profile_spaces(std::u16string_view s) {
   while (!s.empty() && is_profile_space(s.front())) s.remove_prefix(1);
   return s;
 }
 
-std::u16string_view trim_profile_spaces(std::u16string_view s) {
-  return trim_trailing(trim_leading_profile_spaces(s));
-}
+std::u16string_view trim_profile_spaces(std::u16string_view s) { return trim_trailing(trim_leading_profile_spaces(s)); }
 
 ProfileText parse_profile_text(const std::string& file_bytes) {
   // A UTF-16 file of an odd length ends in half a unit. Wine reads it as a

@@ -48,7 +48,7 @@ std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t
     if (!take_trail(s, i, cp)) return kInvalid;
     if (cp >= (0x110000 >> 6)) return kInvalid;  // beyond U+10FFFF; this byte is not taken
     ++i;
-    if (cp < 0x20) return kInvalid;                                  // overlong three-byte form
+    if (cp < 0x20) return kInvalid;                                   // overlong three-byte form
     if (cp >= (0xD800 >> 6) && cp <= (0xDFFF >> 6)) return kInvalid;  // a surrogate
   }
   if (!take_trail(s, i, cp)) return kInvalid;
@@ -119,9 +119,7 @@ std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std
     const std::size_t bytes = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
     if (n + bytes > out_cap) break;
     switch (bytes) {
-      case 1:
-        out[n++] = static_cast<char>(cp);
-        break;
+      case 1: out[n++] = static_cast<char>(cp); break;
       case 2:
         out[n++] = static_cast<char>(0xC0 | (cp >> 6));
         out[n++] = static_cast<char>(0x80 | (cp & 0x3F));

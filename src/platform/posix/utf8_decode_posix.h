@@ -31,8 +31,8 @@ inline std::uint32_t decode_next(const std::uint8_t* s, std::size_t& i, std::siz
     const std::uint8_t b1 = s[i + 1];
     const std::uint8_t b2 = s[i + 2];
     if (((b1 & 0xC0) | (b2 & 0xC0) << 8) == 0x8080) {
-      const std::uint32_t cp = static_cast<std::uint32_t>(lead & 0x0F) << 12 | static_cast<std::uint32_t>(b1 & 0x3F) << 6 |
-                               (b2 & 0x3Fu);
+      const std::uint32_t cp =
+          static_cast<std::uint32_t>(lead & 0x0F) << 12 | static_cast<std::uint32_t>(b1 & 0x3F) << 6 | (b2 & 0x3Fu);
       if (cp >= 0x800 && cp - 0xD800 >= 0x800) {  // neither overlong nor a surrogate
         i += 3;
         return cp;

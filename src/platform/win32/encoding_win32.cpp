@@ -77,8 +77,8 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
   }
   // Converted with its terminator, as the system converts a zero-terminated
   // string; the terminator itself is not counted.
-  const int whole = MultiByteToWideChar(CP_UTF8, 0, in, clamp_int(in_len + 1), reinterpret_cast<wchar_t*>(out),
-                                        clamp_int(out_cap));
+  const int whole =
+      MultiByteToWideChar(CP_UTF8, 0, in, clamp_int(in_len + 1), reinterpret_cast<wchar_t*>(out), clamp_int(out_cap));
   if (whole > 0) return out[whole - 1] == 0 ? static_cast<std::size_t>(whole - 1) : static_cast<std::size_t>(whole);
   auto convert = [&](std::size_t len, std::size_t cap) {
     return MultiByteToWideChar(CP_UTF8, 0, in, clamp_int(len), cap ? reinterpret_cast<wchar_t*>(out) : nullptr,
@@ -95,8 +95,8 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
 std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap) {
   if (in_len == 0 || out_cap == 0) return 0;
   auto convert = [&](std::size_t len, std::size_t cap) {
-    return WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(in), clamp_int(len),
-                               cap ? out : nullptr, clamp_int(cap), nullptr, nullptr);
+    return WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(in), clamp_int(len), cap ? out : nullptr,
+                               clamp_int(cap), nullptr, nullptr);
   };
   auto boundary = [&](std::size_t pos) { return pos >= in_len || !is_high_surrogate(in[pos - 1]); };
   return convert_cut(in_len, out_cap, convert, boundary);
@@ -105,8 +105,8 @@ std::size_t utf16_to_utf8(const char16_t* in, std::size_t in_len, char* out, std
 std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap) {
   if (in_len == 0 || out_cap == 0) return 0;
   auto convert = [&](std::size_t len, std::size_t cap) {
-    return WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(in), clamp_int(len),
-                               cap ? out : nullptr, clamp_int(cap), nullptr, nullptr);
+    return WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(in), clamp_int(len), cap ? out : nullptr,
+                               clamp_int(cap), nullptr, nullptr);
   };
   auto boundary = [&](std::size_t pos) { return pos >= in_len || !is_high_surrogate(in[pos - 1]); };
   return convert_cut(in_len, out_cap, convert, boundary);

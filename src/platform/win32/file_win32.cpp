@@ -92,8 +92,8 @@ bool is_directory(const char16_t* path) {
 
 bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t capacity, std::size_t& size) {
   size = 0;
-  HANDLE h = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
+  HANDLE h =
+      CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   while (ok && size < capacity) {

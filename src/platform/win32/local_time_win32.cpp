@@ -37,7 +37,8 @@ bool local_calendar_second(std::int64_t unix_seconds, CalendarSecond& local) {
   local = {fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec, 0};
   // The C library does not give the offset: it is the distance between the
   // local fields read as UTC and the moment itself.
-  const std::int64_t as_utc = seconds_of_civil(local.year, local.month, local.day, local.hour, local.minute, local.second);
+  const std::int64_t as_utc =
+      seconds_of_civil(local.year, local.month, local.day, local.hour, local.minute, local.second);
   local.utc_offset = static_cast<int>(as_utc - unix_seconds);
   return true;
 }

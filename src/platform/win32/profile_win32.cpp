@@ -18,9 +18,8 @@ std::u16string profile_read_string(const char16_t* section, const char16_t* key,
   if (buffer_size == 0) return {};
   const DWORD size = buffer_size > UINT_MAX ? UINT_MAX : static_cast<DWORD>(buffer_size);
   std::u16string text(size, u'\0');
-  const DWORD length =
-      GetPrivateProfileStringW(wide(section), wide(key), wide(default_value),
-                               reinterpret_cast<wchar_t*>(text.data()), size, wide(file));
+  const DWORD length = GetPrivateProfileStringW(wide(section), wide(key), wide(default_value),
+                                                reinterpret_cast<wchar_t*>(text.data()), size, wide(file));
   text.resize(length < size ? length : size - 1);
   return text;
 }
@@ -29,8 +28,7 @@ int profile_read_int(const char16_t* section, const char16_t* key, int default_v
   return static_cast<int>(GetPrivateProfileIntW(wide(section), wide(key), default_value, wide(file)));
 }
 
-bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value,
-                          const char16_t* file) {
+bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {
   return WritePrivateProfileStringW(wide(section), wide(key), wide(value), wide(file)) != 0;
 }
 

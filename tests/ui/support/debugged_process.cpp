@@ -26,8 +26,8 @@ std::wstring output_text(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
   while (read > 0 && bytes[read - 1] == '\0') --read;
   if (read == 0) return std::wstring();
   std::wstring text(read, L'\0');
-  text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(read), text.data(),
-                                  static_cast<int>(read)));
+  text.resize(
+      MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(read), text.data(), static_cast<int>(read)));
   return text;
 }
 

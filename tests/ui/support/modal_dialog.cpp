@@ -119,16 +119,12 @@ bool with_modal_dialog(HWND owner, const std::function<void()>& open, const std:
 
 void leave_dialog(HWND dialog, Leave leave, int focused_control) {
   switch (leave) {
-    case Leave::kCancelButton:
-      click_button(dialog, IDCANCEL);
-      break;
+    case Leave::kCancelButton: click_button(dialog, IDCANCEL); break;
     case Leave::kEscape:
       SetFocus(GetDlgItem(dialog, focused_control));
       press_key(dialog, VK_ESCAPE);
       break;
-    case Leave::kCloseBox:
-      click_close_box(dialog);
-      break;
+    case Leave::kCloseBox: click_close_box(dialog); break;
   }
 }
 
