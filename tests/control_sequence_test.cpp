@@ -21,15 +21,15 @@ std::string rendered(const std::string& line, bool show) {
 // The same line rendered from its parts, as the export renders it: the text
 // read straight from an entry, once with nothing readable past it (an
 // allocation of exactly its size, so that a read past its end is a read past
-// the allocation), and once followed by more of its chunk file: bytes that
-// would stop plain text or pass for it, which must not count.
-std::string rendered_from_entry(const std::string& line, bool show, bool more_of_the_file) {
+// the allocation), and followed by `more_of_the_file` bytes of its chunk
+// file: bytes that would stop plain text or pass for it, which must not
+// count. A short and a long follow-up take the rendering's two ways of
+// reading ahead.
+std::string rendered_from_entry(const std::string& line, bool show, std::size_t more_of_the_file) {
   std::vector<std::uint8_t> entry = {0xB5, 0xA1, 0x99, 0x53, 0x1D, 0x00, 0x00, 0x00};  // "5399A1B5001D"
   entry.insert(entry.end(), line.begin() + kEntryLinePrefix, line.end());
   const std::size_t length = entry.size();
-  if (more_of_the_file) {
-    for (int i = 0; i < 40; ++i) entry.push_back(i % 3 == 0 ? 0x02 : i % 3 == 1 ? 0x00 : 'z');
-  }
+  for (std::size_t i = 0; i < more_of_the_file; ++i) entry.push_back(i % 3 == 0 ? 0x02 : i % 3 == 1 ? 0x00 : 'z');
   ChunkEntry chunk_entry{entry.data(), length, entry.data() + entry.size()};
   char out[kRenderedLineCapacity];
   const std::size_t n = render_line(view_entry_line(chunk_entry), show, out);
@@ -199,7 +199,7 @@ TEST(ControlSequence, WordAtATimeScanMatchesTheByteScan) {
     ASSERT_EQ(rendered(line, true), scanned_byte_by_byte(line, true) + "\r\n") << round;
     ASSERT_EQ(rendered(line, false), scanned_byte_by_byte(line, false) + "\r\n") << round;
     ASSERT_EQ(stripped(line), scanned_byte_by_byte(line, false)) << round;
-    for (bool more : {false, true}) {
+    for (std::size_t more : {0, 40, 100}) {
       ASSERT_EQ(rendered_from_entry(line, true, more), scanned_byte_by_byte(line, true) + "\r\n") << round;
       ASSERT_EQ(rendered_from_entry(line, false, more), scanned_byte_by_byte(line, false) + "\r\n") << round;
     }

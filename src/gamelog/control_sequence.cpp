@@ -61,6 +61,59 @@ std::size_t copy_short_run(const std::uint8_t* in, std::size_t available, char* 
   const unsigned stops = copy_block<kWidth>(in, out, 0) | (copy_block<kWidth>(in, out, last) << last);
   return stops == 0 ? available : static_cast<std::size_t>(std::countr_zero(stops));
 }
+
+// The stop bits of the 64 bytes at `in`, bit i for in[i].
+std::uint64_t stop_bits_64(const std::uint8_t* in) {
+  std::uint64_t bits = 0;
+  for (int block = 0; block < 4; ++block) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * block));
+    bits |= static_cast<std::uint64_t>(stop_bits(bytes)) << (16 * block);
+  }
+  return bits;
+}
+
+// Drops the sequences of a line of `line_length` bytes followed by at least
+// 64 readable bytes. A battle line holds a sequence every dozen bytes, so the
+// walk from one sequence to the next is the line's critical path: it finds
+// the next stop in a 64-byte window of stop bits made beforehand (one shift
+// and one count, no loads), and the plain text before it is copied 32 bytes
+// at a time beside the walk. The line's end is a stop bit of its own.
+std::size_t drop_sequences_windowed(const std::uint8_t* in, std::size_t line_length, char* out) {
+  const auto window_at = [&](std::size_t base) {
+    const std::uint64_t end = line_length - base < 64 ? std::uint64_t{1} << (line_length - base) : 0;
+    return stop_bits_64(in + base) | end;
+  };
+  std::size_t base = 0;
+  std::uint64_t window = window_at(0);
+  std::size_t pos = 0;
+  std::size_t n = 0;
+  for (;;) {
+    std::size_t stop;
+    for (;;) {
+      const std::size_t offset = pos > base ? pos - base : 0;  // a run may start in an earlier window
+      if (offset < 64) {
+        const std::uint64_t ahead = window & (~std::uint64_t{0} << offset);
+        if (ahead != 0) {
+          stop = base + static_cast<std::size_t>(std::countr_zero(ahead));
+          break;
+        }
+      }
+      base += 64;
+      window = window_at(base);
+    }
+    const std::size_t run = stop - pos;
+    copy_block<16>(in + pos, out + n, 0);
+    copy_block<16>(in + pos, out + n, 16);
+    for (std::size_t done = 32; done < run; done += 16) copy_block<16>(in + pos, out + n, done);
+    n += run;
+    if (stop == line_length || in[stop] == 0) return n;
+    const std::size_t remaining = line_length - stop;
+    const std::uint8_t size_byte = in[stop + 2];
+    std::size_t length = static_cast<std::size_t>(size_byte) + 3;
+    if (size_byte >= 0xE0 || remaining <= 2) length = control_sequence_length(in, stop, line_length);
+    pos = stop + (length < remaining ? length : remaining);
+  }
+}
 #endif
 
 // Copies the plain text at the start of `in` (up to the first sequence start
@@ -99,6 +152,9 @@ std::size_t copy_plain_run(const std::uint8_t* in, std::size_t available, char* 
 template <bool kShow>
 std::size_t scan_line(const char* line, std::size_t line_length, std::size_t readable, char* out) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(line);
+#if defined(__SSE2__)
+  if (!kShow && readable - line_length >= 64) return drop_sequences_windowed(bytes, line_length, out);
+#endif
   std::size_t pos = 0;
   std::size_t n = 0;
   for (;;) {
