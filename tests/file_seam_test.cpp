@@ -135,6 +135,48 @@ std::vector<std::u16string> listed(const std::u16string& folder, bool& ok) {
   return names;
 }
 
+TEST(FileSeam, ReadingAChunkFileGivesItsTimeAndReadsItOnlyWhenNotOlder) {
+  constexpr std::int64_t kWritten = 1402567200;                 // 2014-06-12 10:00:00 UTC
+  constexpr FileTime kWrittenFileTime = 130470408000000000ULL;  // the same instant
+  TempDir dir;
+  const fs::path file = dir.path() / "00000001.log";
+  test::write_bytes(file, {'a', 'b', 'c'});
+  ASSERT_TRUE(test::set_write_time(file, kWritten));
+  struct Case {
+    FileTime not_before;
+    bool read;
+  } cases[] = {
+      {0, true},
+      {kWrittenFileTime - 1, true},
+      {kWrittenFileTime, true},  // written in the same instant as chunk 0
+      {kWrittenFileTime + 1, false},
+  };
+  for (const Case& c : cases) {
+    FileContents contents;
+    FileTime time = kUntouched;
+    EXPECT_EQ(read_whole_file_not_older(file.u16string().c_str(), c.not_before, contents, time), c.read)
+        << c.not_before;
+    EXPECT_EQ(time, kWrittenFileTime);
+    if (c.read) {
+      ASSERT_EQ(contents.size, 3u);
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(contents.data.get()), 4), std::string("abc\0", 4));
+    } else {
+      EXPECT_EQ(contents.data, nullptr);
+      EXPECT_EQ(contents.size, 0u);
+    }
+  }
+
+  // What has no write time is not read, whatever the limit.
+  fs::create_directory(dir.path() / "folder");
+  for (const std::u16string& path : {dir.file("missing.log"), dir.file("folder")}) {
+    FileContents contents;
+    FileTime time = kUntouched;
+    EXPECT_FALSE(read_whole_file_not_older(path.c_str(), 0, contents, time)) << fs::path(path);
+    EXPECT_EQ(time, 0u) << fs::path(path);
+    EXPECT_EQ(contents.data, nullptr);
+  }
+}
+
 TEST(FileSeam, ListDirectoryNamesFilesAndFolders) {
   TempDir dir;
   fs::create_directory(dir.path() / "FFXIV_CHR0040000000000001");

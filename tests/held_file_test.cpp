@@ -55,6 +55,11 @@ TEST(HeldFile, NoReadWhileAnotherProcessWritesTheFile) {
   FileTime time = 0;
   EXPECT_TRUE(file_write_time(path.c_str(), time));
   EXPECT_EQ(time, kChunkFileTime);
+  // The export's reading of a chunk gives the time all the same.
+  time = 0;
+  EXPECT_FALSE(read_whole_file_not_older(path.c_str(), 0, contents, time));
+  EXPECT_EQ(contents.data, nullptr);
+  EXPECT_EQ(time, kChunkFileTime);
 
   EXPECT_TRUE(writer.stop());
   expect_chunk_read(path);

@@ -38,12 +38,10 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
   std::uint32_t expected_first_index = 0;
   for (;;) {
     const std::u16string path = chunk_file_path(character_folder, static_cast<std::uint32_t>(result.chunk_count));
-    FileTime time = 0;
-    const bool exists = file_write_time(path.c_str(), time);
-    result.next_chunk_time = time;
-    if (!exists || time < chunk0_time) break;
+    // Missing, older than chunk 0, or still held open for writing by the game.
     FileContents contents;
-    if (!read_whole_file(path.c_str(), contents)) break;  // the game still holds it open for writing
+    const bool read = read_whole_file_not_older(path.c_str(), chunk0_time, contents, result.next_chunk_time);
+    if (!read) break;
     ChunkView view;
     if (!open_chunk_view(contents.data.get(), contents.size, view) || view.first_index != expected_first_index) break;
     result.taken = true;

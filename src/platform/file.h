@@ -53,6 +53,13 @@ struct FileContents {
 // On failure `contents` holds no buffer and the size 0.
 bool read_whole_file(const char16_t* path, FileContents& contents);
 
+// read_whole_file for a file that counts only when it was last written at or
+// after `not_before` (a chunk file of the current series), with one opening
+// of the file for both: `time` receives its write time as file_write_time
+// gives it (0 when it has none), and the file is read only when it is not
+// older. False, with no contents, when it is older or cannot be read.
+bool read_whole_file_not_older(const char16_t* path, FileTime not_before, FileContents& contents, FileTime& time);
+
 // Reads up to `capacity` bytes from the start of a file, sharing it for
 // reading and writing; `size` receives how many were read. False when the
 // file cannot be opened or read.

@@ -27,8 +27,7 @@ constexpr std::uint64_t kNanosecondsPerFileTimeUnit = 100;
 // The signal the kernel sends when a writer wants a file we hold a lease on.
 // SIGIO, the default, would end the process; SIGURG is ignored unless a
 // program asks for it, and the program never does. It is chosen before the
-// lease is taken, since a writer may arrive before the notification is
-// turned off.
+// lease is taken, since a writer may arrive at once.
 constexpr int kLeaseBreakSignal = SIGURG;
 
 FileTime to_file_time(const struct timespec& mtime) {
@@ -64,11 +63,10 @@ bool take_read_lease(int fd, bool& leased) {
   leased = false;
   ::fcntl(fd, F_SETSIG, kLeaseBreakSignal);
   if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+    // Taking the lease made this process the one the kernel signals on a
+    // lease break; the signal is ignored, and the writer waits for the
+    // release all the same.
     leased = true;
-    // Taking the lease made this process the owner that the kernel notifies
-    // on a lease break; with no owner nobody is signalled, and the writer
-    // still waits for the release.
-    ::fcntl(fd, F_SETOWN, 0);
     return true;
   }
   return errno != EAGAIN;
@@ -181,39 +179,63 @@ bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t cap
   return true;
 }
 
-bool read_whole_file(const char16_t* path, FileContents& contents) {
+bool read_whole_file_not_older(const char16_t* path, FileTime not_before, FileContents& contents, FileTime& time) {
   contents.data.reset();
   contents.size = 0;
+  time = 0;
   // O_NONBLOCK keeps a FIFO from blocking the open; reads of regular files
   // ignore it.
   const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  if (!is_regular_file(fd)) {
-    close_quietly(fd);
+  if (fd < 0) {
+    // A file that exists but may not be read still has its time.
+    const int reason = errno;
+    file_write_time(path, time);
+    errno = reason;
     return false;
   }
+  // One examination after the lease serves all: no writer can change the
+  // size until we are done, and a chunk file costs few system calls.
   bool leased = false;
-  if (!take_read_lease(fd, leased)) {
-    close_quietly(fd);
-    return false;
-  }
-  // Taken after the lease, so no writer can change the size until we are done.
+  const bool unwritten = take_read_lease(fd, leased);
+  const int lease_failure = errno;
   struct stat st;
-  if (::fstat(fd, &st) != 0) st.st_size = 0;
-  const std::size_t size = static_cast<std::size_t>(st.st_size);
-  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[size + 1]);
-  if (!buffer) errno = ENOMEM;
-  const std::int64_t got = buffer ? read_fully(fd, buffer.get(), size) : -1;
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;  // a folder has no write time, as file_write_time says
+    ok = false;
+  } else if (ok) {
+    time = to_file_time(st.st_mtim);
+    if (!S_ISREG(st.st_mode)) errno = EINVAL;
+    ok = S_ISREG(st.st_mode);
+  }
+  if (ok && !unwritten) {
+    errno = lease_failure;
+    ok = false;
+  }
+  std::unique_ptr<std::uint8_t[]> buffer;
+  std::int64_t got = -1;
+  if (ok && time >= not_before) {
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    buffer.reset(new (std::nothrow) std::uint8_t[size + 1]);
+    if (!buffer) errno = ENOMEM;
+    got = buffer ? read_fully(fd, buffer.get(), size) : -1;
+    if (got >= 0) {
+      // A file that shrank since its size was taken reports what was read; the
+      // rest of the buffer is cleared, so no byte that was not read is visible.
+      std::memset(buffer.get() + got, 0, size + 1 - static_cast<std::size_t>(got));
+    }
+  }
   release_read_lease(fd, leased);
   close_quietly(fd);
   if (got < 0) return false;
-  // A file that shrank since its size was taken reports what was read; the
-  // rest of the buffer is cleared, so no byte that was not read is visible.
-  const std::size_t read = static_cast<std::size_t>(got);
-  std::memset(buffer.get() + read, 0, size + 1 - read);
   contents.data = std::move(buffer);
-  contents.size = read;
+  contents.size = static_cast<std::size_t>(got);
   return true;
+}
+
+bool read_whole_file(const char16_t* path, FileContents& contents) {
+  FileTime ignored;
+  return read_whole_file_not_older(path, 0, contents, ignored);
 }
 
 bool list_directory(const char16_t* folder, std::vector<DirectoryEntry>& entries) {

@@ -108,11 +108,28 @@ bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t cap
   return ok;
 }
 
-bool read_whole_file(const char16_t* path, FileContents& contents) {
+bool read_whole_file_not_older(const char16_t* path, FileTime not_before, FileContents& contents, FileTime& time) {
   contents.data.reset();
   contents.size = 0;
+  time = 0;
   HANDLE h = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) {
+    // A file the game holds open for writing still has its time.
+    const DWORD reason = GetLastError();
+    file_write_time(path, time);
+    SetLastError(reason);
+    return false;
+  }
+  FILETIME written = {};
+  if (!GetFileTime(h, nullptr, nullptr, &written)) {
+    close_keeping_error(h);
+    return false;
+  }
+  time = static_cast<FileTime>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+  if (time < not_before) {
+    CloseHandle(h);
+    return false;
+  }
   const DWORD size = GetFileSize(h, nullptr);  // the low 32 bits
   if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
     close_keeping_error(h);
@@ -130,6 +147,11 @@ bool read_whole_file(const char16_t* path, FileContents& contents) {
   contents.data = std::move(buffer);
   contents.size = read;
   return true;
+}
+
+bool read_whole_file(const char16_t* path, FileContents& contents) {
+  FileTime ignored;
+  return read_whole_file_not_older(path, 0, contents, ignored);
 }
 
 bool list_directory(const char16_t* folder, std::vector<DirectoryEntry>& entries) {
