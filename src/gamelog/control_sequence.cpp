@@ -64,12 +64,11 @@ std::size_t copy_short_run(const std::uint8_t* in, std::size_t available, char* 
 
 // The stop bits of the 64 bytes at `in`, bit i for in[i].
 std::uint64_t stop_bits_64(const std::uint8_t* in) {
-  std::uint64_t bits = 0;
-  for (int block = 0; block < 4; ++block) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * block));
-    bits |= static_cast<std::uint64_t>(stop_bits(bytes)) << (16 * block);
-  }
-  return bits;
+  const auto block = [in](int k) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * k));
+    return static_cast<std::uint64_t>(stop_bits(bytes)) << (16 * k);
+  };
+  return block(0) | block(1) | block(2) | block(3);
 }
 
 // Drops the sequences of a line of `line_length` bytes followed by at least
