@@ -63,7 +63,7 @@ std::size_t copy_short_run(const std::uint8_t* in, std::size_t available, char* 
 }
 
 // The stop bits of the 64 bytes at `in`, bit i for in[i].
-std::uint64_t stop_bits_64(const std::uint8_t* in) {
+[[gnu::always_inline]] inline std::uint64_t stop_bits_64(const std::uint8_t* in) {
   const auto block = [in](int k) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * k));
     return static_cast<std::uint64_t>(stop_bits(bytes)) << (16 * k);
@@ -71,46 +71,55 @@ std::uint64_t stop_bits_64(const std::uint8_t* in) {
   return block(0) | block(1) | block(2) | block(3);
 }
 
+// Copies `run` bytes from `in` to `out` in blocks of 16, the first 32
+// whatever the run's length: up to 32 bytes past the run are read and
+// written.
+inline void copy_run(const std::uint8_t* in, char* out, std::size_t run) {
+  copy_block<16>(in, out, 0);
+  copy_block<16>(in, out, 16);
+  for (std::size_t done = 32; done < run; done += 16) copy_block<16>(in, out, done);
+}
+
 // Drops the sequences of a line of `line_length` bytes followed by at least
 // 64 readable bytes. A battle line holds a sequence every dozen bytes, so the
-// walk from one sequence to the next is the line's critical path: it finds
-// the next stop in a 64-byte window of stop bits made beforehand (one shift
-// and one count, no loads), and the plain text before it is copied 32 bytes
-// at a time beside the walk. The line's end is a stop bit of its own.
+// walk from one sequence to the next is the line's critical path, kept as
+// short as it goes: the next stop is one shift and one count away in a
+// 64-byte window of stop bits made beforehand, the sequence's length one
+// load, and the rare cases (a long length form, a sequence cut by the line's
+// end, plain text running past the window) are branches off the path. The
+// plain text is copied beside the walk. The line's end is a stop bit of its
+// own.
 std::size_t drop_sequences_windowed(const std::uint8_t* in, std::size_t line_length, char* out) {
   const auto window_at = [&](std::size_t base) {
     const std::uint64_t end = line_length - base < 64 ? std::uint64_t{1} << (line_length - base) : 0;
     return stop_bits_64(in + base) | end;
   };
-  std::size_t base = 0;
+  std::size_t base = 0;  // where the window starts; never past pos
   std::uint64_t window = window_at(0);
   std::size_t pos = 0;
   std::size_t n = 0;
   for (;;) {
-    std::size_t stop;
-    for (;;) {
-      const std::size_t offset = pos > base ? pos - base : 0;  // a run may start in an earlier window
-      if (offset < 64) {
-        const std::uint64_t ahead = window & (~std::uint64_t{0} << offset);
-        if (ahead != 0) {
-          stop = base + static_cast<std::size_t>(std::countr_zero(ahead));
-          break;
-        }
-      }
-      base += 64;
+    if (pos - base >= 64) {  // a sequence ended beyond the window
+      base = pos & ~std::size_t{63};
       window = window_at(base);
     }
-    const std::size_t run = stop - pos;
-    copy_block<16>(in + pos, out + n, 0);
-    copy_block<16>(in + pos, out + n, 16);
-    for (std::size_t done = 32; done < run; done += 16) copy_block<16>(in + pos, out + n, done);
-    n += run;
+    const std::uint64_t ahead = window & (~std::uint64_t{0} << (pos - base));
+    if (ahead == 0) {  // plain text up to the window's end and on
+      const std::size_t run = base + 64 - pos;
+      copy_run(in + pos, out + n, run);
+      n += run;
+      base += 64;
+      pos = base;
+      window = window_at(base);
+      continue;
+    }
+    const std::size_t stop = base + static_cast<std::uint32_t>(std::countr_zero(ahead));
+    copy_run(in + pos, out + n, stop - pos);  // often nothing: sequences come in runs
+    n += stop - pos;
     if (stop == line_length || in[stop] == 0) return n;
-    const std::size_t remaining = line_length - stop;
     const std::uint8_t size_byte = in[stop + 2];
-    std::size_t length = static_cast<std::size_t>(size_byte) + 3;
-    if (size_byte >= 0xE0 || remaining <= 2) length = control_sequence_length(in, stop, line_length);
-    pos = stop + (length < remaining ? length : remaining);
+    pos = stop + 3 + size_byte;
+    if (size_byte >= 0xE0 || pos > line_length) pos = stop + control_sequence_length(in, stop, line_length);
   }
 }
 #endif
