@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "chunkgen/splitmix64.h"
 #include "gamelog/chunk_view.h"
 #include "gamelog/entry_line.h"
 
@@ -103,6 +105,17 @@ TEST(ChunkView, EntryCodesAndTimesInThePrefix) {
     const std::size_t n = build_entry_line(e.data(), e.size(), line);
     EXPECT_EQ(std::string(line, n), c.line);
     EXPECT_EQ(entry_time_of_line(line), c.time);
+  }
+  // Every digit value in every position, against the C library's "%08X%04X".
+  chunkgen::SplitMix64 rng{7};
+  for (int round = 0; round < 20000; ++round) {
+    const std::uint32_t time = static_cast<std::uint32_t>(rng.next());
+    const std::uint32_t code = static_cast<std::uint32_t>(rng.next() & 0xFFFF);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08X%04X", static_cast<unsigned>(time), static_cast<unsigned>(code));
+    const Bytes e = entry(time, code, "");
+    char line[kEntryLineCapacity];
+    ASSERT_EQ(std::string(line, build_entry_line(e.data(), e.size(), line)), expected) << round;
   }
 }
 

@@ -33,12 +33,13 @@ EntryLineView view_entry_line(const std::uint8_t* entry, std::size_t length) {
   EntryLineView view;
   const std::uint32_t time = read_u32(entry);
   const std::uint32_t code = read_u32(entry + 4);
-  for (int i = 0; i < 4; ++i) put_hex_byte(view.prefix + 2 * i, time >> (24 - 8 * i));
+  const std::uint64_t time_digits = hex_digits_word(time);
+  std::memcpy(view.prefix, &time_digits, 8);
 
   // "%04X" of the code, of which only the first four digits fit before the text.
   if (code <= 0xFFFF) {
-    put_hex_byte(view.prefix + 8, code >> 8);
-    put_hex_byte(view.prefix + 10, code);
+    const std::uint64_t code_digits = hex_digits_word(code << 16);
+    std::memcpy(view.prefix + 8, &code_digits, 4);
   } else {
     int digits = 4;
     while (digits < 8 && (code >> (4 * digits)) != 0) ++digits;

@@ -29,4 +29,19 @@ inline constexpr HexPairs kHexPairs = make_hex_pairs();
 // Writes the two digits of the low byte of `value`.
 inline void put_hex_byte(char* out, std::uint32_t value) { std::memcpy(out, kHexPairs.digits[value & 0xFF], 2); }
 
+// The eight upper-case digits of `value`, most significant first, as the
+// bytes of a word stored little-endian. Every entry line starts with twelve
+// digits that are read back as whole words right away; made a nibble to a
+// byte and stored whole, they can be, where digits stored two at a time
+// would stall the reads.
+inline std::uint64_t hex_digits_word(std::uint32_t value) {
+  std::uint64_t x = value;
+  x = (x | x << 16) & 0x0000FFFF0000FFFFULL;
+  x = (x | x << 8) & 0x00FF00FF00FF00FFULL;
+  x = (x | x << 4) & 0x0F0F0F0F0F0F0F0FULL;  // byte k holds nibble k, the least significant first
+  const std::uint64_t letters = ((x + 0x0606060606060606ULL) >> 4) & 0x0101010101010101ULL;  // nibbles above 9
+  x += 0x3030303030303030ULL + 7 * letters;
+  return __builtin_bswap64(x);
+}
+
 }  // namespace tellwick
