@@ -209,6 +209,103 @@ TEST_F(ExporterTest, SeriesEndsAtAChainBreakOrAnOlderChunk) {
   }
 }
 
+// Every other chunk file is read and rendered ahead of its turn, so each way
+// a series ends is tried at an even and an odd chunk file. Chunk i holds
+// entries 2i and 2i+1, written ten seconds apart; the entry before the end
+// is a materia message, whose recipe record must come whichever way its
+// chunk was taken.
+TEST_F(ExporterTest, SeriesEndsAlikeAtEveryChunkFile) {
+  enum class End { kMissing, kOlder, kChainBreak, kGrowing, kHeldByTheGame };
+  const auto entries_of = [](std::uint32_t i, std::uint32_t materia_entry) {
+    std::vector<Entry> entries;
+    for (std::uint32_t e = 2 * i; e < 2 * i + 2; ++e) {
+      if (e == materia_entry) {
+        entries.push_back({0x46A00000 + e, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"});
+      } else {
+        entries.push_back({0x5316F490 + e, 0x000E, "entry " + std::to_string(e)});
+      }
+    }
+    return entries;
+  };
+  const auto line_of = [](const Entry& entry) {
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%08X%04X", static_cast<unsigned>(entry.time),
+                  static_cast<unsigned>(entry.code));
+    return prefix + entry.text + "\r\n";
+  };
+  for (const End end : {End::kMissing, End::kOlder, End::kChainBreak, End::kGrowing, End::kHeldByTheGame}) {
+    for (std::uint32_t at = 1; at <= 4; ++at) {
+      SCOPED_TRACE(::testing::Message() << "end kind " << static_cast<int>(end) << " at chunk " << at);
+      fs::remove_all(character_ / "log");
+      fs::create_directories(character_ / "log");
+      fs::remove_all(log_file(""));
+      fs::create_directories(log_file(""));
+      const std::uint32_t materia_entry = 2 * at - 1;  // the last entry of the chunk before the end
+      std::string expected;
+      for (std::uint32_t i = 0; i <= 5; ++i) {
+        const std::vector<Entry> entries = entries_of(i, materia_entry);
+        std::vector<unsigned char> bytes = test::chunk_bytes(2 * i, entries);
+        FileTime time = kT0 + 10 * i;
+        if (i == at && end == End::kMissing) continue;
+        if (i == at && end == End::kOlder) time = kT0 - 1;
+        if (i == at && end == End::kChainBreak) bytes = test::chunk_bytes(2 * i + 1, entries);
+        if (i == at && end == End::kGrowing) bytes.resize(bytes.size() - 3);  // the second entry not yet whole
+        test::write_chunk(character_, i, bytes, time);
+        if (i < at || (i == at && end == End::kGrowing)) expected += line_of(entries[0]);
+        if (i < at) expected += line_of(entries[1]);
+      }
+      std::unique_ptr<test::FileHolder> game;
+      if (end == End::kHeldByTheGame) {
+        const fs::path held = chunk_file_path(character_.u16string() + sep(), at);
+        game = std::make_unique<test::FileHolder>(dir_, "write", held);
+        ASSERT_TRUE(game->wait_until_holding());
+      }
+      EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported));
+      EXPECT_EQ(log_text("2014.03.05.2107.log"), expected);
+      EXPECT_EQ(key(u"LASTNO"), std::to_string(at));
+      EXPECT_EQ(key(u"TOPDATE"), std::to_string(0x5316F490));
+      const std::uint32_t last_entry = end == End::kGrowing ? 2 * at : 2 * at - 1;
+      const std::uint32_t last_time = last_entry == materia_entry ? 0x46A00000 + last_entry : 0x5316F490 + last_entry;
+      EXPECT_EQ(key(u"ENDDATE"), std::to_string(last_time));
+      EXPECT_NE(log_text("recipe.2014.03.05.2107.log").find("マテリア：Stone"), std::string::npos);
+      if (game) {
+        EXPECT_TRUE(game->stop());
+      }
+    }
+  }
+}
+
+// A chunk file whose lines would take more memory than rendering ahead
+// allows: the lines past the limit are rendered in their turn, in order,
+// and so are the materia tests on either side of the limit.
+TEST_F(ExporterTest, AHugeChunkFileIsExportedWholeInOrder) {
+  chunk(0, 0, {{0x5316F48C, 0x000A, "first"}}, kT0);
+  std::vector<Entry> entries;
+  const std::string filler(1000, 'x');
+  for (std::uint32_t e = 0; e < 6000; ++e) entries.push_back({0x5316F490 + e, 0x000E, filler});
+  entries[10] = {0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"};
+  entries[5990] = {0x46A00001, 0x000A, "::Aaa Bbb:ShieldからRockが生成された！"};
+  test::write_chunk(character_, 1, test::chunk_bytes(1, entries), kT0 + 10);
+  EXPECT_EQ(run(kManualExport), kNewSeriesExported);
+
+  std::string expected = "5316F48C000Afirst\r\n";
+  for (const Entry& entry : entries) {
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%08X%04X", static_cast<unsigned>(entry.time),
+                  static_cast<unsigned>(entry.code));
+    expected += prefix + entry.text + "\r\n";
+  }
+  EXPECT_TRUE(log_text("2014.03.05.2107.log") == expected);  // not printed: megabytes
+  const std::string recipe = log_text("recipe.2014.03.05.2107.log");
+  const std::size_t stone = recipe.find("マテリア：Stone");
+  const std::size_t rock = recipe.find("マテリア：Rock");
+  EXPECT_NE(stone, std::string::npos);
+  EXPECT_NE(rock, std::string::npos);
+  EXPECT_LT(stone, rock);
+  EXPECT_EQ(key(u"LASTNO"), "2");
+  EXPECT_EQ(key(u"ENDDATE"), std::to_string(0x5316F490 + 5999));
+}
+
 TEST_F(ExporterTest, EmptyChunkAndEntryTimes) {
   chunk(0, 0, {{0, 0x000A, "a"}, {0, 0x000A, "b"}, {0x5316F48C, 0x000A, "c"}, {0, 0x000A, "d"}}, kT0);
   test::write_chunk(character_, 1, test::chunk_bytes(4, 4, {}), kT0);  // no entries, still taken

@@ -43,20 +43,23 @@ void start_entry_output(EntryOutput& out, OutputFile* log, OutputFile* recipe, c
   out.last_entry_time = 0;
 }
 
-void export_entry(const ChunkEntry& entry, EntryOutput& out) {
-  const std::uint32_t time = read_u32(entry.bytes);
+void note_entry_time(std::uint32_t time, EntryOutput& out) {
   if (out.first_entry_time == 0) out.first_entry_time = time;
   out.last_entry_time = time;
+}
 
+bool write_entry_line(const ChunkEntry& entry, OutputFile* log, OutputCharset charset, bool show_control) {
   // The entry line is rendered from its parts, never copied whole: only a
   // materia candidate needs it in one piece.
   const EntryLineView view = view_entry_line(entry);
-  if (out.log != nullptr) write_rendered_line(*out.log, out.charset, out.show_control, view);
-
+  if (log != nullptr) write_rendered_line(*log, charset, show_control, view);
   // Nearly every line fails the detector's leading-number test, and the test
   // can be judged on the entry line itself: only candidates are stripped and
   // converted.
-  if (prefix_rules_out_materia(view)) return;
+  return !prefix_rules_out_materia(view);
+}
+
+void examine_candidate(const ChunkEntry& entry, EntryOutput& out) {
   char line[kEntryLineCapacity];
   const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
   if (!may_be_materia_line(line)) return;
@@ -66,6 +69,11 @@ void export_entry(const ChunkEntry& entry, EntryOutput& out) {
   const std::size_t units = utf8_to_utf16(stripped, stripped_length, wide, kDetectorLineUnits);
   wide[units] = u'\0';
   examine_line(wide, out.recipe, *out.report);
+}
+
+void export_entry(const ChunkEntry& entry, EntryOutput& out) {
+  note_entry_time(read_u32(entry.bytes), out);
+  if (write_entry_line(entry, out.log, out.charset, out.show_control)) examine_candidate(entry, out);
 }
 
 }  // namespace tellwick

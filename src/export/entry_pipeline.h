@@ -32,4 +32,12 @@ void start_entry_output(EntryOutput& out, OutputFile* log, OutputFile* recipe, c
 
 void export_entry(const ChunkEntry& entry, EntryOutput& out);
 
+// export_entry in its parts, for lines rendered ahead on another thread:
+// the entry's time kept, its line written into `log` (when not null), which
+// tells whether the line may be a materia message, and then, for such a
+// line only and in the entries' order, the materia test itself.
+void note_entry_time(std::uint32_t time, EntryOutput& out);
+bool write_entry_line(const ChunkEntry& entry, OutputFile* log, OutputCharset charset, bool show_control);
+void examine_candidate(const ChunkEntry& entry, EntryOutput& out);
+
 }  // namespace tellwick

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/change_detection.h"
+#include "export/chunk_ahead.h"
 #include "export/export_flags.h"
 #include "export/export_names.h"
 #include "export/temporary_file.h"
@@ -31,30 +32,67 @@ struct ChunkLoopResult {
   FileTime next_chunk_time = 0;  // that next one's time when it was looked at; 0 when missing
 };
 
+// Takes a chunk file made ready ahead: its lines, its entries' times, and
+// the materia test of its candidates, in the order the entries stand; the
+// entries it left unrendered go through the export here.
+void take_ready_chunk(const ChunkAheadResult& ready, EntryOutput& out) {
+  if (ready.any_time) {
+    if (out.first_entry_time == 0) out.first_entry_time = ready.first_time;
+    out.last_entry_time = ready.last_time;
+  }
+  if (out.log != nullptr) output_append(*out.log, ready.rendered.data(), ready.rendered.size());
+  for (const std::uint32_t k : ready.candidates) {
+    ChunkEntry entry;
+    if (chunk_entry(ready.view, k, entry)) examine_candidate(entry, out);
+  }
+  for (std::uint32_t k = ready.rendered_entries; k < ready.view.entry_count; ++k) {
+    ChunkEntry entry;
+    if (chunk_entry(ready.view, k, entry)) export_entry(entry, out);
+  }
+}
+
 // Reads chunk files 0, 1, 2, ... while each exists, is not older than chunk 0
-// and continues the entry numbering of the one before.
+// and continues the entry numbering of the one before. Every other file is
+// made ready ahead while the one before it is exported.
 ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime chunk0_time, EntryOutput& out) {
   ChunkLoopResult result;
   std::uint32_t expected_first_index = 0;
-  for (;;) {
-    const std::u16string path = chunk_file_path(character_folder, static_cast<std::uint32_t>(result.chunk_count));
-    // Missing, older than chunk 0, or still held open for writing by the game.
-    FileContents contents;
-    const bool read = read_whole_file_not_older(path.c_str(), chunk0_time, contents, result.next_chunk_time);
-    if (!read) break;
-    ChunkView view;
-    if (!open_chunk_view(contents.data.get(), contents.size, view) || view.first_index != expected_first_index) break;
+  // Missing, older than chunk 0, still held open for writing by the game, or
+  // not continuing the series: the series ends before it. A file shorter
+  // than its own table says is being written or was cut short: what it holds
+  // is exported, but the series ends after it uncounted, so that the next
+  // change of this file brings an export of all of it.
+  const auto continues_series = [&](bool opened, const ChunkView& view) {
+    if (!opened || view.first_index != expected_first_index) return false;
     result.taken = true;
     expected_first_index = view.end_index;
+    return true;
+  };
+  const auto next_path = [&](int ahead) {
+    return chunk_file_path(character_folder, static_cast<std::uint32_t>(result.chunk_count + ahead));
+  };
+  ChunkAhead ahead(out.charset, out.show_control, out.log != nullptr);
+  ahead.start(next_path(1), chunk0_time);
+  for (;;) {
+    FileContents contents;
+    const bool read = read_whole_file_not_older(next_path(0).c_str(), chunk0_time, contents, result.next_chunk_time);
+    ChunkView view;
+    const bool opened = read && open_chunk_view(contents.data.get(), contents.size, view);
+    if (!continues_series(opened, view)) break;
     for (std::uint32_t k = 0; k < view.entry_count; ++k) {
       ChunkEntry entry;
       if (chunk_entry(view, k, entry)) export_entry(entry, out);
     }
-    // A file shorter than its own table says is being written or was cut
-    // short: what it holds is exported, but the series ends here uncounted,
-    // so that the next change of this file brings an export of all of it.
     if (!view.complete) break;
     ++result.chunk_count;
+
+    const ChunkAheadResult& ready = ahead.result();
+    result.next_chunk_time = ready.time;
+    if (!continues_series(ready.opened, ready.view)) break;
+    take_ready_chunk(ready, out);
+    if (!ready.view.complete) break;
+    ++result.chunk_count;
+    ahead.start(next_path(1), chunk0_time);
   }
   return result;
 }

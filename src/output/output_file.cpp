@@ -11,14 +11,23 @@ void fail(OutputFile& file) {
   file.write_failed = true;
 }
 
+void write_out(OutputFile& file, const char* data, std::size_t size) {
+  if (file.memory != nullptr) {
+    file.memory->insert(file.memory->end(), data, data + size);
+  } else if (!write_file(file.handle, data, size)) {
+    fail(file);
+  }
+}
+
 void flush(OutputFile& file) {
   if (file.used == 0) return;
-  if (!write_file(file.handle, file.buffer, file.used)) fail(file);
+  write_out(file, file.buffer, file.used);
   file.used = 0;
 }
 
 bool start(OutputFile& file, FileHandle handle) {
   file.handle = handle;
+  file.memory = nullptr;
   file.write_failed = false;
   file.system_error = 0;
   if (file.handle == kNoFile) fail(file);
@@ -43,12 +52,23 @@ bool output_create_new(OutputFile& file, const char16_t* path) {
   return start(file, create_new_output_file(path));
 }
 
+void output_gather(OutputFile& file, std::vector<char>& memory) {
+  if (file.handle != kNoFile) output_close(file);
+  memory.clear();
+  file.handle = kNoFile;
+  file.memory = &memory;
+  file.write_failed = false;
+  file.system_error = 0;
+  file.used = 0;
+  file.size = 0;
+}
+
 void output_append(OutputFile& file, const void* data, std::size_t size) {
   file.size += size;
   if (size > kOutputBufferSize - file.used) {
     flush(file);
     if (size >= kOutputBufferSize) {
-      if (!write_file(file.handle, data, size)) fail(file);
+      write_out(file, static_cast<const char*>(data), size);
       return;
     }
   }
@@ -70,6 +90,7 @@ bool output_close(OutputFile& file) {
   flush(file);
   if (file.handle != kNoFile && !close_file(file.handle)) fail(file);
   file.handle = kNoFile;
+  file.memory = nullptr;
   return !file.write_failed;
 }
 

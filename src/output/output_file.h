@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/file.h"
 #include "platform/system_error.h"
@@ -23,9 +24,10 @@ struct OutputFile {
   ~OutputFile();
 
   FileHandle handle = kNoFile;
-  bool write_failed = false;         // some bytes did not reach the file
-  SystemErrorCode system_error = 0;  // the system's reason for the first failure, for the diagnostics
-  std::uint64_t size = 0;            // bytes appended since output_create
+  std::vector<char>* memory = nullptr;  // where the bytes go instead of a file (output_gather)
+  bool write_failed = false;            // some bytes did not reach the file
+  SystemErrorCode system_error = 0;     // the system's reason for the first failure, for the diagnostics
+  std::uint64_t size = 0;               // bytes appended since output_create
   std::size_t used = 0;
   char buffer[kOutputBufferSize];
 };
@@ -36,6 +38,10 @@ struct OutputFile {
 bool output_create(OutputFile& file, const char16_t* path);
 // As output_create, but only when nothing exists under the name yet.
 bool output_create_new(OutputFile& file, const char16_t* path);
+// As output_create, but the bytes are gathered at the end of `memory`
+// (emptied first), which must outlive the gathering: lines rendered ahead
+// on another thread wait there for their turn in the file.
+void output_gather(OutputFile& file, std::vector<char>& memory);
 void output_append(OutputFile& file, const void* data, std::size_t size);
 // Room for up to `size` bytes (at most kOutputBufferSize) at the end of the
 // buffer, written out first where needed, so that a line can be converted

@@ -24,6 +24,10 @@ class FileHolder {
  public:
   FileHolder(const TempDir& dir, const char* mode, const std::filesystem::path& file)
       : ready_(dir.path() / "holder.ready"), stop_(dir.path() / "holder.stop") {
+    // A holder started before in the same folder left its files behind.
+    std::error_code ignored;
+    std::filesystem::remove(ready_, ignored);
+    std::filesystem::remove(stop_, ignored);
     started_ = start_process(helper_program("hold_open"), {mode, file, ready_, stop_}, process_);
   }
   ~FileHolder() { stop(); }
