@@ -64,6 +64,7 @@ void output_gather(OutputFile& file, std::vector<char>& memory) {
 }
 
 void output_append(OutputFile& file, const void* data, std::size_t size) {
+  if (size == 0) return;  // an empty vector's data() may be null, which memcpy must never see
   file.size += size;
   if (size > kOutputBufferSize - file.used) {
     flush(file);
