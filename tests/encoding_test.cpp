@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "chunkgen/splitmix64.h"
 #include "platform/encoding.h"
 
 namespace tellwick {
@@ -140,6 +141,70 @@ TEST(Encoding, TextConvertsTheSameBetweenAscii) {
         EXPECT_EQ(to_utf16(before + alone + after), u"5399A1B4000A" + wide + u"abcdefghijklmnop");
         EXPECT_EQ(utf8_to_ansi_string(before + alone + after), before + utf8_to_ansi_string(alone) + after);
         EXPECT_EQ(utf8_to_ansi_string(alone), to_ansi(wide));
+      }
+    }
+  }
+}
+
+// A mix of what a game log line holds and of what it should not: ASCII runs,
+// kana and kanji, two- and four-byte characters, and ill-formed pieces (stray
+// continuation bytes, cut sequences, overlong forms, surrogates, code points
+// past U+10FFFF).
+std::string random_utf8_mix(chunkgen::SplitMix64& rng) {
+  static const char* const kPieces[] = {
+      "\xE3\x81\x82",
+      "\xE6\xBC\xA2",
+      "\xEF\xBC\x81",
+      "\xEF\xBD\xB1",
+      "\xE0\xB8\x81",
+      "\xC2\xA7",
+      "\xD0\x96",
+      "\xF0\x9F\x98\x80",
+      "\x80",
+      "\xBF",
+      "\xC1\x81",
+      "\xC2",
+      "\xE3\x81",
+      "\xE0\x80\x80",
+      "\xED\xA0\x80",
+      "\xF4\x90\x80\x80",
+      "\xF0\x80\x80\x80",
+      "\xFF",
+      "\xEE\x80\x80",
+      "\x7F",
+  };
+  std::string text;
+  const std::uint32_t pieces = rng.below(40);
+  for (std::uint32_t p = 0; p < pieces; ++p) {
+    if (rng.one_in(2)) {
+      const std::uint32_t ascii = rng.below(14);
+      for (std::uint32_t k = 0; k < ascii; ++k) text += static_cast<char>(rng.between(0x20, 0x7E));
+    } else {
+      text += kPieces[rng.below(sizeof kPieces / sizeof kPieces[0])];
+    }
+  }
+  return text;
+}
+
+// Whatever the room, a result that fits it is the whole result; and code
+// page 932 comes out as by way of UTF-16. The room decides which way a
+// conversion takes (some check every write, some need none), so all of
+// them must agree.
+TEST(Encoding, ResultsThatFitAreTheSameWhateverTheRoom) {
+  chunkgen::SplitMix64 rng{932};
+  for (int round = 0; round < 20000; ++round) {
+    const std::string text = random_utf8_mix(rng);
+    const std::u16string wide = to_utf16(text);
+    const std::string ansi = utf8_to_ansi_string(text);
+    ASSERT_EQ(ansi, to_ansi(wide)) << round;
+    for (const std::size_t cap : {wide.size(), text.size(), text.size() + 1, 3 * text.size()}) {
+      if (cap >= wide.size()) {
+        ASSERT_EQ(to_utf16(text, cap), wide) << round << " room " << cap;
+      }
+    }
+    for (const std::size_t cap : {ansi.size(), text.size(), text.size() + 1, 3 * text.size()}) {
+      if (cap >= ansi.size()) {
+        ASSERT_EQ(utf8_to_ansi_string(text, cap), ansi) << round << " room " << cap;
       }
     }
   }

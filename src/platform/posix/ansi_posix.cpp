@@ -54,11 +54,66 @@ std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std
   return n;
 }
 
+namespace {
+
+// utf8_to_ansi where the output has room for a byte per input byte and one
+// more, which is room for anything: a two- or three-byte character takes at
+// most two, a four-byte one two default characters, an ill-formed sequence
+// one (U+FFFD has no form). So no write is checked, and a form is stored as
+// two bytes whether it has one or two (the one byte more). The common case:
+// an export line is converted into a buffer three times its size.
+std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, char* out) {
+  std::size_t i = 0;
+  std::size_t n = 0;
+  while (i < in_len) {
+    const std::uint8_t lead = s[i];
+    if (lead < 0x80) {
+      if (in_len - i >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        std::memcpy(out + n, &word, 8);
+        const std::size_t ascii = leading_ascii(word);
+        i += ascii;
+        n += ascii;
+      } else {
+        out[n++] = static_cast<char>(lead);
+        ++i;
+      }
+      continue;
+    }
+    std::uint32_t unit;
+    if ((lead & 0xF0) == 0xE0 && in_len - i >= 3 && ((s[i + 1] & 0xC0) | (s[i + 2] & 0xC0) << 8) == 0x8080 &&
+        (unit = static_cast<std::uint32_t>(lead & 0x0F) << 12 | static_cast<std::uint32_t>(s[i + 1] & 0x3F) << 6 |
+                (s[i + 2] & 0x3Fu)) >= 0x800 &&
+        unit - 0xD800 >= 0x800) {
+      i += 3;  // kana, kanji and full-width forms: most of a Japanese line
+    } else {
+      unit = utf8::decode_next(s, i, in_len);
+      if (unit == utf8::kInvalid) unit = utf8::kReplacement;
+      if (unit >= 0x10000) {
+        out[n++] = kDefaultChar;
+        out[n++] = kDefaultChar;
+        continue;
+      }
+    }
+    const std::uint16_t form = kCp932[unit];
+    const bool two_bytes = form > 0xFF;
+    const char first = two_bytes ? static_cast<char>(form >> 8) : form != 0 ? static_cast<char>(form) : kDefaultChar;
+    out[n] = first;
+    out[n + 1] = static_cast<char>(form & 0xFF);
+    n += two_bytes ? 2 : 1;
+  }
+  return n;
+}
+
+}  // namespace
+
 // The same bytes as utf8_to_utf16 followed by utf16_to_ansi, without the
 // UTF-16 in between: a character outside the BMP is a surrogate pair there,
 // two units without a form, so two default characters here.
 std::size_t utf8_to_ansi(const char* in, std::size_t in_len, char* out, std::size_t out_cap) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(in);
+  if (out_cap > in_len) return utf8_to_ansi_with_room(s, in_len, out);
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
