@@ -15,8 +15,9 @@ constexpr std::size_t kRenderedLimit = 4 * 1024 * 1024;
 
 }  // namespace
 
-ChunkAhead::ChunkAhead(OutputCharset charset, bool show_control, bool render)
+ChunkAhead::ChunkAhead(OutputCharset charset, bool show_control, bool render, bool own_thread)
     : charset_(charset), show_control_(show_control), render_(render) {
+  if (!own_thread) return;
   try {
     thread_ = std::thread(&ChunkAhead::run, this);
   } catch (const std::system_error&) {

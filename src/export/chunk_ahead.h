@@ -41,8 +41,10 @@ struct ChunkAheadResult {
 class ChunkAhead {
  public:
   // Lines are rendered in `charset`, sequences shown or not; none at all
-  // without `render` (an export without an export file).
-  ChunkAhead(OutputCharset charset, bool show_control, bool render);
+  // without `render` (an export without an export file). Without
+  // `own_thread` (or when no thread can be had) each file is made ready in
+  // result(), on the caller's thread.
+  ChunkAhead(OutputCharset charset, bool show_control, bool render, bool own_thread);
   ~ChunkAhead();  // waits for the file being made ready, then ends the thread
   ChunkAhead(const ChunkAhead&) = delete;
   ChunkAhead& operator=(const ChunkAhead&) = delete;

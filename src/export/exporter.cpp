@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "export/change_detection.h"
 #include "export/chunk_ahead.h"
@@ -71,7 +72,8 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
   const auto next_path = [&](int ahead) {
     return chunk_file_path(character_folder, static_cast<std::uint32_t>(result.chunk_count + ahead));
   };
-  ChunkAhead ahead(out.charset, out.show_control, out.log != nullptr);
+  // With one processor a second thread would only take turns with this one.
+  ChunkAhead ahead(out.charset, out.show_control, out.log != nullptr, std::thread::hardware_concurrency() != 1);
   ahead.start(next_path(1), chunk0_time);
   for (;;) {
     FileContents contents;
