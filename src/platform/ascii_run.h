@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tellwick {
 
 static_assert(std::endian::native == std::endian::little, "words are read with their first byte lowest");
@@ -30,6 +34,22 @@ inline std::size_t ascii_run(const std::uint8_t* s, std::size_t limit) {
 inline std::size_t leading_ascii(std::uint64_t word) {
   const std::uint64_t high = word & 0x8080808080808080ULL;
   return high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+}
+
+// Eight ASCII bytes, read little-endian, as eight UTF-16 code units.
+inline void widen_eight(std::uint64_t word, char16_t* out) {
+#if defined(__SSE2__)
+  const __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(word));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+#else
+  std::uint64_t units[2];
+  for (int half = 0; half < 2; ++half) {
+    std::uint64_t four = word >> (32 * half) & 0xFFFFFFFF;
+    four = (four | four << 16) & 0x0000FFFF0000FFFFULL;
+    units[half] = (four | four << 8) & 0x00FF00FF00FF00FFULL;
+  }
+  std::memcpy(out, units, sizeof units);
+#endif
 }
 
 // ASCII bytes as UTF-16 code units.

@@ -15,27 +15,37 @@ namespace {
 
 constexpr char kDefaultChar = '?';
 
-// For each BMP code unit: 0 when code page 932 has no form for it, a value
-// below 0x100 for a single byte, else the lead byte and the trail byte.
-// ASCII never reaches it: it maps to itself.
+// For each BMP code unit its form's bytes in the order they are written,
+// first byte low: below 0x100 for one byte (the default character where
+// code page 932 has no form), else two. ASCII never reaches it: it maps to
+// itself.
 constexpr std::uint16_t kCp932[0x10000] = {
 #include "cp932_table.inc"
 };
+
+constexpr bool two_byte_form(std::uint16_t form) { return form > 0xFF; }
+
+// The room the conversion without checks counts on: an ill-formed byte,
+// replaced by U+FFFD, gives at most one byte.
+static_assert(!two_byte_form(kCp932[utf8::kReplacement]));
 
 // Appends the form of one BMP code unit; false, with nothing written, when it
 // does not fit.
 inline bool put_unit(std::uint32_t unit, char* out, std::size_t& n, std::size_t out_cap) {
   const std::uint16_t form = kCp932[unit];
-  if (form > 0xFF) {
-    if (out_cap - n < 2) return false;
-    out[n] = static_cast<char>(form >> 8);
-    out[n + 1] = static_cast<char>(form & 0xFF);
-    n += 2;
-    return true;
-  }
-  if (n == out_cap) return false;
-  out[n++] = form != 0 ? static_cast<char>(form) : kDefaultChar;
+  const std::size_t size = two_byte_form(form) ? 2 : 1;
+  if (out_cap - n < size) return false;
+  out[n] = static_cast<char>(form & 0xFF);
+  if (size == 2) out[n + 1] = static_cast<char>(form >> 8);
+  n += size;
   return true;
+}
+
+// Stores a form as two bytes, of which the second counts only for a
+// two-byte form: no branch on which it is. The output must have room for both.
+inline void put_form_unchecked(std::uint16_t form, char* out, std::size_t& n) {
+  std::memcpy(out + n, &form, 2);
+  n += two_byte_form(form) ? 2 : 1;
 }
 
 }  // namespace
@@ -66,42 +76,38 @@ std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, ch
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
-    const std::uint8_t lead = s[i];
-    if (lead < 0x80) {
-      if (in_len - i >= 8) {
+    if (s[i] < 0x80) {
+      // Whole words are stored; only their leading ASCII counts.
+      while (in_len - i >= 8) {
         std::uint64_t word;
         std::memcpy(&word, s + i, 8);
         std::memcpy(out + n, &word, 8);
         const std::size_t ascii = leading_ascii(word);
         i += ascii;
         n += ascii;
-      } else {
-        out[n++] = static_cast<char>(lead);
-        ++i;
+        if (ascii < 8) break;
       }
+      while (i < in_len && s[i] < 0x80) out[n++] = static_cast<char>(s[i++]);
       continue;
     }
-    std::uint32_t unit;
-    if ((lead & 0xF0) == 0xE0 && in_len - i >= 3 && ((s[i + 1] & 0xC0) | (s[i + 2] & 0xC0) << 8) == 0x8080 &&
-        (unit = static_cast<std::uint32_t>(lead & 0x0F) << 12 | static_cast<std::uint32_t>(s[i + 1] & 0x3F) << 6 |
-                (s[i + 2] & 0x3Fu)) >= 0x800 &&
-        unit - 0xD800 >= 0x800) {
-      i += 3;  // kana, kanji and full-width forms: most of a Japanese line
-    } else {
-      unit = utf8::decode_next(s, i, in_len);
-      if (unit == utf8::kInvalid) unit = utf8::kReplacement;
-      if (unit >= 0x10000) {
-        out[n++] = kDefaultChar;
-        out[n++] = kDefaultChar;
-        continue;
-      }
+    // Kana, kanji and full-width forms, most of a Japanese line, come in runs.
+    const std::size_t run_start = i;
+    while (in_len - i >= 3) {
+      const std::uint32_t unit = utf8::three_byte_unit(s + i);
+      if (unit == 0) break;
+      put_form_unchecked(kCp932[unit], out, n);
+      i += 3;
     }
-    const std::uint16_t form = kCp932[unit];
-    const bool two_bytes = form > 0xFF;
-    const char first = two_bytes ? static_cast<char>(form >> 8) : form != 0 ? static_cast<char>(form) : kDefaultChar;
-    out[n] = first;
-    out[n + 1] = static_cast<char>(form & 0xFF);
-    n += two_bytes ? 2 : 1;
+    if (i != run_start) continue;
+    const std::uint32_t unit = utf8::decode_next(s, i, in_len);
+    if (unit < 0x10000) {
+      put_form_unchecked(kCp932[unit], out, n);
+    } else if (unit == utf8::kInvalid) {
+      put_form_unchecked(kCp932[utf8::kReplacement], out, n);
+    } else {
+      out[n++] = kDefaultChar;
+      out[n++] = kDefaultChar;
+    }
   }
   return n;
 }

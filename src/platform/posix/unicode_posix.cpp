@@ -60,16 +60,55 @@ std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t
 
 namespace {
 
-// Four bytes, the low half of `bytes`, as four little-endian 16-bit units.
-std::uint64_t widen_four(std::uint64_t bytes) {
-  bytes = (bytes | bytes << 16) & 0x0000FFFF0000FFFFULL;
-  return (bytes | bytes << 8) & 0x00FF00FF00FF00FFULL;
+// utf8_to_utf16 where the output has a unit for every input byte, which is
+// room for anything: no character gives more units than it has bytes, and
+// a U+FFFD stands for at least one byte. So no write is checked. The common
+// case: an export line is converted into a buffer as long as it can be.
+std::size_t utf8_to_utf16_with_room(const std::uint8_t* s, std::size_t in_len, char16_t* out) {
+  std::size_t i = 0;
+  std::size_t n = 0;
+  while (i < in_len) {
+    if (s[i] < 0x80) {
+      // Whole words are widened and stored; only their leading ASCII counts.
+      while (in_len - i >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        widen_eight(word, out + n);
+        const std::size_t ascii = leading_ascii(word);
+        i += ascii;
+        n += ascii;
+        if (ascii < 8) break;
+      }
+      while (i < in_len && s[i] < 0x80) out[n++] = s[i++];
+      continue;
+    }
+    // Kana, kanji and full-width forms, most of a Japanese line, come in runs.
+    const std::size_t run_start = i;
+    while (in_len - i >= 3) {
+      const std::uint32_t unit = utf8::three_byte_unit(s + i);
+      if (unit == 0) break;
+      out[n++] = static_cast<char16_t>(unit);
+      i += 3;
+    }
+    if (i != run_start) continue;
+    std::uint32_t cp = utf8::decode_next(s, i, in_len);
+    if (cp == kInvalid) cp = kReplacement;
+    if (cp < 0x10000) {
+      out[n++] = static_cast<char16_t>(cp);
+    } else {
+      cp -= 0x10000;
+      out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+  }
+  return n;
 }
 
 }  // namespace
 
 std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(in);
+  if (out_cap >= in_len) return utf8_to_utf16_with_room(s, in_len, out);
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
@@ -78,8 +117,7 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
         // A whole word is widened and stored; only its leading ASCII counts.
         std::uint64_t word;
         std::memcpy(&word, s + i, 8);
-        const std::uint64_t units[2] = {widen_four(word & 0xFFFFFFFF), widen_four(word >> 32)};
-        std::memcpy(out + n, units, sizeof units);
+        widen_eight(word, out + n);
         const std::size_t ascii = leading_ascii(word);
         i += ascii;
         n += ascii;

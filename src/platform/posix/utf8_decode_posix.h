@@ -8,10 +8,14 @@
 // must replace exactly the same bytes.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tellwick::utf8 {
+
+static_assert(std::endian::native == std::endian::little, "sequences are read with their first byte lowest");
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
 constexpr std::uint32_t kInvalid = 0xFFFFFFFF;
@@ -21,24 +25,34 @@ constexpr std::uint32_t kInvalid = 0xFFFFFFFF;
 // terminator, which is never a continuation byte.
 std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t in_len);
 
+// The code point of the well-formed three-byte sequence at s, or 0 (never
+// one of theirs) when it is anything else. Reads s[0..3]: the fourth byte
+// may be the terminator. Lead and continuation bits are checked together,
+// and the overlong and surrogate forms fall in two blocks of 0x800 code
+// points, so a shift and a mask find them.
+inline std::uint32_t three_byte_unit(const std::uint8_t* s) {
+  std::uint32_t bytes;
+  std::memcpy(&bytes, s, 4);
+  if ((bytes & 0xC0C0F0) != 0x8080E0) return 0;
+  const std::uint32_t cp = (bytes & 0x0F) << 12 | (bytes & 0x3F00) >> 2 | (bytes >> 16 & 0x3F);
+  constexpr std::uint32_t kIllFormedBlocks = 1u << (0x0000 >> 11) | 1u << (0xD800 >> 11);
+  return (kIllFormedBlocks >> (cp >> 11) & 1) != 0 ? 0 : cp;
+}
+
 // Decodes the sequence that starts at s[i] (not ASCII) and advances i past
 // the bytes its result stands for; kInvalid for an ill-formed one. The
 // well-formed two- and three-byte forms, nearly all of a Japanese log, are
 // taken here, inline; everything else goes through decode_sequence.
 inline std::uint32_t decode_next(const std::uint8_t* s, std::size_t& i, std::size_t in_len) {
   const std::uint8_t lead = s[i];
-  if ((lead & 0xF0) == 0xE0 && in_len - i >= 3) {
-    const std::uint8_t b1 = s[i + 1];
-    const std::uint8_t b2 = s[i + 2];
-    if (((b1 & 0xC0) | (b2 & 0xC0) << 8) == 0x8080) {
-      const std::uint32_t cp =
-          static_cast<std::uint32_t>(lead & 0x0F) << 12 | static_cast<std::uint32_t>(b1 & 0x3F) << 6 | (b2 & 0x3Fu);
-      if (cp >= 0x800 && cp - 0xD800 >= 0x800) {  // neither overlong nor a surrogate
-        i += 3;
-        return cp;
-      }
+  if (in_len - i >= 3) {
+    const std::uint32_t cp = three_byte_unit(s + i);
+    if (cp != 0) {
+      i += 3;
+      return cp;
     }
-  } else if (lead >= 0xC2 && lead <= 0xDF && in_len - i >= 2 && (s[i + 1] & 0xC0) == 0x80) {
+  }
+  if (lead >= 0xC2 && lead <= 0xDF && in_len - i >= 2 && (s[i + 1] & 0xC0) == 0x80) {
     const std::uint32_t cp = static_cast<std::uint32_t>(lead & 0x1F) << 6 | (s[i + 1] & 0x3Fu);
     i += 2;
     return cp;
