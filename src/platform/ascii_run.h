@@ -36,19 +36,24 @@ inline std::size_t leading_ascii(std::uint64_t word) {
   return high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
 }
 
+// The number of ASCII bytes at the start of four bytes read little-endian.
+inline std::size_t leading_ascii_of_four(std::uint32_t four) { return leading_ascii(four | 0x8080808000000000ULL); }
+
+// Four ASCII bytes, read little-endian, as four UTF-16 code units.
+inline void widen_four(std::uint32_t four, char16_t* out) {
+  std::uint64_t units = (four | static_cast<std::uint64_t>(four) << 16) & 0x0000FFFF0000FFFFULL;
+  units = (units | units << 8) & 0x00FF00FF00FF00FFULL;
+  std::memcpy(out, &units, sizeof units);
+}
+
 // Eight ASCII bytes, read little-endian, as eight UTF-16 code units.
 inline void widen_eight(std::uint64_t word, char16_t* out) {
 #if defined(__SSE2__)
   const __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(word));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
 #else
-  std::uint64_t units[2];
-  for (int half = 0; half < 2; ++half) {
-    std::uint64_t four = word >> (32 * half) & 0xFFFFFFFF;
-    four = (four | four << 16) & 0x0000FFFF0000FFFFULL;
-    units[half] = (four | four << 8) & 0x00FF00FF00FF00FFULL;
-  }
-  std::memcpy(out, units, sizeof units);
+  widen_four(static_cast<std::uint32_t>(word), out);
+  widen_four(static_cast<std::uint32_t>(word >> 32), out + 4);
 #endif
 }
 

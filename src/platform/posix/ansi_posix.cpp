@@ -45,7 +45,7 @@ inline bool put_unit(std::uint32_t unit, char* out, std::size_t& n, std::size_t 
 // two-byte form: no branch on which it is. The output must have room for both.
 inline void put_form_unchecked(std::uint16_t form, char* out, std::size_t& n) {
   std::memcpy(out + n, &form, 2);
-  n += two_byte_form(form) ? 2 : 1;
+  n += (form + 0x1FF00u) >> 16;  // 1, or 2 from 0x100 up: no branch
 }
 
 }  // namespace
@@ -66,6 +66,26 @@ std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std
 
 namespace {
 
+struct Position {
+  std::size_t in;
+  std::size_t out;
+};
+
+// One character that is neither ASCII nor a well-formed three-byte form:
+// rare in a game log, so out of line, which leaves the loop its registers.
+[[gnu::noinline]] Position put_other_unchecked(const std::uint8_t* s, std::size_t in_len, char* out, Position at) {
+  const std::uint32_t unit = utf8::decode_next(s, at.in, in_len);
+  if (unit < 0x10000) {
+    put_form_unchecked(kCp932[unit], out, at.out);
+  } else if (unit == utf8::kInvalid) {
+    put_form_unchecked(kCp932[utf8::kReplacement], out, at.out);
+  } else {
+    out[at.out++] = kDefaultChar;
+    out[at.out++] = kDefaultChar;
+  }
+  return at;
+}
+
 // utf8_to_ansi where the output has room for a byte per input byte and one
 // more, which is room for anything: a two- or three-byte character takes at
 // most two, a four-byte one two default characters, an ill-formed sequence
@@ -73,6 +93,10 @@ namespace {
 // two bytes whether it has one or two (the one byte more). The common case:
 // an export line is converted into a buffer three times its size.
 std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, char* out) {
+  // Where one or two three-byte sequences can still start, their word read
+  // up to the terminator.
+  const std::size_t three_byte_end = in_len >= 3 ? in_len - 2 : 0;
+  const std::size_t two_three_byte_end = in_len >= 7 ? in_len - 6 : 0;
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
@@ -87,27 +111,35 @@ std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, ch
         n += ascii;
         if (ascii < 8) break;
       }
+      if (in_len - i >= 4 && in_len - i < 8) {  // the last few bytes
+        std::uint32_t four;
+        std::memcpy(&four, s + i, 4);
+        std::memcpy(out + n, &four, 4);
+        const std::size_t ascii = leading_ascii_of_four(four);
+        i += ascii;
+        n += ascii;
+      }
       while (i < in_len && s[i] < 0x80) out[n++] = static_cast<char>(s[i++]);
       continue;
     }
-    // Kana, kanji and full-width forms, most of a Japanese line, come in runs.
+    // Kana, kanji and full-width forms, most of a Japanese line, come in
+    // runs: two at a time, then one.
     const std::size_t run_start = i;
-    while (in_len - i >= 3) {
-      const std::uint32_t unit = utf8::three_byte_unit(s + i);
-      if (unit == 0) break;
-      put_form_unchecked(kCp932[unit], out, n);
+    std::uint32_t first;
+    std::uint32_t second;
+    while (i < two_three_byte_end && utf8::read_two_three_byte(s + i, first, second)) {
+      put_form_unchecked(kCp932[first], out, n);
+      put_form_unchecked(kCp932[second], out, n);
+      i += 6;
+    }
+    if (i < three_byte_end && utf8::read_three_byte(s + i, first)) {
+      put_form_unchecked(kCp932[first], out, n);
       i += 3;
     }
     if (i != run_start) continue;
-    const std::uint32_t unit = utf8::decode_next(s, i, in_len);
-    if (unit < 0x10000) {
-      put_form_unchecked(kCp932[unit], out, n);
-    } else if (unit == utf8::kInvalid) {
-      put_form_unchecked(kCp932[utf8::kReplacement], out, n);
-    } else {
-      out[n++] = kDefaultChar;
-      out[n++] = kDefaultChar;
-    }
+    const Position next = put_other_unchecked(s, in_len, out, {i, n});
+    i = next.in;
+    n = next.out;
   }
   return n;
 }

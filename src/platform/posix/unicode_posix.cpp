@@ -60,11 +60,35 @@ std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t
 
 namespace {
 
+struct Position {
+  std::size_t in;
+  std::size_t out;
+};
+
+// One character that is neither ASCII nor a well-formed three-byte form:
+// rare in a game log, so out of line, which leaves the loop its registers.
+[[gnu::noinline]] Position put_other_unchecked(const std::uint8_t* s, std::size_t in_len, char16_t* out, Position at) {
+  std::uint32_t cp = utf8::decode_next(s, at.in, in_len);
+  if (cp == kInvalid) cp = kReplacement;
+  if (cp < 0x10000) {
+    out[at.out++] = static_cast<char16_t>(cp);
+  } else {
+    cp -= 0x10000;
+    out[at.out++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+    out[at.out++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+  }
+  return at;
+}
+
 // utf8_to_utf16 where the output has a unit for every input byte, which is
 // room for anything: no character gives more units than it has bytes, and
 // a U+FFFD stands for at least one byte. So no write is checked. The common
 // case: an export line is converted into a buffer as long as it can be.
 std::size_t utf8_to_utf16_with_room(const std::uint8_t* s, std::size_t in_len, char16_t* out) {
+  // Where one or two three-byte sequences can still start, their word read
+  // up to the terminator.
+  const std::size_t three_byte_end = in_len >= 3 ? in_len - 2 : 0;
+  const std::size_t two_three_byte_end = in_len >= 7 ? in_len - 6 : 0;
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
@@ -79,27 +103,35 @@ std::size_t utf8_to_utf16_with_room(const std::uint8_t* s, std::size_t in_len, c
         n += ascii;
         if (ascii < 8) break;
       }
+      if (in_len - i >= 4 && in_len - i < 8) {  // the last few bytes
+        std::uint32_t four;
+        std::memcpy(&four, s + i, 4);
+        widen_four(four, out + n);
+        const std::size_t ascii = leading_ascii_of_four(four);
+        i += ascii;
+        n += ascii;
+      }
       while (i < in_len && s[i] < 0x80) out[n++] = s[i++];
       continue;
     }
-    // Kana, kanji and full-width forms, most of a Japanese line, come in runs.
+    // Kana, kanji and full-width forms, most of a Japanese line, come in
+    // runs: two at a time, then one.
     const std::size_t run_start = i;
-    while (in_len - i >= 3) {
-      const std::uint32_t unit = utf8::three_byte_unit(s + i);
-      if (unit == 0) break;
-      out[n++] = static_cast<char16_t>(unit);
+    std::uint32_t first;
+    std::uint32_t second;
+    while (i < two_three_byte_end && utf8::read_two_three_byte(s + i, first, second)) {
+      out[n++] = static_cast<char16_t>(first);
+      out[n++] = static_cast<char16_t>(second);
+      i += 6;
+    }
+    if (i < three_byte_end && utf8::read_three_byte(s + i, first)) {
+      out[n++] = static_cast<char16_t>(first);
       i += 3;
     }
     if (i != run_start) continue;
-    std::uint32_t cp = utf8::decode_next(s, i, in_len);
-    if (cp == kInvalid) cp = kReplacement;
-    if (cp < 0x10000) {
-      out[n++] = static_cast<char16_t>(cp);
-    } else {
-      cp -= 0x10000;
-      out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
-      out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    }
+    const Position next = put_other_unchecked(s, in_len, out, {i, n});
+    i = next.in;
+    n = next.out;
   }
   return n;
 }
