@@ -248,18 +248,15 @@ TEST(EncodingReference, RandomTextInEveryRoom) {
 }
 
 // Every lead byte with every second byte, then endings that complete, cut or
-// break the sequence, between ASCII long enough for the word-wide paths and
-// at the very end of the input.
+// break the sequence: alone, at the very end of the input; between ASCII
+// long enough for the word-wide paths; and inside a run of kana and kanji at
+// each place of the run's four- and two-at-a-time reads.
 TEST(EncodingReference, EveryTwoBytesWithEveryEnding) {
-  const std::string endings[] = {"",
-                                 "\x80",
-                                 "\xBF",
-                                 "A",
-                                 "\x80\x80",
-                                 "\xBF\xBF",
-                                 "\x80"
-                                 "A",
-                                 "\xE3\x81\x82"};
+  // clang-format off
+  const std::string endings[] = {"", "\x80", "\xBF", "A", "\x80\x80", "\xBF\xBF", "\x80" "A", "\xE3\x81\x82"};
+  // clang-format on
+  const std::string kana = "\xE3\x81\x82";
+  const std::string kanji_after = "\xE6\xBC\xA2\xE6\xBC\xA2\xE6\xBC\xA2\xE6\xBC\xA2\xE6\xBC\xA2ij";
   for (int first = 0x80; first <= 0xFF; ++first) {
     for (int second = 0; second <= 0xFF; ++second) {
       for (const std::string& ending : endings) {
@@ -270,6 +267,12 @@ TEST(EncodingReference, EveryTwoBytesWithEveryEnding) {
             expect_as_reference(text, reference, cap, "two bytes");
             if (::testing::Test::HasFatalFailure()) return;
           }
+        }
+        if (first < 0xC2 || first > 0xF4) continue;  // not a lead byte: nothing to break a run differently
+        for (std::string before; before.size() < 4 * kana.size(); before += kana) {
+          const std::string text = before + piece + kanji_after;
+          expect_as_reference(text, reference_convert(text), 3 * text.size(), "two bytes in a run");
+          if (::testing::Test::HasFatalFailure()) return;
         }
       }
     }

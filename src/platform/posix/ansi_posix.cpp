@@ -93,10 +93,11 @@ struct Position {
 // two bytes whether it has one or two (the one byte more). The common case:
 // an export line is converted into a buffer three times its size.
 std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, char* out) {
-  // Where one or two three-byte sequences can still start, their word read
-  // up to the terminator.
+  // Where one, two or four three-byte sequences can still start, their
+  // bytes read up to the terminator.
   const std::size_t three_byte_end = in_len >= 3 ? in_len - 2 : 0;
   const std::size_t two_three_byte_end = in_len >= 7 ? in_len - 6 : 0;
+  const std::size_t four_three_byte_end = in_len >= 13 ? in_len - 12 : 0;
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
@@ -123,8 +124,16 @@ std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, ch
       continue;
     }
     // Kana, kanji and full-width forms, most of a Japanese line, come in
-    // runs: two at a time, then one.
+    // runs: four at a time, two, then one.
     const std::size_t run_start = i;
+    std::uint64_t four_units;
+    while (i < four_three_byte_end && utf8::read_four_three_byte(s + i, four_units)) {
+      put_form_unchecked(kCp932[four_units & 0xFFFF], out, n);
+      put_form_unchecked(kCp932[four_units >> 16 & 0xFFFF], out, n);
+      put_form_unchecked(kCp932[four_units >> 32 & 0xFFFF], out, n);
+      put_form_unchecked(kCp932[four_units >> 48], out, n);
+      i += 12;
+    }
     std::uint32_t first;
     std::uint32_t second;
     while (i < two_three_byte_end && utf8::read_two_three_byte(s + i, first, second)) {

@@ -85,10 +85,11 @@ struct Position {
 // a U+FFFD stands for at least one byte. So no write is checked. The common
 // case: an export line is converted into a buffer as long as it can be.
 std::size_t utf8_to_utf16_with_room(const std::uint8_t* s, std::size_t in_len, char16_t* out) {
-  // Where one or two three-byte sequences can still start, their word read
-  // up to the terminator.
+  // Where one, two or four three-byte sequences can still start, their
+  // bytes read up to the terminator.
   const std::size_t three_byte_end = in_len >= 3 ? in_len - 2 : 0;
   const std::size_t two_three_byte_end = in_len >= 7 ? in_len - 6 : 0;
+  const std::size_t four_three_byte_end = in_len >= 13 ? in_len - 12 : 0;
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
@@ -115,8 +116,14 @@ std::size_t utf8_to_utf16_with_room(const std::uint8_t* s, std::size_t in_len, c
       continue;
     }
     // Kana, kanji and full-width forms, most of a Japanese line, come in
-    // runs: two at a time, then one.
+    // runs: four at a time, two, then one.
     const std::size_t run_start = i;
+    std::uint64_t four_units;
+    while (i < four_three_byte_end && utf8::read_four_three_byte(s + i, four_units)) {
+      std::memcpy(out + n, &four_units, sizeof four_units);
+      n += 4;
+      i += 12;
+    }
     std::uint32_t first;
     std::uint32_t second;
     while (i < two_three_byte_end && utf8::read_two_three_byte(s + i, first, second)) {
