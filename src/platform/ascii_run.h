@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
@@ -48,7 +48,7 @@ inline void widen_four(std::uint32_t four, char16_t* out) {
 
 // Eight ASCII bytes, read little-endian, as eight UTF-16 code units.
 inline void widen_eight(std::uint64_t word, char16_t* out) {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)  // 64-bit moves between general and SSE registers
   const __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(word));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
 #else

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
@@ -78,7 +78,7 @@ inline bool read_two_three_byte(const std::uint8_t* s, std::uint32_t& first, std
 // fourteenth byte may be the terminator. SSE2 checks and assembles the four
 // together (two in each half, as read_two_three_byte does them).
 inline bool read_four_three_byte(const std::uint8_t* s, std::uint64_t& units) {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && defined(__x86_64__)  // 64-bit moves between general and SSE registers
   using three_byte::kTwice;
   const __m128i bytes = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s)),
                                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 6)));
