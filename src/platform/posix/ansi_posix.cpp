@@ -102,25 +102,9 @@ std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, ch
   std::size_t n = 0;
   while (i < in_len) {
     if (s[i] < 0x80) {
-      // Whole words are stored; only their leading ASCII counts.
-      while (in_len - i >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, s + i, 8);
-        std::memcpy(out + n, &word, 8);
-        const std::size_t ascii = leading_ascii(word);
-        i += ascii;
-        n += ascii;
-        if (ascii < 8) break;
-      }
-      if (in_len - i >= 4 && in_len - i < 8) {  // the last few bytes
-        std::uint32_t four;
-        std::memcpy(&four, s + i, 4);
-        std::memcpy(out + n, &four, 4);
-        const std::size_t ascii = leading_ascii_of_four(four);
-        i += ascii;
-        n += ascii;
-      }
-      while (i < in_len && s[i] < 0x80) out[n++] = static_cast<char>(s[i++]);
+      const std::size_t ascii = put_ascii_run(s + i, in_len - i, out + n);  // n <= i: room for all
+      i += ascii;
+      n += ascii;
       continue;
     }
     // Kana, kanji and full-width forms, most of a Japanese line, come in
