@@ -60,78 +60,16 @@ std::uint32_t decode_sequence(const std::uint8_t* s, std::size_t& i, std::size_t
 
 namespace {
 
-struct Position {
-  std::size_t in;
-  std::size_t out;
-};
-
-// One character that is neither ASCII nor a well-formed three-byte form:
-// rare in a game log, so out of line, which leaves the loop its registers.
-[[gnu::noinline]] Position put_other_unchecked(const std::uint8_t* s, std::size_t in_len, char16_t* out, Position at) {
-  std::uint32_t cp = utf8::decode_next(s, at.in, in_len);
-  if (cp == kInvalid) cp = kReplacement;
-  if (cp < 0x10000) {
-    out[at.out++] = static_cast<char16_t>(cp);
-  } else {
-    cp -= 0x10000;
-    out[at.out++] = static_cast<char16_t>(0xD800 + (cp >> 10));
-    out[at.out++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  }
-  return at;
-}
-
-// utf8_to_utf16 where the output has a unit for every input byte, which is
-// room for anything: no character gives more units than it has bytes, and
-// a U+FFFD stands for at least one byte. So no write is checked. The common
-// case: an export line is converted into a buffer as long as it can be.
-std::size_t utf8_to_utf16_with_room(const std::uint8_t* s, std::size_t in_len, char16_t* out) {
-  // Where one, two or four three-byte sequences can still start, their
-  // bytes read up to the terminator.
-  const std::size_t three_byte_end = in_len >= 3 ? in_len - 2 : 0;
-  const std::size_t two_three_byte_end = in_len >= 7 ? in_len - 6 : 0;
-  const std::size_t four_three_byte_end = in_len >= 13 ? in_len - 12 : 0;
-  std::size_t i = 0;
-  std::size_t n = 0;
-  while (i < in_len) {
-    if (s[i] < 0x80) {
-      const std::size_t ascii = put_ascii_run(s + i, in_len - i, out + n);  // n <= i: room for all
-      i += ascii;
-      n += ascii;
-      continue;
-    }
-    // Kana, kanji and full-width forms, most of a Japanese line, come in
-    // runs: four at a time, two, then one.
-    const std::size_t run_start = i;
-    std::uint64_t four_units;
-    while (i < four_three_byte_end && utf8::read_four_three_byte(s + i, four_units)) {
-      std::memcpy(out + n, &four_units, sizeof four_units);
-      n += 4;
-      i += 12;
-    }
-    std::uint32_t first;
-    std::uint32_t second;
-    while (i < two_three_byte_end && utf8::read_two_three_byte(s + i, first, second)) {
-      out[n++] = static_cast<char16_t>(first);
-      out[n++] = static_cast<char16_t>(second);
-      i += 6;
-    }
-    if (i < three_byte_end && utf8::read_three_byte(s + i, first)) {
-      out[n++] = static_cast<char16_t>(first);
-      i += 3;
-    }
-    if (i != run_start) continue;
-    const Position next = put_other_unchecked(s, in_len, out, {i, n});
-    i = next.in;
-    n = next.out;
-  }
-  return n;
+// Four bytes, the low half of `bytes`, as four little-endian 16-bit units.
+std::uint64_t widen_four(std::uint64_t bytes) {
+  bytes = (bytes | bytes << 16) & 0x0000FFFF0000FFFFULL;
+  return (bytes | bytes << 8) & 0x00FF00FF00FF00FFULL;
 }
 
 }  // namespace
 
 std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(in);
-  if (out_cap >= in_len) return utf8_to_utf16_with_room(s, in_len, out);
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
@@ -140,7 +78,8 @@ std::size_t utf8_to_utf16(const char* in, std::size_t in_len, char16_t* out, std
         // A whole word is widened and stored; only its leading ASCII counts.
         std::uint64_t word;
         std::memcpy(&word, s + i, 8);
-        widen_eight(word, out + n);
+        const std::uint64_t units[2] = {widen_four(word & 0xFFFFFFFF), widen_four(word >> 32)};
+        std::memcpy(out + n, units, sizeof units);
         const std::size_t ascii = leading_ascii(word);
         i += ascii;
         n += ascii;
