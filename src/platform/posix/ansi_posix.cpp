@@ -38,6 +38,15 @@ inline bool put_unit(std::uint32_t unit, char* out, std::size_t& n, std::size_t 
   return true;
 }
 
+// Stores eight bytes at once and returns how many of them lead as ASCII,
+// which convert to themselves: only those count.
+std::size_t copy_leading_ascii(const std::uint8_t* s, char* out) {
+  std::uint64_t word;
+  std::memcpy(&word, s, 8);
+  std::memcpy(out, &word, 8);
+  return leading_ascii(word);
+}
+
 }  // namespace
 
 std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std::size_t out_cap) {
@@ -66,35 +75,22 @@ std::size_t utf8_to_ansi_with_room(const std::uint8_t* s, std::size_t in_len, ch
   std::size_t i = 0;
   std::size_t n = 0;
   while (i < in_len) {
-    const std::uint8_t lead = s[i];
-    if (lead < 0x80) {
+    if (s[i] < 0x80) {
       if (in_len - i >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, s + i, 8);
-        std::memcpy(out + n, &word, 8);
-        const std::size_t ascii = leading_ascii(word);
+        const std::size_t ascii = copy_leading_ascii(s + i, out + n);
         i += ascii;
         n += ascii;
       } else {
-        out[n++] = static_cast<char>(lead);
-        ++i;
+        out[n++] = static_cast<char>(s[i++]);
       }
       continue;
     }
-    std::uint32_t unit;
-    if ((lead & 0xF0) == 0xE0 && in_len - i >= 3 && ((s[i + 1] & 0xC0) | (s[i + 2] & 0xC0) << 8) == 0x8080 &&
-        (unit = static_cast<std::uint32_t>(lead & 0x0F) << 12 | static_cast<std::uint32_t>(s[i + 1] & 0x3F) << 6 |
-                (s[i + 2] & 0x3Fu)) >= 0x800 &&
-        unit - 0xD800 >= 0x800) {
-      i += 3;  // kana, kanji and full-width forms: most of a Japanese line
-    } else {
-      unit = utf8::decode_next(s, i, in_len);
-      if (unit == utf8::kInvalid) unit = utf8::kReplacement;
-      if (unit >= 0x10000) {
-        out[n++] = kDefaultChar;
-        out[n++] = kDefaultChar;
-        continue;
-      }
+    std::uint32_t unit = utf8::decode_next(s, i, in_len);
+    if (unit == utf8::kInvalid) unit = utf8::kReplacement;
+    if (unit >= 0x10000) {
+      out[n++] = kDefaultChar;
+      out[n++] = kDefaultChar;
+      continue;
     }
     const std::uint16_t form = kCp932[unit];
     const bool two_bytes = form > 0xFF;
@@ -119,11 +115,7 @@ std::size_t utf8_to_ansi(const char* in, std::size_t in_len, char* out, std::siz
   while (i < in_len) {
     if (s[i] < 0x80) {
       if (in_len - i >= 8 && out_cap - n >= 8) {
-        // A whole word is stored; only its leading ASCII counts.
-        std::uint64_t word;
-        std::memcpy(&word, s + i, 8);
-        std::memcpy(out + n, &word, 8);
-        const std::size_t ascii = leading_ascii(word);
+        const std::size_t ascii = copy_leading_ascii(s + i, out + n);
         i += ascii;
         n += ascii;
         continue;
