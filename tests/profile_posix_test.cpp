@@ -4,12 +4,18 @@
 // file keeps its permissions.
 #ifndef _WIN32
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 
 #include "platform/profile.h"
@@ -27,6 +33,7 @@ using test::TempDir;
 std::vector<fs::path> folder_entries(const fs::path& folder) {
   std::vector<fs::path> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -96,7 +103,8 @@ TEST(ProfilePosix, AWriteThatRunsOutOfRoomLeavesTheOldFile) {
     EXPECT_FALSE(profile_write_string(u"S", u"A", long_value.c_str(), file.c_str()));
   }
   EXPECT_EQ(file_bytes(file), before);
-  EXPECT_EQ(folder_entries(dir.path()), std::vector<fs::path>{"test.ini"}) << "no temporary file is left";
+  EXPECT_EQ(folder_entries(dir.path()), (std::vector<fs::path>{"test.ini", "test.ini.lock"}))
+      << "no temporary file is left";
   // With room again, the same write goes through.
   EXPECT_TRUE(profile_write_string(u"S", u"A", long_value.c_str(), file.c_str()));
   EXPECT_EQ(profile_read_string(u"S", u"A", u"", 256, file.c_str()), long_value);
@@ -177,6 +185,130 @@ TEST(ProfilePosix, ADanglingLinkGetsItsTargetAndALoopIsLeftAlone) {
   EXPECT_TRUE(fs::is_symlink(loop));
   EXPECT_EQ(fs::read_symlink(loop), "other.ini");
   EXPECT_EQ(fs::read_symlink(dir.path() / "other.ini"), "loop.ini");
+}
+
+// A FIFO where the settings file belongs is never waited on: a read gives
+// the defaults and a save is refused, and the FIFO stays.
+TEST(ProfilePosix, AFifoIsNeitherReadNorWritten) {
+  TempDir dir;
+  const fs::path fifo = dir.path() / "test.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::u16string name = fifo.u16string();
+  auto done = std::async(std::launch::async, [&] {
+    ProfileRead reads[] = {{u"A", u"none", 0, 256}, {u"B", nullptr, 7}};
+    profile_read_keys(u"S", reads, std::size(reads), name.c_str());
+    return profile_read_string(u"S", u"A", u"none", 256, name.c_str()) == u"none" &&
+           profile_read_int(u"S", u"A", 5, name.c_str()) == 5 && reads[0].text == u"none" && reads[1].number == 7 &&
+           !profile_write_string(u"S", u"A", u"1", name.c_str());
+  });
+  if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    // Opening the other end lets a blocked open return, so the test can end.
+    const int unblock = open(fifo.c_str(), O_RDWR);
+    done.wait();
+    close(unblock);
+    FAIL() << "the FIFO was waited on";
+  }
+  EXPECT_TRUE(done.get());
+  EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+// The process id of a process that has ended.
+pid_t ended_process() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return child;
+}
+
+// What a killed save left beside the file goes at the next save, even one
+// that changes nothing; files of running processes and of other names stay.
+TEST(ProfilePosix, WhatAKilledSaveLeftIsRemovedByTheNextSave) {
+  TempDir dir;
+  const fs::path file = dir.path() / "test.ini";
+  put_file(file, "[S]\r\nA=1\r\n");
+  const std::string dead = std::to_string(ended_process());
+  const std::string living = std::to_string(getppid());
+  const std::vector<std::string> removed = {"test.ini.tmp", "test.ini." + dead + "-0.tmp",
+                                            "test.ini." + dead + "-12.tmp"};
+  const std::vector<std::string> kept = {
+      "test.ini." + living + "-0.tmp", "test.ini.backup.tmp",          "test.ini.-1.tmp",
+      "test.ini." + dead + "-x.tmp",   "other.ini." + dead + "-0.tmp", "test.ini." + dead + "-0.tmp.old"};
+  for (const std::vector<std::string>* names : {&removed, &kept}) {
+    for (const std::string& name : *names) put_file(dir.path() / name, "[S]\r\nA=partial");
+  }
+  for (const char16_t* value : {u"1", u"2"}) {
+    SCOPED_TRACE(value[0] == u'1' ? "a save that changes nothing" : "a save that changes the file");
+    ASSERT_TRUE(profile_write_string(u"S", u"A", value, file.u16string().c_str()));
+    for (const std::string& name : removed) EXPECT_FALSE(fs::exists(dir.path() / name)) << name;
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
+    for (const std::string& name : removed) put_file(dir.path() / name, "[S]\r\nA=partial");
+  }
+  EXPECT_EQ(file_bytes(file), "[S]\r\nA=2\r\n");
+}
+
+// Wine turns LockFileEx into a process lock on the lock file: a save waits
+// while one is held, and goes on once it is released.
+TEST(ProfilePosix, ASaveWaitsForTheLockThatWineTakes) {
+  TempDir dir;
+  const fs::path file = dir.path() / "test.ini";
+  const fs::path lock_file = dir.path() / "test.ini.lock";
+  const int held = open(lock_file.c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(held, 0);
+  struct flock first_byte {};
+  first_byte.l_type = F_WRLCK;
+  first_byte.l_whence = SEEK_SET;
+  first_byte.l_len = 1;
+  ASSERT_EQ(fcntl(held, F_SETLK, &first_byte), 0);
+  auto saved =
+      std::async(std::launch::async, [&] { return profile_write_string(u"S", u"A", u"1", file.u16string().c_str()); });
+  EXPECT_EQ(saved.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout) << "saved under the lock";
+  close(held);  // releases the lock
+  EXPECT_TRUE(saved.get());
+  EXPECT_EQ(file_bytes(file), "[S]\r\nA=1\r\n");
+}
+
+// A save that would work does not fail for want of a lock: here the lock
+// file's name is taken by a folder.
+TEST(ProfilePosix, ASaveGoesOnWithoutALock) {
+  TempDir dir;
+  const fs::path file = dir.path() / "test.ini";
+  fs::create_directory(dir.path() / "test.ini.lock");
+  for (const char16_t* value : {u"1", u"2"}) {
+    ASSERT_TRUE(profile_write_string(u"S", u"A", value, file.u16string().c_str()));
+  }
+  EXPECT_EQ(file_bytes(file), "[S]\r\nA=2\r\n");
+  EXPECT_EQ(folder_entries(dir.path()), (std::vector<fs::path>{"test.ini", "test.ini.lock"}));
+}
+
+// Through a link, what counts is the file replaced: a read-only target is
+// refused, and saves through the link and to the target take the same lock.
+TEST(ProfilePosix, ALinkedFileIsLockedAndRefusedAsItsTarget) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "dotfiles");
+  const fs::path target = dir.path() / "dotfiles" / "tellwick.ini";
+  const fs::path link = dir.path() / "test.ini";
+  put_file(target, "[S]\r\nA=1\r\n");
+  fs::create_symlink("dotfiles/tellwick.ini", link);
+  fs::permissions(target, fs::perms::owner_read);
+  EXPECT_FALSE(profile_write_string(u"S", u"A", u"2", link.u16string().c_str()));
+  EXPECT_EQ(errno, EACCES);
+  EXPECT_EQ(file_bytes(target), "[S]\r\nA=1\r\n");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+
+  const int held = open((dir.path() / "dotfiles" / "tellwick.ini.lock").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(held, 0);
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;
+  ASSERT_EQ(fcntl(held, F_SETLK, &whole), 0);
+  auto saved =
+      std::async(std::launch::async, [&] { return profile_write_string(u"S", u"A", u"2", link.u16string().c_str()); });
+  EXPECT_EQ(saved.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout) << "saved under the lock";
+  close(held);
+  EXPECT_TRUE(saved.get());
+  EXPECT_EQ(file_bytes(target), "[S]\r\nA=2\r\n");
+  EXPECT_TRUE(fs::exists(dir.path() / "test.ini.lock")) << "the lock beside the name used is taken too";
 }
 
 }  // namespace

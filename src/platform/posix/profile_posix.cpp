@@ -201,13 +201,20 @@ bool profile_write_string(const char16_t* section, const char16_t* key, const ch
 
 bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std::size_t count, const char16_t* file) {
   if (!section || !file) return false;
-  const std::string path = native_path(file);
+  // Read, edit and replace under one lock: another process's save between
+  // the read and the rename would otherwise be lost.
+  ProfileSave save;
+  if (!begin_profile_save(native_path(file), save)) return false;
   std::string bytes;
-  if (read_profile_file(path, bytes) == ProfileFileRead::kFailed) return false;
-  ProfileText text = parse_profile_text(bytes);
-  bool changed = false;
-  for (std::size_t i = 0; i < count; ++i) changed |= edit(text, section, writes[i].key, writes[i].value);
-  return !changed || replace_profile_file(path, profile_text_bytes(text));
+  bool saved = read_profile_file(save.file, bytes) != ProfileFileRead::kFailed;
+  if (saved) {
+    ProfileText text = parse_profile_text(bytes);
+    bool changed = false;
+    for (std::size_t i = 0; i < count; ++i) changed |= edit(text, section, writes[i].key, writes[i].value);
+    saved = !changed || replace_profile_file(save, profile_text_bytes(text));
+  }
+  end_profile_save(save);
+  return saved;
 }
 
 }  // namespace tellwick

@@ -5,11 +5,45 @@
 #include <windows.h>
 
 #include <climits>
+#include <string>
 
 namespace tellwick {
 namespace {
 
 const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+// The lock file beside the settings file that every Tellwick process locks
+// for the whole of one save: the POSIX build locks the same file, and Wine
+// turns LockFileEx into the POSIX locks that build takes, so native and
+// Windows programs in one folder wait for each other too. The file is never
+// removed. INVALID_HANDLE_VALUE when no lock can be had: the save goes on
+// without one, as a save that would work should not fail for want of a lock.
+HANDLE lock_profile(const char16_t* file) {
+  if (!file) return INVALID_HANDLE_VALUE;
+  const DWORD error = GetLastError();
+  const std::wstring lock_path = std::wstring(wide(file)) + L".lock";
+  HANDLE lock = CreateFileW(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (lock != INVALID_HANDLE_VALUE) {
+    OVERLAPPED whole{};  // from offset 0; any overlap with another lock makes the wait
+    if (!LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole)) {
+      CloseHandle(lock);
+      lock = INVALID_HANDLE_VALUE;
+    }
+  }
+  SetLastError(error);
+  return lock;
+}
+
+void unlock_profile(HANDLE lock) {
+  if (lock == INVALID_HANDLE_VALUE) return;
+  const DWORD error = GetLastError();
+  OVERLAPPED whole{};
+  UnlockFileEx(lock, 0, 1, 0, &whole);
+  CloseHandle(lock);
+  SetLastError(error);
+}
 
 }  // namespace
 
@@ -28,10 +62,6 @@ int profile_read_int(const char16_t* section, const char16_t* key, int default_v
   return static_cast<int>(GetPrivateProfileIntW(wide(section), wide(key), default_value, wide(file)));
 }
 
-bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {
-  return WritePrivateProfileStringW(wide(section), wide(key), wide(value), wide(file)) != 0;
-}
-
 void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t count, const char16_t* file) {
   for (std::size_t i = 0; i < count; ++i) {
     ProfileRead& r = reads[i];
@@ -43,14 +73,23 @@ void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t 
   }
 }
 
+bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {
+  const ProfileWrite write{key, value};
+  return profile_write_keys(section, &write, 1, file);
+}
+
 bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std::size_t count, const char16_t* file) {
+  // Each call below reads the file, edits it and writes it back; another
+  // process's save between two of them would be lost without the lock.
+  const HANDLE lock = lock_profile(file);
   bool written = true;
   DWORD first_error = 0;  // the diagnostics want the first failure's reason
   for (std::size_t i = 0; i < count; ++i) {
-    if (profile_write_string(section, writes[i].key, writes[i].value, file)) continue;
+    if (WritePrivateProfileStringW(wide(section), wide(writes[i].key), wide(writes[i].value), wide(file))) continue;
     if (written) first_error = GetLastError();
     written = false;
   }
+  unlock_profile(lock);
   if (!written) SetLastError(first_error);
   return written;
 }
