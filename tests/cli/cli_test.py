@@ -6,14 +6,15 @@ usage: cli_test.py [--windows] [--cases CLASS] COMMAND...
 COMMAND runs the exporter (natively the binary; for the Windows build the
 Wine runner followed by tellwick-export.exe). With --windows, paths are
 expected in Windows form and the game folder is passed as a Windows path.
---cases runs one class of cases (ExporterProcess, the default, or
-SmallFileSystem). Exit code 77 when every case was skipped, so that ctest
+--cases runs one class of cases (ExporterProcess, the default,
+SettingsFile or SmallFileSystem). Exit code 77 when every case was skipped, so that ctest
 shows the run as skipped rather than passed.
 """
 
 import json
 import os
 import shutil
+import stat
 import struct
 import subprocess
 import sys
@@ -85,7 +86,7 @@ class ExporterCase(unittest.TestCase):
 
     # --- the exporter's side
 
-    def run_exporter(self, *args, game_dir=True, home=None):
+    def run_exporter(self, *args, game_dir=True, home=None, timeout=120):
         argv = list(COMMAND)
         if game_dir:
             argv += ["--game-dir", windows_path(self.game) if WINDOWS else self.game]
@@ -95,7 +96,7 @@ class ExporterCase(unittest.TestCase):
             # A player's home folder; natively its Documents folder too.
             env["HOME"] = home
             env.pop("XDG_DOCUMENTS_DIR", None)
-        done = subprocess.run(argv, cwd=self.work, env=env, capture_output=True, timeout=120)
+        done = subprocess.run(argv, cwd=self.work, env=env, capture_output=True, timeout=timeout)
         return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
 
     def log_path(self, name):
@@ -490,6 +491,77 @@ class SmallFileSystem(ExporterCase):
                                       " system error 30 (Read-only file system)\r\n"
                                       for name in ("2014.03.05.2107.log", "recipe.2014.03.05.2107.log")))
         self.assertIsNone(self.key("LASTNO"))
+
+
+class SettingsFile(ExporterCase):
+    """The settings file shared with other exporters, and in forms it cannot take."""
+
+    # Under Wine every start costs far more, and a few rounds already meet.
+    ROUNDS = 100
+
+    def start_exporter(self, *args):
+        argv = list(COMMAND) + ["--game-dir", windows_path(self.game) if WINDOWS else self.game] + list(args)
+        return subprocess.Popen(argv, cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"),
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def sections(self):
+        found = {}
+        current = None
+        for line in self.settings_text().splitlines():
+            if line.startswith("["):
+                current = found.setdefault(line.strip("[]"), {})
+            elif current is not None and "=" in line:
+                key, value = line.split("=", 1)
+                current[key] = value
+        return found
+
+    def test_two_exports_at_once_keep_both_records(self):
+        self.series(CHARACTER)
+        self.series(OTHER, CHUNK0_UNIX + 120)
+        settings = os.path.join(self.work, "tellwick.ini")
+        lost = []
+        rounds = 20 if WINDOWS else self.ROUNDS
+        for round in range(rounds):
+            if os.path.exists(settings):
+                os.remove(settings)
+            runs = [self.start_exporter(character) for character in (CHARACTER, OTHER)]
+            for run in runs:
+                _, err = run.communicate(timeout=120)
+                self.assertEqual(run.returncode, 0, err.decode("utf-8"))
+            sections = self.sections()
+            for character in (CHARACTER, OTHER):
+                if sections.get(character, {}).get("LASTNO") != "2":
+                    lost.append((round, character))
+        self.assertEqual(lost, [], "records lost in %d rounds" % rounds)
+
+    def test_read_only_settings_file_is_told_and_kept(self):
+        self.series()
+        self.write_settings("[GENERIC]\nCHARSET=1\n")
+        settings = os.path.join(self.work, "tellwick.ini")
+        before = self.settings_text()
+        os.chmod(settings, 0o444)
+        failed = ".\\tellwick.ini" if WINDOWS else "./tellwick.ini"
+        # The export file itself was saved; only its record could not be.
+        _, out, _ = self.run_exporter(CHARACTER)
+        self.assertEqual(out, NEW_SERIES + failed + SAVE_FAILED + self.log_path("2014.03.05.2107.log") + SAVED)
+        self.assertEqual(self.settings_text(), before)
+        self.assertEqual(os.stat(settings).st_mode & 0o777, 0o444)
+        os.chmod(settings, 0o644)
+        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
+        self.assertEqual(self.key("LASTNO"), "2")
+
+    def test_fifo_settings_file_is_not_waited_on(self):
+        if WINDOWS:
+            self.skipTest("a FIFO is a POSIX file")
+        self.series()
+        settings = os.path.join(self.work, "tellwick.ini")
+        os.mkfifo(settings)
+        for args in (["--read"], [CHARACTER], ["--list"]):
+            try:
+                self.run_exporter(*args, timeout=20)
+            except subprocess.TimeoutExpired:
+                self.fail("%s waited on the FIFO" % args)
+        self.assertTrue(stat.S_ISFIFO(os.stat(settings).st_mode))
 
 
 if __name__ == "__main__":

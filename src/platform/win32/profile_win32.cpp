@@ -10,7 +10,23 @@
 namespace tellwick {
 namespace {
 
+constexpr ULONGLONG kLongestLockWaitMs = 10000;
+constexpr DWORD kLockRetryMs = 5;
+
 const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+// A save holds the lock for milliseconds. One held far longer belongs to a
+// process that stopped in the middle of its save; waiting for it for ever
+// would stop this program too, so after a while the save goes on without.
+bool wait_for_lock(HANDLE lock) {
+  const ULONGLONG give_up = GetTickCount64() + kLongestLockWaitMs;
+  for (;;) {
+    OVERLAPPED first_byte{};  // from offset 0; any overlap with another lock conflicts
+    if (LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first_byte)) return true;
+    if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount64() > give_up) return false;
+    Sleep(kLockRetryMs);
+  }
+}
 
 // The lock file beside the settings file that every Tellwick process locks
 // for the whole of one save: the POSIX build locks the same file, and Wine
@@ -25,12 +41,9 @@ HANDLE lock_profile(const char16_t* file) {
   HANDLE lock = CreateFileW(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (lock != INVALID_HANDLE_VALUE) {
-    OVERLAPPED whole{};  // from offset 0; any overlap with another lock makes the wait
-    if (!LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole)) {
-      CloseHandle(lock);
-      lock = INVALID_HANDLE_VALUE;
-    }
+  if (lock != INVALID_HANDLE_VALUE && !wait_for_lock(lock)) {
+    CloseHandle(lock);
+    lock = INVALID_HANDLE_VALUE;
   }
   SetLastError(error);
   return lock;
@@ -39,8 +52,8 @@ HANDLE lock_profile(const char16_t* file) {
 void unlock_profile(HANDLE lock) {
   if (lock == INVALID_HANDLE_VALUE) return;
   const DWORD error = GetLastError();
-  OVERLAPPED whole{};
-  UnlockFileEx(lock, 0, 1, 0, &whole);
+  OVERLAPPED first_byte{};
+  UnlockFileEx(lock, 0, 1, 0, &first_byte);
   CloseHandle(lock);
   SetLastError(error);
 }
