@@ -556,9 +556,9 @@ class SettingsFile(ExporterCase):
         self.series()
         settings = os.path.join(self.work, "tellwick.ini")
         os.mkfifo(settings)
-        for args in (["--read"], [CHARACTER], ["--list"]):
+        for args, game_dir in ((["--read"], False), ([CHARACTER], True), (["--list"], True)):
             try:
-                self.run_exporter(*args, timeout=20)
+                self.run_exporter(*args, game_dir=game_dir, timeout=20)
             except subprocess.TimeoutExpired:
                 self.fail("%s waited on the FIFO" % args)
         self.assertTrue(stat.S_ISFIFO(os.stat(settings).st_mode))
