@@ -47,7 +47,11 @@ struct ProfileWrite {
 // Writes several keys of one section in order, leaving the file as the same
 // single writes would. The POSIX build replaces the file once, so that the
 // keys reach it all together or not at all; Windows writes them one by one.
-// False when some key could not be written.
+// Either way the whole batch holds the lock on the lock file beside the
+// settings file (its name with ".lock"), which every Tellwick process takes,
+// so that another program's save cannot fall between this one's read and
+// its write. A read-only file is not written. False when some key could not
+// be written.
 bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std::size_t count, const char16_t* file);
 
 }  // namespace tellwick

@@ -12,6 +12,7 @@ namespace {
 
 constexpr ULONGLONG kLongestLockWaitMs = 10000;
 constexpr DWORD kLockRetryMs = 5;
+constexpr wchar_t kLockFileEnd[] = L".lock";  // as the POSIX build names it
 
 const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 
@@ -37,7 +38,8 @@ bool wait_for_lock(HANDLE lock) {
 HANDLE lock_profile(const char16_t* file) {
   if (!file) return INVALID_HANDLE_VALUE;
   const DWORD error = GetLastError();
-  const std::wstring lock_path = std::wstring(wide(file)) + L".lock";
+  std::wstring lock_path(wide(file));
+  lock_path.append(kLockFileEnd);
   HANDLE lock = CreateFileW(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -56,6 +58,17 @@ void unlock_profile(HANDLE lock) {
   UnlockFileEx(lock, 0, 1, 0, &first_byte);
   CloseHandle(lock);
   SetLastError(error);
+}
+
+// Windows refuses to write a read-only file; Wine run by root would write it
+// all the same, so the attribute is asked first on every system.
+bool is_read_only(const char16_t* file) {
+  if (!file) return false;
+  const DWORD error = GetLastError();
+  const DWORD attributes = GetFileAttributesW(wide(file));
+  SetLastError(error);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 }  // namespace
@@ -95,6 +108,11 @@ bool profile_write_keys(const char16_t* section, const ProfileWrite* writes, std
   // Each call below reads the file, edits it and writes it back; another
   // process's save between two of them would be lost without the lock.
   const HANDLE lock = lock_profile(file);
+  if (is_read_only(file)) {
+    unlock_profile(lock);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   bool written = true;
   DWORD first_error = 0;  // the diagnostics want the first failure's reason
   for (std::size_t i = 0; i < count; ++i) {
