@@ -93,9 +93,15 @@ void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std
     report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
   }
   if (decoded.replaced > 0) {
-    report(printer, std::string(name) + ": " +
-                        count_text(decoded.replaced, "ill-formed character", "ill-formed characters") +
-                        " shown as U+FFFD (the first on line " + std::to_string(decoded.first_replaced_line) + ")");
+    const bool cp932 = decoded.charset == ExportCharset::kShiftJis;
+    report(
+        printer,
+        std::string(name) + ": " +
+            (cp932
+                 ? count_text(decoded.replaced, "character not in code page 932", "characters not in code page 932") +
+                       " shown as ・ (U+30FB)"
+                 : count_text(decoded.replaced, "ill-formed character", "ill-formed characters") + " shown as U+FFFD") +
+            " (the first on line " + std::to_string(decoded.first_replaced_line) + ")");
   }
   ExportCursor cursor;
   cursor.text = decoded.text;
