@@ -281,8 +281,8 @@ TEST_F(HistoryReaderTest, FiltersFromTheCommandLine) {
   } bad[] = {
       {{{"say,bogus"}}, "--channel: no channel or group is named \"bogus\""},
       {{{""}}, "--channel: no channel or group is named \"\""},
-      {{{}, true, "yesterday"}, "--since takes YYYY-MM-DD"},
-      {{{}, false, "", true, "2014-02-30"}, "--until takes YYYY-MM-DD"},
+      {{{}, true, "yesterday"}, "--since: not a date: yesterday (YYYY-MM-DD"},
+      {{{}, false, "", true, "2014-02-30"}, "--until: not a date: 2014-02-30 (YYYY-MM-DD"},
   };
   for (const auto& c : bad) {
     HistoryFilter filter;

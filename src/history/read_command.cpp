@@ -6,12 +6,12 @@
 namespace tellwick {
 namespace {
 
-constexpr char kDateForms[] = "YYYY-MM-DD or \"YYYY-MM-DD HH:MM\" (local time, from 1970)";
+constexpr char kDateForms[] = "YYYY-MM-DD or \"YYYY-MM-DD HH:MM\", local time, from 1970";
 
 bool date_option(const char* option, const std::string& value, bool end, std::int64_t& unix_seconds,
                  std::string& error) {
   if (parse_local_date(value, end, unix_seconds)) return true;
-  error = std::string(option) + " takes " + kDateForms + ", not \"" + value + "\"";
+  error = std::string(option) + ": not a date: " + value + " (" + kDateForms + ")";
   return false;
 }
 
