@@ -30,7 +30,7 @@ StandardOutput& standard_output() {
 
 void note_failure(int error) {
   StandardOutput& out = standard_output();
-  if (error == EPIPE) {
+  if (failed_on_closed_pipe(error)) {
     out.reader_gone = true;
     if (out.tell_reader_gone) {
       write_stderr_line(

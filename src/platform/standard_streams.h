@@ -11,4 +11,9 @@ namespace tellwick {
 // closed: whatever is written there is lost.
 bool prepare_standard_streams();
 
+// Whether the C library's write that just failed with errno `error` found
+// a pipe whose reader had closed it (EPIPE on POSIX; Windows' C library
+// calls that EINVAL and keeps the system's own code beside it).
+bool failed_on_closed_pipe(int error);
+
 }  // namespace tellwick

@@ -521,8 +521,6 @@ class ExporterProcess(ExporterCase):
             self.assertEqual(self.run_into(sink, "--auto", CHARACTER), (0, ""))
 
     def test_closed_standard_streams(self):
-        if WINDOWS:
-            self.skipTest("a Windows program is started with its standard handles")
         self.series()
         status, err = self.run_into(subprocess.PIPE, CHARACTER, closed=1)
         self.assertEqual(status, 1)

@@ -28,4 +28,6 @@ bool prepare_standard_streams() {
   return output_open;
 }
 
+bool failed_on_closed_pipe(int error) { return error == EPIPE; }
+
 }  // namespace tellwick
