@@ -85,7 +85,10 @@ int read_history(const CommandLine& options, const Settings& settings) {
     return kExitUsage;
   }
   printer.format = options.json ? HistoryFormat::kJson : HistoryFormat::kText;
-  printer.sinks.history = write_stdout_bytes;
+  printer.sinks.history = [&printer](std::string_view text) {
+    write_stdout_bytes(text);
+    if (!standard_output_open()) printer.stopped = true;
+  };
   printer.sinks.message = [](std::string_view message) { write_stderr_line(message); };
   if (options.chunks) {
     read_chunk_history(printer, game_user_folder_path(options.positional[0].c_str()));

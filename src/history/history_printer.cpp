@@ -178,6 +178,7 @@ void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, con
 
 void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std::string_view text,
                  bool shown_sequences) {
+  if (p.stopped) return;
   const int channel = channel_of_code(code);
   if (!time_and_channel_pass(p.filter, time, channel)) return;
   if (shown_sequences && text.find('[') != std::string_view::npos) {

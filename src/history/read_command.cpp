@@ -41,7 +41,10 @@ void read_export_history(HistoryPrinter& printer, const std::vector<std::u16stri
     const std::string reason = utf8_of(system_error_text(last_system_error()));
     report(printer, utf8_of(log_folder) + ": the log folder cannot be read, " + reason + "; no history to show");
   }
-  for (const std::u16string& path : paths) read_export_file(printer, path);
+  for (const std::u16string& path : paths) {
+    if (printer.stopped) break;
+    read_export_file(printer, path);
+  }
   flush_history(printer);
 }
 

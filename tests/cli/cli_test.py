@@ -547,6 +547,13 @@ class ExporterProcess(ExporterCase):
             self.assertEqual(self.key("LASTNO"), "2")
             for args, game_dir in ((["--read"], False), (["--list"], True), (["--help"], False)):
                 self.assertEqual(self.run_into(write_end, *args, game_dir=game_dir), (0, ""), args)
+            # Reading stops there: the file after a long one is not even tried.
+            big = os.path.join(self.root, "big.log")
+            with open(big, "wb") as f:
+                f.write((b"5316F48C000A:Aaa Bbb:" + b"m" * 200 + b"\r\n") * 4000)
+            missing = os.path.join(self.root, "missing.log")
+            self.assertEqual(self.run_into(write_end, "--read", self.path_arg(big), self.path_arg(missing),
+                                           game_dir=False), (0, ""))
         finally:
             os.close(write_end)
 
