@@ -159,7 +159,8 @@ bool check_combination(const Seen& seen, CommandLine& o, std::string& error) {
     error = o.chunks ? "--chunks needs a CHARACTER" : "missing CHARACTER, a character folder name (FFXIV_CHR...)";
     return false;
   }
-  if (wanted == 1 && o.positional[0].empty() && (o.command == Command::kExport || o.chunks)) {
+  // A file of --read may be named anything; a character folder never "".
+  if ((o.command == Command::kExport || o.chunks) && o.positional[0].empty()) {
     error = "CHARACTER is empty";
     return false;
   }

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "history/read_command.h"
+#include "watch/watch_cycle.h"
 
 namespace tellwick {
 
 enum class Command { kExport, kList, kDrop, kWatch, kRead, kHelp, kVersion };
 
-constexpr int kDefaultWatchSeconds = 10;
+constexpr int kDefaultWatchSeconds = kWatchIntervalMs / 1000;
 
 struct CommandLine {
   Command command = Command::kExport;
