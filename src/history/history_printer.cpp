@@ -64,6 +64,10 @@ bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out)
   return true;
 }
 
+// Whether the byte may start a control character: the only bytes that
+// control_length() must look at.
+bool may_start_control(unsigned char u) { return u < 0x20 || u == 0x7F || u == 0xC2 || u == 0xE2; }
+
 // The length of the control character at text[i], or 0: C0 controls but
 // the tab, DEL, the C1 controls U+0080..U+009F (NEL among them) and the
 // line and paragraph separators U+2028 and U+2029, which a terminal may
@@ -84,6 +88,7 @@ std::size_t control_length(std::string_view text, std::size_t i) {
 void put_plain(std::string& out, std::string_view text) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!may_start_control(static_cast<unsigned char>(text[i]))) continue;
     const std::size_t length = control_length(text, i);
     if (length == 0) continue;
     out.append(text.data() + run, i - run);
@@ -113,7 +118,7 @@ void put_json_string(std::string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && c != '"' && c != '\\' && u != 0x7F && u != 0xC2 && u != 0xE2) continue;
+    if (c != '"' && c != '\\' && !may_start_control(u)) continue;
     const std::size_t length = c == '"' || c == '\\' || c == '\t' ? 1 : control_length(text, i);
     if (length == 0) continue;  // another character that starts with C2 or E2
     out.append(text.data() + run, i - run);
