@@ -97,6 +97,35 @@ TEST(Encoding, Utf16ToCodePage932) {
   for (const Case& c : cases) EXPECT_EQ(to_ansi(c.in), c.out) << int(c.in[0]);
 }
 
+// Code page 932 read back: what has no mapping reads as the default
+// character U+30FB and is counted; that character's own bytes are not.
+TEST(Encoding, CodePage932ToUtf16CountsWhatItReplaced) {
+  struct Case {
+    std::string in;
+    std::u16string out;
+    std::size_t replaced;
+    // clang-format off
+  } cases[] = {
+      {"a\x82\xA0\xB1", u"a\u3042\uFF71", 0},       // あ, half-width ｱ
+      {"\x81\x45", u"\u30FB", 0},                     // ・ itself
+      {"\x85\x40!", u"\u30FB!", 1},                   // a pair without a mapping
+      {"\x85\x40\x81\x45\x86\x9F", u"\u30FB\u30FB\u30FB", 2},
+      {"x\x82", u"x\u30FB", 1},                        // a lead byte at the end
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    std::u16string out(c.in.size(), u'\0');
+    std::size_t replaced = 99;
+    out.resize(cp932_to_utf16(c.in.data(), c.in.size(), out.data(), out.size(), replaced));
+    EXPECT_EQ(out, c.out) << c.in;
+    EXPECT_EQ(replaced, c.replaced) << c.in;
+  }
+  // No input, nothing replaced.
+  std::size_t replaced = 99;
+  EXPECT_EQ(cp932_to_utf16("", 0, nullptr, 0, replaced), 0u);
+  EXPECT_EQ(replaced, 0u);
+}
+
 std::string utf8_to_ansi_string(const std::string& in, std::size_t cap = 4096) {
   std::string out(cap, '\0');
   out.resize(utf8_to_ansi(in.c_str(), in.size(), out.data(), cap));

@@ -203,6 +203,26 @@ TEST_F(HistoryReaderTest, BadInputIsToldAndTheRestIsRead) {
   }
 }
 
+// A sink whose reader takes nothing more (a pipe closed early) stops the
+// reading: the rest of the file and the files after it are not read.
+TEST_F(HistoryReaderTest, ReadingEndsWhenTheOutputTakesNothingMore) {
+  std::string text;
+  const std::string message(200, 'm');
+  constexpr int kEntries = 4000;  // some 900 KB of history, handed out in pieces
+  for (int i = 0; i < kEntries; ++i) text += "5316F48C000A:Aaa Bbb:" + message + "\r\n";
+  write_file("big.log", text);
+  Reading r;
+  int handed_out = 0;
+  r.printer.sinks.history = [&](std::string_view s) {
+    r.out += s;
+    r.printer.stopped = ++handed_out == 1;
+  };
+  read_export_history(r.printer, {log_path("big.log"), log_path("missing.log")}, u"");
+  EXPECT_EQ(handed_out, 1);
+  EXPECT_LT(r.out.size(), text.size() / 2);
+  EXPECT_TRUE(r.messages.empty()) << r.messages[0];
+}
+
 TEST_F(HistoryReaderTest, TheChunkSeriesIsTakenAsTheExporterTakesIt) {
   test::write_chunk(character_, 0,
                     test::chunk_bytes(0, {{0x5316F48C, 0x000A, ":Aaa Bbb:hi\x02\x10\x01\x03!"},
@@ -281,8 +301,8 @@ TEST_F(HistoryReaderTest, FiltersFromTheCommandLine) {
   } bad[] = {
       {{{"say,bogus"}}, "--channel: no channel or group is named \"bogus\""},
       {{{""}}, "--channel: no channel or group is named \"\""},
-      {{{}, true, "yesterday"}, "--since takes YYYY-MM-DD"},
-      {{{}, false, "", true, "2014-02-30"}, "--until takes YYYY-MM-DD"},
+      {{{}, true, "yesterday"}, "--since: not a date: yesterday (YYYY-MM-DD"},
+      {{{}, false, "", true, "2014-02-30"}, "--until: not a date: 2014-02-30 (YYYY-MM-DD"},
   };
   for (const auto& c : bad) {
     HistoryFilter filter;

@@ -83,6 +83,16 @@ TEST(ExportText, IllFormedInputIsShownAsReplacementCharacters) {
   EXPECT_EQ(t.first_replaced_line, 2u);
 }
 
+TEST(ExportText, CodePage932WithoutAMappingIsCounted) {
+  ExportText t;
+  // 85 40 has no mapping, 81 45 is ・ itself, and the last lead byte has no trail.
+  EXPECT_EQ(decoded(bytes_of("5316F48C000A\x82\xA0\r\n5316F48D000A\x85\x40x\x81\x45\x82"), t),
+            "5316F48C000Aあ\r\n5316F48D000A・x・・");
+  EXPECT_EQ(t.charset, ExportCharset::kShiftJis);
+  EXPECT_EQ(t.replaced, 2u);
+  EXPECT_EQ(t.first_replaced_line, 2u);
+}
+
 std::vector<std::string> entries_of(const std::string& text) {
   ExportCursor cursor;
   cursor.text = text;
@@ -291,6 +301,38 @@ TEST(HistoryPrinter, TextAndJsonLines) {
             "\"sender\":\"\\\"A\\\\B\\\"\",\"message\":\"line\\r\\nbreak\\u0001 é\"}\n"
             "{\"time\":\"1970-01-01T09:00:00+09:00\",\"unix\":0,\"channel\":\"None\",\"code\":0,"
             "\"sender\":\"\",\"message\":\"\"}\n");
+}
+
+// C1 controls (NEL among them) and the line and paragraph separators are
+// controls like the C0 ones: a space in a text line, escaped in JSON. The
+// characters beside them in UTF-8 (no-break space, ellipsis) stay.
+TEST(HistoryPrinter, C1ControlsAndSeparatorsAreShownAsControls) {
+  HistoryPrinter p;
+  std::string out;
+  p.sinks.history = [&](std::string_view s) { out += s; };
+  const char text[] =
+      "::a\xC2\x85"
+      "b\xE2\x80\xA8"
+      "c\xE2\x80\xA9"
+      "d\xC2\x9F"
+      "e\xC2\x80"
+      "f\x7F"
+      "g\xC2\xA0"
+      "h\xE2\x80\xA6"
+      "i\xE2\x80\xAA"
+      "j\xC2";
+  print_entry(p, 0x5316F48C, 0x000A, text, false);
+  flush_history(p);
+  EXPECT_EQ(out, "2014-03-05 18:55:24 [Say] a b c d e f g\xC2\xA0h\xE2\x80\xA6i\xE2\x80\xAAj\xC2\n");
+
+  out.clear();
+  p.format = HistoryFormat::kJson;
+  print_entry(p, 0x5316F48C, 0x000A, text, false);
+  flush_history(p);
+  EXPECT_EQ(out,
+            "{\"time\":\"2014-03-05T18:55:24+09:00\",\"unix\":1394013324,\"channel\":\"Say\",\"code\":10,"
+            "\"sender\":\"\",\"message\":\"a\\u0085b\\u2028c\\u2029d\\u009fe\\u0080f\\u007f"
+            "g\xC2\xA0h\xE2\x80\xA6i\xE2\x80\xAAj\xC2\"}\n");
 }
 
 TEST(HistoryPrinter, LocalTimesAcrossMinutesAndDays) {

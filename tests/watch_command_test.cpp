@@ -64,9 +64,10 @@ constexpr auto kPollInterval = 50ms;
 // One tellwick-export --watch --interval 1 in a working folder of its own.
 class Watcher {
  public:
-  Watcher(const fs::path& work, const fs::path& game) : work_(work) {
+  // Standard output goes to `output`, by default stdout.txt in `work`.
+  Watcher(const fs::path& work, const fs::path& game, const fs::path& output = {}) : work_(work) {
     fs::create_directories(work);
-    const test::ProcessSetup setup{work, work / "stdout.txt", work / "stderr.txt", true};
+    const test::ProcessSetup setup{work, output.empty() ? work / "stdout.txt" : output, work / "stderr.txt", true};
     started_ = test::start_process(test::helper_program("tellwick-export"),
                                    {"--game-dir", game, "--watch", "--interval", "1"}, setup, process_);
   }
@@ -76,13 +77,14 @@ class Watcher {
 
   bool started() const { return started_; }
   fs::path output() const { return work_ / "stdout.txt"; }
+  fs::path errors() const { return work_ / "stderr.txt"; }
   fs::path export_file() const { return work_ / "log" / kExportFile; }
 
   // Asks it to end; fails when the request cannot be sent, or it does not
-  // end with exit code 0 within its limit (it is killed then).
-  ::testing::AssertionResult stop(test::StopRequest request) {
+  // end with `expected_exit` within its limit (it is killed then).
+  ::testing::AssertionResult stop(test::StopRequest request, int expected_exit = 0) {
     if (!test::request_stop(process_, request)) return ::testing::AssertionFailure() << "the stop request was not sent";
-    return test::ends_within(process_, kStopPatience, "tellwick-export --watch");
+    return test::ends_within(process_, kStopPatience, "tellwick-export --watch", expected_exit);
   }
 
  private:
@@ -135,6 +137,55 @@ TEST_F(WatchCommandTest, PrintsTheStatusTextsExportsAndEndsOnRequest) {
     EXPECT_EQ(test::file_bytes(watcher.output()), all);
   }
 }
+
+// Waits until the file holds `part`.
+::testing::AssertionResult file_comes_to_hold(const fs::path& file, const std::string& part) {
+  const auto give_up = std::chrono::steady_clock::now() + kPatience;
+  std::string text;
+  while (std::chrono::steady_clock::now() < give_up) {
+    text = test::file_bytes(file);
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return ::testing::AssertionFailure() << file << " holds \"" << text << "\", without \"" << part << "\"";
+}
+
+// An export that failed once makes the watch end with exit status 1, even
+// after a later cycle saved the series: the failure was told in a status
+// text that nobody may have read.
+TEST_F(WatchCommandTest, AnExportThatFailedEndsTheWatchWithStatusOne) {
+  test::write_small_chunk(character(), 1, 0, kT0);
+  const fs::path work = dir_.path() / "work";
+  fs::create_directories(work);
+  test::put_file(work / "log", "a file where the log folder belongs");
+#ifdef _WIN32
+  const std::string export_path = ".\\log\\" + std::string(kExportFile);
+#else
+  const std::string export_path = "./log/" + std::string(kExportFile);
+#endif
+  Watcher watcher(work, game_);
+  ASSERT_TRUE(watcher.started());
+  ASSERT_TRUE(file_becomes(watcher.output(), texts({kNewSeries, export_path.c_str(), "の保存に失敗しました。\r\n"})));
+  EXPECT_TRUE(file_comes_to_hold(watcher.errors(), export_path + ": no temporary file could be created for it"));
+
+  fs::remove(work / "log");
+  EXPECT_TRUE(file_becomes(watcher.export_file(), test::small_series_export(1, 1)));
+  EXPECT_TRUE(watcher.stop(test::StopRequest::kInterrupt, 1));
+}
+
+#ifndef _WIN32
+// Status texts that cannot be written are told on standard error; the
+// exports go on, and the watch ends with exit status 1.
+TEST_F(WatchCommandTest, AStandardOutputThatFailsIsToldAndEndsTheWatchWithStatusOne) {
+  test::write_small_chunk(character(), 1, 0, kT0);
+  Watcher watcher(dir_.path() / "work", game_, "/dev/full");
+  ASSERT_TRUE(watcher.started());
+  EXPECT_TRUE(file_becomes(watcher.export_file(), test::small_series_export(1, 1)));
+  EXPECT_TRUE(file_comes_to_hold(watcher.errors(),
+                                 "tellwick-export: standard output could not be written: No space left on device\n"));
+  EXPECT_TRUE(watcher.stop(test::StopRequest::kTerminate, 1));
+}
+#endif
 
 TEST_F(WatchCommandTest, WithWatchingOffNothingHappens) {
   test::write_small_chunk(character(), 1, 0, kT0);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "cli/command_line.h"
 #include "cli/console_output.h"
 #include "export/export_run.h"
 #include "gamelog/game_folder_choice.h"
@@ -26,124 +27,8 @@ namespace tellwick {
 namespace {
 
 constexpr int kExitOk = 0;
+constexpr int kExitNotWritten = 1;  // an export's file, the settings file or standard output
 constexpr int kExitUsage = 2;
-constexpr char16_t kUsage[] =
-    u"usage: tellwick-export [--game-dir DIR] [--auto] CHARACTER | [--game-dir DIR] --list | --drop FILE"
-    u" | [--game-dir DIR] --watch [--interval SECONDS]"
-    u" | --read [filters] [FILE...] | [--game-dir DIR] --read --chunks CHARACTER [filters];"
-    u" filters: --channel NAME[,NAME...] --since DATE --until DATE --sender TEXT --grep TEXT --json\n";
-
-enum class Command { kExport, kList, kDrop, kWatch, kRead };
-
-struct Options {
-  Command command = Command::kExport;
-  bool automatic = false;
-  bool has_game_dir = false;
-  std::u16string game_dir;
-  std::u16string drop_file;
-  bool has_interval = false;
-  int interval_seconds = 10;
-  std::vector<std::u16string> positional;
-  bool chunks = false;
-  bool json = false;
-  bool has_read_filter = false;
-  ReadArguments read;
-};
-
-std::string utf8_of(const std::u16string& text) {
-  std::string out(text.size() * 3, '\0');
-  out.resize(utf16_to_utf8(text.data(), text.size(), out.data(), out.size()));
-  return out;
-}
-
-// The filters of --read, each given at most once (--channel may repeat).
-bool parse_read_filter(const std::u16string& option, const std::u16string& value, ReadArguments& r) {
-  auto take = [&](bool& has, std::string& text) {
-    if (has) return false;
-    has = true;
-    text = utf8_of(value);
-    return true;
-  };
-  if (option == u"--channel") {
-    r.channels.push_back(utf8_of(value));
-    return true;
-  }
-  if (option == u"--since") return take(r.has_since, r.since);
-  if (option == u"--until") return take(r.has_until, r.until);
-  if (option == u"--sender") return take(r.has_sender, r.sender);
-  return take(r.has_grep, r.grep);
-}
-
-bool is_read_filter(const std::u16string& a) {
-  return a == u"--channel" || a == u"--since" || a == u"--until" || a == u"--sender" || a == u"--grep";
-}
-
-bool parse_seconds(const std::u16string& text, int& seconds) {
-  if (text.empty() || text.size() > 6) return false;
-  int value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return false;
-    value = value * 10 + (c - u'0');
-  }
-  if (value < 1) return false;
-  seconds = value;
-  return true;
-}
-
-bool parse(const std::vector<std::u16string>& args, Options& o) {
-  bool list = false, drop = false, watch = false, read = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::u16string& a = args[i];
-    const bool has_value = i + 1 < args.size();
-    if (a == u"--game-dir" && has_value && !o.has_game_dir) {
-      o.has_game_dir = true;
-      o.game_dir = args[++i];
-    } else if (a == u"--auto" && !o.automatic) {
-      o.automatic = true;
-    } else if (a == u"--list" && !list) {
-      list = true;
-    } else if (a == u"--drop" && has_value && !drop) {
-      drop = true;
-      o.drop_file = args[++i];
-    } else if (a == u"--watch" && !watch) {
-      watch = true;
-    } else if (a == u"--interval" && has_value && !o.has_interval) {
-      o.has_interval = true;
-      if (!parse_seconds(args[++i], o.interval_seconds)) return false;
-    } else if (a == u"--read" && !read) {
-      read = true;
-    } else if (a == u"--chunks" && !o.chunks) {
-      o.chunks = true;
-    } else if (a == u"--json" && !o.json) {
-      o.json = true;
-    } else if (is_read_filter(a) && has_value) {
-      o.has_read_filter = true;
-      if (!parse_read_filter(a, args[++i], o.read)) return false;
-    } else if (!a.empty() && a[0] == u'-') {
-      return false;
-    } else {
-      o.positional.push_back(a);
-    }
-  }
-  if (list + drop + watch + read > 1) return false;
-  if (o.has_interval && !watch) return false;
-  if (!read && (o.chunks || o.json || o.has_read_filter)) return false;
-  if (read) {
-    o.command = Command::kRead;
-    if (o.automatic) return false;
-    if (o.chunks) return o.positional.size() == 1 && !o.positional[0].empty();
-    return !o.has_game_dir;
-  }
-  if (list || watch) {
-    o.command = list ? Command::kList : Command::kWatch;
-    return o.positional.empty() && !o.automatic;
-  }
-  if (drop) {
-    o.command = Command::kDrop;
-    return o.positional.empty() && !o.automatic && !o.has_game_dir;
-  }
-  return o.positional.size() == 1 && !o.positional[0].empty();
-}
 
 int list_characters() {
   auto table = std::make_unique<CharacterTable>();
@@ -157,11 +42,13 @@ int list_characters() {
   return kExitOk;
 }
 
+// The exporter told the failure as the window does, and its reason on
+// standard error; the exit status tells it to the caller.
 int export_one(const std::u16string& character, bool automatic, const Settings& settings) {
   std::u16string told_failure;  // one export: nothing told before it
-  run_export(character.c_str(), settings, automatic ? kAutomaticExport : kManualExport, console_reports(),
-             told_failure);
-  return kExitOk;
+  const ExportResult result = run_export(character.c_str(), settings, automatic ? kAutomaticExport : kManualExport,
+                                         console_reports(), told_failure);
+  return result.failed_path.empty() ? kExitOk : kExitNotWritten;
 }
 
 // Sleeps in short steps so that Ctrl+C between cycles ends the loop at once.
@@ -172,29 +59,36 @@ void wait_seconds(int seconds) {
 }
 
 // The window's watch timer without the window: the same cycle, the period
-// counted from the end of one cycle to the start of the next.
+// counted from the end of one cycle to the start of the next. An export
+// that failed once makes the whole watch end with kExitNotWritten, even when
+// a later one saved the series: a failure told in the night stays known.
 int watch(int interval_seconds, const Settings& settings) {
   install_interrupt_handler();
+  tell_closed_standard_output();
   auto table = std::make_unique<CharacterTable>();
   enumerate_character_folders(game_user_folder_path(), *table);
   WatchState state;
   state.watched_character = active_character(*table);
+  bool all_saved = true;
   for (;;) {
     wait_seconds(interval_seconds);
-    if (interrupt_requested()) return kExitOk;
-    if (settings.watch_enabled) watch_cycle(state, *table, settings, console_reports());
+    if (interrupt_requested()) return all_saved ? kExitOk : kExitNotWritten;
+    if (settings.watch_enabled && !watch_cycle(state, *table, settings, console_reports())) all_saved = false;
   }
 }
 
-int read_history(const Options& options, const Settings& settings) {
+int read_history(const CommandLine& options, const Settings& settings) {
   HistoryPrinter printer;
   std::string error;
   if (!make_history_filter(options.read, printer.filter, error)) {
-    write_stderr_line("usage: " + error);
+    write_stderr_line(usage_error_text(error));
     return kExitUsage;
   }
   printer.format = options.json ? HistoryFormat::kJson : HistoryFormat::kText;
-  printer.sinks.history = write_stdout_bytes;
+  printer.sinks.history = [&printer](std::string_view text) {
+    write_stdout_bytes(text);
+    if (!standard_output_open()) printer.stopped = true;
+  };
   printer.sinks.message = [](std::string_view message) { write_stderr_line(message); };
   if (options.chunks) {
     read_chunk_history(printer, game_user_folder_path(options.positional[0].c_str()));
@@ -204,12 +98,16 @@ int read_history(const Options& options, const Settings& settings) {
   return kExitOk;
 }
 
-int run(const std::vector<std::u16string>& args) {
-  set_up_console();
-  Options options;
-  if (!parse(args, options)) {
-    write_stderr_utf8(kUsage);
+int run_command(const std::vector<std::u16string>& args) {
+  CommandLine options;
+  std::string error;
+  if (!parse_command_line(args, options, error)) {
+    write_stderr_line(usage_error_text(error));
     return kExitUsage;
+  }
+  if (options.command == Command::kHelp || options.command == Command::kVersion) {
+    write_stdout_bytes(options.command == Command::kHelp ? help_text() : version_text());
+    return kExitOk;
   }
   if (options.command == Command::kDrop) {
     // --drop reads no settings file: duplicates are not kept.
@@ -229,6 +127,13 @@ int run(const std::vector<std::u16string>& args) {
     case Command::kRead: return read_history(options, settings);
     default: return export_one(options.positional[0], options.automatic, settings);
   }
+}
+
+int run(const std::vector<std::u16string>& args) {
+  set_up_console();
+  const int status = run_command(args);
+  const bool output_whole = finish_standard_output();
+  return status == kExitOk && !output_whole ? kExitNotWritten : status;
 }
 
 }  // namespace

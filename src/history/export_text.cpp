@@ -120,7 +120,13 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
     while (run < size && data[run] >= 0x80) run += is_cp932_lead(data[run]) ? 2 : 1;
     run = std::min(run, size);
     wide.resize(run - i);
-    wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data) + i, run - i, wide.data(), wide.size()));
+    std::size_t replaced = 0;
+    wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data) + i, run - i, wide.data(), wide.size(), replaced));
+    // A run holds no line end of its own, unless a lead byte took one.
+    if (replaced > 0 && result.replaced == 0) {
+      result.first_replaced_line = line_of(std::string_view(reinterpret_cast<const char*>(data), size), i);
+    }
+    result.replaced += replaced;
     narrow.resize(wide.size() * 3);
     narrow.resize(utf16_to_utf8(wide.data(), wide.size(), narrow.data(), narrow.size()));
     result.converted += narrow;

@@ -24,7 +24,9 @@ struct ExportText {
   ExportCharset charset = ExportCharset::kUtf8;
   std::string_view text;  // well-formed UTF-8: into `converted` or the input
   std::string converted;
-  std::size_t replaced = 0;             // ill-formed sequences shown as U+FFFD
+  // Ill-formed sequences shown as U+FFFD; in code page 932, characters
+  // without a mapping shown as its default character U+30FB.
+  std::size_t replaced = 0;
   std::size_t first_replaced_line = 0;  // 1-based; 0 when none
   bool odd_length = false;              // UTF-16 with a last byte alone, which is left out
 };

@@ -64,23 +64,53 @@ bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out)
   return true;
 }
 
-bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+// Whether the byte may start a control character: the only bytes that
+// control_length() must look at.
+bool may_start_control(unsigned char u) { return u < 0x20 || u == 0x7F || u == 0xC2 || u == 0xE2; }
+
+// The length of the control character at text[i], or 0: C0 controls but
+// the tab, DEL, the C1 controls U+0080..U+009F (NEL among them) and the
+// line and paragraph separators U+2028 and U+2029, which a terminal may
+// take as a line break or a command. The text is well-formed UTF-8.
+std::size_t control_length(std::string_view text, std::size_t i) {
+  const auto at = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+  const unsigned c = at(i);
+  if (c < 0x20) return c == '\t' ? 0 : 1;
+  if (c < 0x7F) return 0;
+  if (c == 0x7F) return 1;
+  if (c == 0xC2) return at(i + 1) >= 0x80 && at(i + 1) <= 0x9F ? 2 : 0;
+  if (c == 0xE2) return at(i + 1) == 0x80 && (at(i + 2) == 0xA8 || at(i + 2) == 0xA9) ? 3 : 0;
+  return 0;
+}
 
 // Text lines hold one entry each: a line break inside a message, and any
 // other control character but the tab, shows as a space.
 void put_plain(std::string& out, std::string_view text) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (!is_control(c) || c == '\t') continue;
+    if (!may_start_control(static_cast<unsigned char>(text[i]))) continue;
+    const std::size_t length = control_length(text, i);
+    if (length == 0) continue;
     out.append(text.data() + run, i - run);
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    i += length - 1;
     out += ' ';
     run = i + 1;
   }
   out.append(text.data() + run, text.size() - run);
 }
 
+// The code point of the well-formed UTF-8 character of `length` bytes at text[i].
+std::uint32_t code_point(std::string_view text, std::size_t i, std::size_t length) {
+  static constexpr unsigned kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  std::uint32_t code = static_cast<unsigned char>(text[i]) & kLeadBits[length];
+  for (std::size_t k = 1; k < length; ++k) code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
+  return code;
+}
+
+// Control characters are escaped, the C1 ones and U+2028/U+2029 too: valid
+// in JSON as they stand, they would still reach a terminal or a reader
+// that takes them for line ends.
 void put_json_string(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
@@ -88,9 +118,10 @@ void put_json_string(std::string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && c != '"' && c != '\\') continue;
+    if (c != '"' && c != '\\' && !may_start_control(u)) continue;
+    const std::size_t length = c == '"' || c == '\\' || c == '\t' ? 1 : control_length(text, i);
+    if (length == 0) continue;  // another character that starts with C2 or E2
     out.append(text.data() + run, i - run);
-    run = i + 1;
     // clang-format off
     switch (c) {
       case '"': out += "\\\""; break;
@@ -98,12 +129,15 @@ void put_json_string(std::string& out, std::string_view text) {
       case '\n': out += "\\n"; break;
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
-      default:
-        out += "\\u00";
-        out += kHex[u >> 4];
-        out += kHex[u & 0xF];
+      default: {
+        const std::uint32_t code = code_point(text, i, length);
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[code >> shift & 0xF];
+      }
     }
     // clang-format on
+    i += length - 1;
+    run = i + 1;
   }
   out.append(text.data() + run, text.size() - run);
   out += '"';
@@ -149,6 +183,7 @@ void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, con
 
 void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std::string_view text,
                  bool shown_sequences) {
+  if (p.stopped) return;
   const int channel = channel_of_code(code);
   if (!time_and_channel_pass(p.filter, time, channel)) return;
   if (shown_sequences && text.find('[') != std::string_view::npos) {

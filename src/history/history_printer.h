@@ -37,6 +37,9 @@ struct HistoryPrinter {
   std::string buffer;
   std::string scratch;  // the entry's text without control sequences
   LocalTimeCache time_cache;
+  // Set by the history sink when its reader takes nothing more (a pipe
+  // closed early): the reading ends at once instead of reading on for nobody.
+  bool stopped = false;
 };
 
 // One entry: `text` is its text after the entry line prefix, with every

@@ -93,16 +93,22 @@ void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std
     report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
   }
   if (decoded.replaced > 0) {
-    report(printer, std::string(name) + ": " +
-                        count_text(decoded.replaced, "ill-formed character", "ill-formed characters") +
-                        " shown as U+FFFD (the first on line " + std::to_string(decoded.first_replaced_line) + ")");
+    const bool cp932 = decoded.charset == ExportCharset::kShiftJis;
+    report(
+        printer,
+        std::string(name) + ": " +
+            (cp932
+                 ? count_text(decoded.replaced, "character not in code page 932", "characters not in code page 932") +
+                       " shown as ・ (U+30FB)"
+                 : count_text(decoded.replaced, "ill-formed character", "ill-formed characters") + " shown as U+FFFD") +
+            " (the first on line " + std::to_string(decoded.first_replaced_line) + ")");
   }
   ExportCursor cursor;
   cursor.text = decoded.text;
   ExportEntry entry;
   std::size_t stray_first = 0, stray_last = 0;
   bool any_entry = false;
-  for (;;) {
+  while (!printer.stopped) {
     const ExportStep step = next_export_entry(cursor, entry);
     if (step == ExportStep::kEnd) break;
     if (step == ExportStep::kStray) {
@@ -141,7 +147,7 @@ void read_chunk_bytes(HistoryPrinter& printer, std::string_view name, const std:
   char stripped[kEntryLineCapacity];
   std::string repaired;
   std::size_t replaced = 0;
-  for (std::uint32_t k = 0; k < view.entry_count; ++k) {
+  for (std::uint32_t k = 0; k < view.entry_count && !printer.stopped; ++k) {
     ChunkEntry entry;
     if (!chunk_entry(view, k, entry)) continue;
     const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
@@ -172,7 +178,7 @@ void read_chunk_series(HistoryPrinter& printer, const std::u16string& character_
     return;
   }
   std::uint32_t expected_first_index = 0;
-  for (std::uint32_t index = 0;; ++index) {
+  for (std::uint32_t index = 0; !printer.stopped; ++index) {
     const std::u16string path = chunk_file_path(character_folder, index);
     FileTime time = 0;
     if (!file_write_time(path.c_str(), time) || time < chunk0_time) break;

@@ -6,12 +6,12 @@
 namespace tellwick {
 namespace {
 
-constexpr char kDateForms[] = "YYYY-MM-DD or \"YYYY-MM-DD HH:MM\" (local time, from 1970)";
+constexpr char kDateForms[] = "YYYY-MM-DD or \"YYYY-MM-DD HH:MM\", local time, from 1970";
 
 bool date_option(const char* option, const std::string& value, bool end, std::int64_t& unix_seconds,
                  std::string& error) {
   if (parse_local_date(value, end, unix_seconds)) return true;
-  error = std::string(option) + " takes " + kDateForms + ", not \"" + value + "\"";
+  error = std::string(option) + ": not a date: " + value + " (" + kDateForms + ")";
   return false;
 }
 
@@ -41,7 +41,10 @@ void read_export_history(HistoryPrinter& printer, const std::vector<std::u16stri
     const std::string reason = utf8_of(system_error_text(last_system_error()));
     report(printer, utf8_of(log_folder) + ": the log folder cannot be read, " + reason + "; no history to show");
   }
-  for (const std::u16string& path : paths) read_export_file(printer, path);
+  for (const std::u16string& path : paths) {
+    if (printer.stopped) break;
+    read_export_file(printer, path);
+  }
   flush_history(printer);
 }
 

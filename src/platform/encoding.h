@@ -22,9 +22,12 @@ std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std
 // Code page 932 (Shift_JIS as Windows has it) to UTF-16, whatever the
 // system's own ANSI code page, so that export files written on Japanese
 // systems read the same everywhere. A byte pair without a mapping and a lead
-// byte at the end read as Windows' default character. Every byte gives at
-// most one code unit: with out_cap >= in_len nothing is cut.
-std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap);
+// byte at the end read as Windows' default character, U+30FB "・"; `replaced`
+// receives how many did (the character's own bytes 81 45 are no
+// replacement), counted over the whole input. Every byte gives at most one
+// code unit: with out_cap >= in_len nothing is cut.
+std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap,
+                           std::size_t& replaced);
 
 // UTF-8 to the ANSI code page: the bytes that utf8_to_utf16 followed by
 // utf16_to_ansi give, ill-formed input included. `in[in_len]` must be the

@@ -10,12 +10,12 @@ constexpr char16_t kGameStartedMessage[] = u"FINAL FANTASY XIV の起動を確�
 
 }  // namespace
 
-void automatic_export(const char16_t* character, const Settings& settings, WatchState& state,
+bool automatic_export(const char16_t* character, const Settings& settings, WatchState& state,
                       const ReportSink& report) {
-  run_export(character, settings, kAutomaticExport, report, state.told_failure);
+  return run_export(character, settings, kAutomaticExport, report, state.told_failure).failed_path.empty();
 }
 
-void watch_cycle(WatchState& state, const CharacterTable& characters, const Settings& settings,
+bool watch_cycle(WatchState& state, const CharacterTable& characters, const Settings& settings,
                  const ReportSink& report) {
   state.previous_game_running = state.game_running;
   state.game_running = game_scan(report);
@@ -25,11 +25,13 @@ void watch_cycle(WatchState& state, const CharacterTable& characters, const Sett
   // The table is the one the front end last filled; a new character folder
   // is seen only after the list is filled again.
   const std::u16string active = active_character(characters);
+  bool saved = true;
   if (active != state.watched_character) {
-    automatic_export(state.watched_character.c_str(), settings, state, report);  // the one played before, one last time
+    // The one played before, one last time.
+    saved = automatic_export(state.watched_character.c_str(), settings, state, report);
     state.watched_character = active;
   }
-  automatic_export(state.watched_character.c_str(), settings, state, report);
+  return automatic_export(state.watched_character.c_str(), settings, state, report) && saved;
 }
 
 }  // namespace tellwick

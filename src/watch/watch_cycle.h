@@ -29,12 +29,14 @@ struct WatchState {
 // output with " found\r\n".
 bool game_scan(const ReportSink& report);
 
-// Creates the log folder (one level) and runs an automatic export of the character.
-void automatic_export(const char16_t* character, const Settings& settings, WatchState& state, const ReportSink& report);
+// Creates the log folder (one level) and runs an automatic export of the
+// character. False when a file of the export could not be saved.
+bool automatic_export(const char16_t* character, const Settings& settings, WatchState& state, const ReportSink& report);
 
 // One cycle: game start and end messages, character switch, automatic
-// export. `characters` is the table the front end last filled.
-void watch_cycle(WatchState& state, const CharacterTable& characters, const Settings& settings,
+// export. `characters` is the table the front end last filled. False when
+// an export of the cycle could not be saved, told or not.
+bool watch_cycle(WatchState& state, const CharacterTable& characters, const Settings& settings,
                  const ReportSink& report);
 
 }  // namespace tellwick

@@ -193,9 +193,12 @@ class ExporterProcess(ExporterCase):
         self.chunk(CHARACTER, 2, 4, [(0x5316F4A0, 0x000A, "more")], CHUNK0_UNIX + 9)
         os.rename(os.path.join(self.work, "log", "2014.03.05.2107.log"), os.path.join(self.work, "kept.log"))
         os.makedirs(os.path.join(self.work, "log", "2014.03.05.2107.log"))
-        status, out, _ = self.run_exporter(CHARACTER)
-        self.assertEqual(status, 0)
+        status, out, err = self.run_exporter(CHARACTER)
+        # The status texts stay the window's; the exit status and the
+        # reason on standard error tell a script.
+        self.assertEqual(status, 1)
         self.assertEqual(out, self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
+        self.assertIn("could not be renamed to " + self.log_path("2014.03.05.2107.log"), err)
         self.assertEqual(self.key("LASTNO"), "2")  # unchanged: the next export tries again
         os.rmdir(os.path.join(self.work, "log", "2014.03.05.2107.log"))
         os.rename(os.path.join(self.work, "kept.log"), os.path.join(self.work, "log", "2014.03.05.2107.log"))
@@ -210,8 +213,9 @@ class ExporterProcess(ExporterCase):
         failed = ".\\tellwick.ini" if WINDOWS else "./tellwick.ini"
         self.series()
         for run in range(4):
-            status, out, _ = self.run_exporter("--auto", CHARACTER)
-            self.assertEqual((status, out), (0, NEW_SERIES + failed + SAVE_FAILED), run)
+            status, out, err = self.run_exporter("--auto", CHARACTER)
+            self.assertEqual((status, out), (1, NEW_SERIES + failed + SAVE_FAILED), run)
+            self.assertIn(failed + ": the export's record could not be written, system error", err)
         names = ["2014.03.05.2107.log", "recipe.2014.03.05.2107.log"]
         self.assertEqual(sorted(os.listdir(os.path.join(self.work, "log"))), names)
         self.assertEqual(self.read_log(names[0]), self.SERIES_LINES.encode("cp932"))
@@ -220,7 +224,7 @@ class ExporterProcess(ExporterCase):
         os.remove(os.path.join(self.game, CHARACTER, "log", "00000001.log"))
         self.chunk(CHARACTER, 0, 0, [(0x5316F4A0, 0x000A, "second series")], CHUNK0_UNIX + 10)
         for run in range(2):
-            self.assertEqual(self.run_exporter("--auto", CHARACTER)[0], 0)
+            self.assertEqual(self.run_exporter("--auto", CHARACTER)[0], 1)
         self.assertEqual(sorted(os.listdir(os.path.join(self.work, "log"))), names[:1] + ["2014.03.05.2107_2.log"] + names[1:])
         self.assertEqual(self.read_log(names[0]), self.SERIES_LINES.encode("cp932"))
         self.assertEqual(self.read_log("2014.03.05.2107_2.log"), b"5316F4A0000Asecond series\r\n")
@@ -231,9 +235,12 @@ class ExporterProcess(ExporterCase):
             pass
         self.write_settings("[GENERIC]\nLOGDIR=blocked\n")
         sep = "\\" if WINDOWS else "/"
-        status, out, _ = self.run_exporter(CHARACTER)
-        self.assertEqual(status, 0)
-        self.assertEqual(out, NEW_SERIES + "blocked" + sep + "2014.03.05.2107.log" + SAVE_FAILED)
+        for command in ([CHARACTER], ["--auto", CHARACTER]):
+            status, out, err = self.run_exporter(*command)
+            self.assertEqual(status, 1, command)
+            self.assertEqual(out, NEW_SERIES + "blocked" + sep + "2014.03.05.2107.log" + SAVE_FAILED)
+            self.assertIn("blocked" + sep + "2014.03.05.2107.log: no temporary file could be created for it, "
+                          "system error", err)
         self.assertIsNone(self.key("LOGFILE"))
         self.assertIsNone(self.key("DATE"))
 
@@ -373,72 +380,183 @@ class ExporterProcess(ExporterCase):
         broken = os.path.join(self.root, "broken.log")
         with open(broken, "wb") as f:
             f.write(b"junk line\r\n5316F48E000Abad \xff byte\r\n")
+        sjis = os.path.join(self.root, "sjis.log")
+        with open(sjis, "wb") as f:
+            # 85 40 has no character in code page 932.
+            f.write(b"5316F48F000A\x82\xa0\r\n5316F490000A\x85\x40!\x81\x45\r\n")
         other = os.path.join(self.root, "notes.txt")
         with open(other, "wb") as f:
             f.write(b"not a log\r\n")
-        files = [good, odd, broken, other, os.path.join(self.root, "missing.log")]
+        files = [good, odd, broken, sjis, other, os.path.join(self.root, "missing.log")]
         status, out, err = self.run_exporter("--read", *[self.path_arg(p) for p in files], game_dir=False)
         self.assertEqual(status, 0)
         self.assertEqual(out, "2014-03-05 18:55:24 [Say] Aaa Bbb: こんにちは\n"
                               "2014-03-05 18:55:25 [Party] odd\n"
-                              "2014-03-05 18:55:26 [Say] bad \ufffd byte\n")
+                              "2014-03-05 18:55:26 [Say] bad \ufffd byte\n"
+                              "2014-03-05 18:55:27 [Say] あ\n"
+                              "2014-03-05 18:55:28 [Say] ・!・\n")
         messages = err.splitlines()
-        self.assertEqual(len(messages), 5, err)
-        for message, expected in zip(messages, ["odd length", "ill-formed", "line 1 before", "not an export file",
-                                                "cannot be read"]):
+        self.assertEqual(len(messages), 6, err)
+        for message, expected in zip(messages, ["odd length", "ill-formed", "line 1 before",
+                                                "sjis.log: 1 character not in code page 932 shown as ・ (U+30FB) "
+                                                "(the first on line 2)", "not an export file", "cannot be read"]):
             self.assertIn(expected, message)
 
         # Nothing exported yet: an empty log folder, a missing one, a missing character.
         self.assertEqual(self.run_exporter("--read", game_dir=False)[:2], (0, ""))
         self.assertEqual(self.run_exporter("--read", "--chunks", CHARACTER)[:2], (0, ""))
 
+    def assert_usage_error(self, args, named):
+        """A command line that cannot run: nothing done, exit status 2, one
+        line on standard error naming what was wrong, with the hint."""
+        status, out, err = self.run_exporter(*args, game_dir=False)
+        self.assertEqual((status, out), (2, ""), args)
+        self.assertEqual(err, "tellwick-export: " + named + "; see tellwick-export --help\n", args)
+
     def test_read_bad_usage(self):
         cases = [
-            ["--read", "--bogus"],
-            ["--read", "--since", "2014-3-5"],
-            ["--read", "--until", "2014-02-30 10:00"],
-            ["--read", "--since", "2014-03-05 25:00"],
-            ["--read", "--channel", "say,nothing"],
-            ["--read", "--since"],
-            ["--read", "--since", "2014-03-05", "--since", "2014-03-06"],
-            ["--read", "--chunks"],
-            ["--read", "--chunks", CHARACTER, OTHER],
-            ["--read", "--auto"],
-            ["--read", "--game-dir", "x"],
-            ["--json", CHARACTER],
-            ["--channel", "say", CHARACTER],
-            ["--chunks", CHARACTER],
-            ["--read", "--list"],
+            (["--read", "--bogus"], "unknown option --bogus"),
+            (["--read", "--since", "2014-3-5"], "--since: not a date: 2014-3-5 (YYYY-MM-DD or "
+                                                "\"YYYY-MM-DD HH:MM\", local time, from 1970)"),
+            (["--read", "--since", "2024-13-01"], "--since: not a date: 2024-13-01 (YYYY-MM-DD or "
+                                                  "\"YYYY-MM-DD HH:MM\", local time, from 1970)"),
+            (["--read", "--until", "2014-02-30 10:00"], "--until: not a date: 2014-02-30 10:00 (YYYY-MM-DD or "
+                                                        "\"YYYY-MM-DD HH:MM\", local time, from 1970)"),
+            (["--read", "--channel", "say,nothing"], "--channel: no channel or group is named \"nothing\" (names as "
+                                                     "the history prints them, a hex number such as 0x3E, or chat, "
+                                                     "battle)"),
+            (["--read", "--since"], "--since: missing argument DATE"),
+            (["--read", "--since", "2014-03-05", "--since", "2014-03-06"], "--since is given twice"),
+            (["--read", "--chunks"], "--chunks needs a CHARACTER"),
+            (["--read", "--chunks", CHARACTER, OTHER], "extra argument: " + OTHER),
+            (["--read", "--auto"], "--auto cannot be used with --read"),
+            (["--read", "--game-dir", "x"], "--game-dir goes with --read only together with --chunks"),
+            (["--json", CHARACTER], "--json goes only with --read"),
+            (["--channel", "say", CHARACTER], "--channel goes only with --read"),
+            (["--chunks", CHARACTER], "--chunks goes only with --read"),
+            (["--read", "--list"], "--read and --list cannot be used together"),
         ]
-        for args in cases:
-            status, out, err = self.run_exporter(*args, game_dir=False)
-            self.assertEqual((status, out), (2, ""), args)
-            self.assertEqual(err.count("\n"), 1, args)
-            self.assertTrue(err.startswith("usage:"), args)
-        status, _, err = self.run_exporter("--read", "--until", "2014-02-30", game_dir=False)
-        self.assertIn("2014-02-30", err)
+        for args, named in cases:
+            self.assert_usage_error(args, named)
 
     def test_bad_usage(self):
         cases = [
-            [],
-            ["--bogus", CHARACTER],
-            [CHARACTER, OTHER],
-            ["--list", CHARACTER],
-            ["--game-dir"],
-            ["--drop"],
-            ["--watch", "--interval", "0"],
-            ["--watch", "--interval", "x"],
-            ["--interval", "5", CHARACTER],
-            ["--auto"],
+            ([], "missing CHARACTER, a character folder name (FFXIV_CHR...)"),
+            (["--bogus", CHARACTER], "unknown option --bogus"),
+            (["-x"], "unknown option -x"),
+            ([CHARACTER, OTHER], "extra argument: " + OTHER),
+            (["--list", CHARACTER], "extra argument: " + CHARACTER),
+            (["--game-dir"], "--game-dir: missing argument DIR"),
+            (["--drop"], "--drop: missing argument FILE"),
+            (["--watch", "--interval"], "--interval: missing argument SECONDS"),
+            (["--watch", "--interval", "0"], "--interval: not a whole number of seconds, at least 1: 0"),
+            (["--watch", "--interval", "x"], "--interval: not a whole number of seconds, at least 1: x"),
+            (["--watch", "--interval", "1234567"], "--interval: not a whole number of seconds, at least 1: 1234567"),
+            (["--interval", "5", CHARACTER], "--interval goes only with --watch"),
+            (["--auto"], "missing CHARACTER, a character folder name (FFXIV_CHR...)"),
+            (["--auto", "--auto", CHARACTER], "--auto is given twice"),
+            ([""], "CHARACTER is empty"),
+            (["--list", "--watch"], "--list and --watch cannot be used together"),
+            (["--watch", "--drop", "x"], "--watch and --drop cannot be used together"),
+            (["--auto", "--list"], "--auto cannot be used with --list"),
+            (["--game-dir", "x", "--drop", "y"], "--game-dir cannot be used with --drop"),
         ]
-        for args in cases:
-            status, out, err = self.run_exporter(*args, game_dir=False)
-            self.assertEqual(status, 2, args)
-            self.assertEqual(out, "", args)
-            self.assertEqual(err.count("\n"), 1, args)
-            self.assertTrue(err.startswith("usage:"), args)
+        for args, named in cases:
+            self.assert_usage_error(args, named)
         self.assertFalse(os.path.exists(os.path.join(self.work, "tellwick.ini")))
 
+    OPTIONS = ["--game-dir", "--auto", "--list", "--drop", "--watch", "--interval", "--read", "--chunks", "--channel",
+               "--since", "--until", "--sender", "--grep", "--json", "--help", "-h", "--version"]
+
+    def test_help_and_version(self):
+        for args in (["--help"], ["-h"], ["--list", "-h"], ["--bogus", "--help", "x", "y"], ["--read", "--grep",
+                                                                                            "z", "--help"]):
+            status, out, err = self.run_exporter(*args, game_dir=False)
+            self.assertEqual((status, err), (0, ""), args)
+            self.assertTrue(out.startswith("usage:\n"), out)
+            for option in self.OPTIONS:
+                self.assertRegex(out, "\n  (.*, )?" + option + "[ ,]", option)
+            self.assertIn("Examples:\n", out)
+            self.assertGreaterEqual(out.count("\n  tellwick-export "), 3 + 6)  # the usage lines and the examples
+        status, out, err = self.run_exporter("--version", game_dir=False)
+        self.assertEqual((status, err), (0, ""))
+        self.assertRegex(out, "^tellwick-export [0-9]+\\.[0-9]+\\.[0-9]+(\\.[0-9]+)?\n$")
+        # A value that looks like --help is the value it stands for.
+        self.assert_usage_error(["--read", "--since", "--help"], "--since: not a date: --help (YYYY-MM-DD or "
+                                                                 "\"YYYY-MM-DD HH:MM\", local time, from 1970)")
+        self.assertFalse(os.path.exists(os.path.join(self.work, "tellwick.ini")))
+
+    # --- standard output that cannot be written
+
+    def run_into(self, stdout, *args, game_dir=True, closed=None):
+        """Runs the exporter with standard output on `stdout` (a file
+        descriptor, or PIPE), and standard stream `closed` closed."""
+        argv = list(COMMAND)
+        if game_dir:
+            argv += ["--game-dir", windows_path(self.game) if WINDOWS else self.game]
+        argv += list(args)
+        env = dict(os.environ, TZ="Asia/Tokyo")
+        done = subprocess.run(argv, cwd=self.work, env=env, stdout=stdout, stderr=subprocess.PIPE, timeout=120,
+                              preexec_fn=None if closed is None else lambda: os.close(closed))
+        return done.returncode, (done.stderr or b"").decode("utf-8")
+
+    def test_full_standard_output(self):
+        if not os.path.exists("/dev/full"):
+            self.skipTest("no /dev/full")
+        self.series()
+        self.write_settings("[GENERIC]\nCHARSET=1\n")
+        full = "tellwick-export: standard output could not be written: No space left on device\n"
+        with open("/dev/full", "wb") as sink:
+            # The export is whole and recorded; only its status texts are lost.
+            status, err = self.run_into(sink, CHARACTER)
+            self.assertEqual(status, 1)
+            self.assertEqual(err.count(full), 1, err)
+            self.assertEqual(self.read_log("2014.03.05.2107.log"), self.SERIES_LINES.encode("utf-8"))
+            self.assertEqual(self.key("LASTNO"), "2")
+            for args in (["--list"], ["--read", "--chunks", CHARACTER], ["--help"], ["--version"]):
+                status, err = self.run_into(sink, *args)
+                self.assertEqual((status, err.count(full)), (1, 1), args)
+            status, err = self.run_into(sink, "--read", game_dir=False)
+            self.assertEqual((status, err.count(full)), (1, 1))
+            # Nothing to write: nothing failed.
+            self.assertEqual(self.run_into(sink, "--auto", CHARACTER), (0, ""))
+
+    def test_closed_standard_streams(self):
+        self.series()
+        status, err = self.run_into(subprocess.PIPE, CHARACTER, closed=1)
+        self.assertEqual(status, 1)
+        self.assertIn("tellwick-export: standard output could not be written: Bad file descriptor\n", err)
+        self.assertEqual(self.read_log("2014.03.05.2107.log"), self.SERIES_LINES.encode("cp932"))
+        # The diagnostic output (the materia line) goes nowhere, not into a
+        # file that the export opened in its place.
+        os.remove(os.path.join(self.work, "tellwick.ini"))
+        self.assertEqual(self.run_into(subprocess.PIPE, CHARACTER, closed=2)[0], 0)
+        self.assertEqual(self.read_log("2014.03.05.2107.log"), self.SERIES_LINES.encode("cp932"))
+        self.assertNotIn("生成", self.settings_text())
+
+    def test_reader_that_closes_the_pipe_early(self):
+        # A reader that took what it wanted (head): no failure, nothing said,
+        # and an export under way is finished, not cut short.
+        self.series()
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        try:
+            status, err = self.run_into(write_end, CHARACTER)
+            self.assertEqual(status, 0)
+            self.assertNotIn("standard output", err)
+            self.assertEqual(self.read_log("2014.03.05.2107.log"), self.SERIES_LINES.encode("cp932"))
+            self.assertEqual(self.key("LASTNO"), "2")
+            for args, game_dir in ((["--read"], False), (["--list"], True), (["--help"], False)):
+                self.assertEqual(self.run_into(write_end, *args, game_dir=game_dir), (0, ""), args)
+            # Reading stops there: the file after a long one is not even tried.
+            big = os.path.join(self.root, "big.log")
+            with open(big, "wb") as f:
+                f.write((b"5316F48C000A:Aaa Bbb:" + b"m" * 200 + b"\r\n") * 4000)
+            missing = os.path.join(self.root, "missing.log")
+            self.assertEqual(self.run_into(write_end, "--read", self.path_arg(big), self.path_arg(missing),
+                                           game_dir=False), (0, ""))
+        finally:
+            os.close(write_end)
 
 
 class SmallFileSystem(ExporterCase):
@@ -448,17 +566,19 @@ class SmallFileSystem(ExporterCase):
     def run_on_small_file_system(self, options, setup):
         """Runs a manual export with a tmpfs of `options` mounted over the log
         folder, in a mount namespace of its own; `setup` runs there first. The
-        folder's listing follows the export's standard error."""
+        folder's listing follows the export's standard error. Returns the
+        export's exit status, standard output and standard error."""
         if WINDOWS or not shutil.which("unshare"):
             self.skipTest("needs a mount namespace of its own")
-        script = ('mount -t tmpfs -o "$0" tmpfs log || exit 99; ' + setup + '; "$@"; ls -A log >&2')
+        script = ('mount -t tmpfs -o "$0" tmpfs log || exit 99; ' + setup + '; "$@"; status=$?; ls -A log >&2; '
+                  'exit $status')
         namespace = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-rm"]
         argv = namespace + ["sh", "-c", script, options] + COMMAND + ["--game-dir", self.game, CHARACTER]
         done = subprocess.run(argv, cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"), capture_output=True,
                               timeout=120)
         if done.returncode == 99 or b"unshare:" in done.stderr:
             self.skipTest("this system does not let a test mount a small file system")
-        return done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+        return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
 
     def test_full_disk_keeps_the_earlier_export(self):
         self.series()
@@ -468,8 +588,9 @@ class SmallFileSystem(ExporterCase):
         message = ":Aaa Bbb:" + "ログの行" * 40
         self.chunk(CHARACTER, 2, 4, [(0x5316F4A0 + i, 0x000A, message) for i in range(1000)], CHUNK0_UNIX + 9)
         # A 64 KiB file system, holding the earlier export, fills up.
-        out, err = self.run_on_small_file_system(
+        status, out, err = self.run_on_small_file_system(
             "size=64k", 'cp %s log/2014.03.05.2107.log' % earlier)
+        self.assertEqual(status, 1)
         self.assertEqual(out, self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
         # No temporary file is left behind (the debugger output comes first:
         # the series holds one materia line, then each file that could not be
@@ -483,7 +604,8 @@ class SmallFileSystem(ExporterCase):
     def test_read_only_log_folder(self):
         self.series()
         os.makedirs(os.path.join(self.work, "log"))
-        out, err = self.run_on_small_file_system("ro", "true")
+        status, out, err = self.run_on_small_file_system("ro", "true")
+        self.assertEqual(status, 1)
         self.assertEqual(out, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVE_FAILED)
         # Nothing could be written, and no materia line was read: the
         # diagnostics hold only the system's reason for each file.

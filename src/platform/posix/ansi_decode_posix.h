@@ -11,6 +11,7 @@ namespace tellwick {
 // Windows' default character for code page 932: what a byte pair without a
 // mapping, or a lead byte with nothing after it, reads as.
 constexpr char16_t kAnsiDefaultChar = u'\u30FB';
+constexpr std::uint8_t kAnsiDefaultBytes[] = {0x81, 0x45};  // the character's own form
 
 // Decodes the character that starts at in[0]; `left` (at least 1) bytes are
 // available. Stores it in `out` and returns how many bytes it took, 1 or 2.

@@ -112,8 +112,33 @@ std::size_t utf16_to_ansi(const char16_t* in, std::size_t in_len, char* out, std
   return convert_cut(in_len, out_cap, convert, boundary);
 }
 
-std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap) {
-  constexpr UINT kShiftJis = 932;
+namespace {
+
+constexpr UINT kShiftJis = 932;
+
+bool is_cp932_lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// The characters that the strict conversion refuses are the ones that read
+// as the default character; asked one character at a time, and only where
+// the whole input was refused.
+std::size_t cp932_replacements(const char* in, std::size_t in_len) {
+  if (MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, in, clamp_int(in_len), nullptr, 0) > 0) return 0;
+  std::size_t replaced = 0;
+  for (std::size_t i = 0; i < in_len;) {
+    const std::size_t length = is_cp932_lead(static_cast<unsigned char>(in[i])) && i + 1 < in_len ? 2 : 1;
+    if (MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, in + i, static_cast<int>(length), nullptr, 0) == 0) {
+      ++replaced;
+    }
+    i += length;
+  }
+  return replaced;
+}
+
+}  // namespace
+
+std::size_t cp932_to_utf16(const char* in, std::size_t in_len, char16_t* out, std::size_t out_cap,
+                           std::size_t& replaced) {
+  replaced = in_len == 0 ? 0 : cp932_replacements(in, in_len);
   if (in_len == 0 || out_cap == 0) return 0;
   auto convert = [&](std::size_t len, std::size_t cap) {
     return MultiByteToWideChar(kShiftJis, 0, in, clamp_int(len), cap ? reinterpret_cast<wchar_t*>(out) : nullptr,
