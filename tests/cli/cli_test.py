@@ -301,6 +301,30 @@ class ExporterProcess(ExporterCase):
         self.assertEqual((status, out), (0, OTHER + " *\n"), err)
         self.assertIn("libraryfolders.vdf is not a well-formed list of Steam libraries\r\n", err)
 
+    def test_lutris_prefix_late_in_a_full_games_folder(self):
+        home = os.path.join(self.root, "home")
+        games = os.path.join(home, "Games")
+        for i in range(400):
+            os.makedirs(os.path.join(games, "game-%d" % i))
+        late = os.listdir(games)[333]  # in the order the system lists them
+        game = os.path.join(games, late, "drive_c", "users", "me", "Documents", "My Games",
+                            "FINAL FANTASY XIV - A Realm Reborn")
+        self.series(CHARACTER, game=game)
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual((status, out), (0, CHARACTER + " *\n"), err)
+        self.assertEqual(err, "game folder: " + self.shown(game) + "\r\n")
+
+        # With every folder a Wine prefix, the game's lies past the bound,
+        # and the search says where it stopped.
+        for name in os.listdir(games):
+            os.makedirs(os.path.join(games, name, "drive_c", "users"), exist_ok=True)
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual(status, 0, err)
+        if not WINDOWS:  # Wine lists a folder in an order of its own
+            self.assertEqual(out, "", err)
+        self.assertIn("game folder: " + (windows_path(games) if WINDOWS else games) +
+                      " holds more than 256 Wine prefixes; only the first 256 are searched\r\n", err)
+
     def test_deep_flatpak_steam_character_is_listed_and_exported(self):
         if WINDOWS:
             self.skipTest("the Windows program keeps paths in Windows' buffers")
