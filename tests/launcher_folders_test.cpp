@@ -11,6 +11,7 @@
 #include "gamelog/game_folder_choice.h"
 #include "gamelog/launcher_folders.h"
 #include "gamelog/library_folders_vdf.h"
+#include "platform/file.h"
 #include "platform/file_probe.h"
 #include "support/chunk_files.h"
 #include "support/environment.h"
@@ -166,6 +167,123 @@ TEST_F(LauncherFolders, AnUnusableLibraryListIsToldAndTheInstallationStillSearch
     EXPECT_EQ(identities(found()), identities(std::vector<fs::path>{place})) << c.what;
     EXPECT_TRUE(debugger_output_has(u"libraryfolders.vdf " + c.told)) << c.what;
   }
+}
+
+// The folders of a listing in the order the system lists them.
+std::vector<std::u16string> listed_folders(const fs::path& folder) {
+  std::vector<DirectoryEntry> entries;
+  EXPECT_TRUE(list_directory(folder.u16string().c_str(), entries));
+  std::vector<std::u16string> names;
+  for (const DirectoryEntry& e : entries) {
+    if (e.is_directory && e.name != u"." && e.name != u"..") names.push_back(e.name);
+  }
+  return names;
+}
+
+std::u16string decimal(std::size_t n) {
+  const std::string digits = std::to_string(n);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+std::size_t debugger_output_count(const std::u16string& part) {
+  return std::count_if(test::captured_debugger_output().begin(), test::captured_debugger_output().end(),
+                       [&](const std::u16string& text) { return text.find(part) != std::u16string::npos; });
+}
+
+// Only what the search looks for counts toward its bounds, wherever the
+// system lists it; a search that a bound cuts says so.
+constexpr std::size_t kLutrisPrefixBound = 256;
+constexpr std::size_t kPrefixUserBound = 64;
+constexpr std::size_t kListedLibraryBound = 64;
+
+TEST_F(LauncherFolders, LutrisPrefixLateInAFullGamesFolderIsFound) {
+  constexpr int kGames = 400;
+  const fs::path games = home_ / "Games";
+  for (int i = 0; i < kGames; ++i) fs::create_directories(games / ("game-" + std::to_string(i)));
+  // The prefix is the folder the system lists well past the first 256.
+  const std::vector<std::u16string> listed = listed_folders(games);
+  ASSERT_EQ(listed.size(), static_cast<std::size_t>(kGames));
+  const fs::path place = prefix_game_folder(games / listed[333], "me", "Documents");
+  fs::create_directories(place);
+  EXPECT_EQ(identities(found()), identities(std::vector<fs::path>{place}));
+  EXPECT_TRUE(test::captured_debugger_output().empty());
+}
+
+TEST_F(LauncherFolders, TooManyLutrisPrefixesAreToldAndTheFirstSearched) {
+  const fs::path games = home_ / "Games";
+  for (std::size_t i = 0; i <= kLutrisPrefixBound; ++i)
+    fs::create_directories(games / ("prefix-" + std::to_string(i)) / "drive_c" / "users");
+  // The game in the prefix listed last of all prefixes: past the bound.
+  const std::vector<std::u16string> prefixes = listed_folders(games);
+  ASSERT_EQ(prefixes.size(), kLutrisPrefixBound + 1);
+  const fs::path within = prefix_game_folder(games / prefixes[kLutrisPrefixBound - 1], "me", "Documents");
+  fs::create_directories(within);
+  fs::create_directories(prefix_game_folder(games / prefixes[kLutrisPrefixBound], "me", "Documents"));
+  EXPECT_EQ(identities(found()), identities(std::vector<fs::path>{within}));
+  EXPECT_EQ(test::captured_debugger_output(),
+            std::vector<std::u16string>{u"game folder: " + games.u16string() + u" holds more than " +
+                                        decimal(kLutrisPrefixBound) + u" Wine prefixes; only the first " +
+                                        decimal(kLutrisPrefixBound) + u" are searched\r\n"});
+}
+
+TEST_F(LauncherFolders, OnlyUsersWithAGameFolderCountTowardTheBound) {
+  const fs::path prefix = home_ / "Games" / "ffxiv";
+  const fs::path users = prefix / "drive_c" / "users";
+  for (std::size_t i = 0; i < 2 * kPrefixUserBound; ++i)
+    fs::create_directories(users / ("nobody-" + std::to_string(i)));
+  std::vector<fs::path> places;
+  for (std::size_t i = 0; i < kPrefixUserBound; ++i) {
+    places.push_back(prefix_game_folder(prefix, "player-" + std::to_string(i), "Documents"));
+    fs::create_directories(places.back());
+  }
+  std::vector<std::u16string> got = identities(found());
+  std::vector<std::u16string> expected = identities(places);
+  std::sort(got.begin(), got.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(got, expected);
+  EXPECT_TRUE(test::captured_debugger_output().empty());
+
+  // One more user with a game folder: the bound cuts the search, and says so.
+  fs::create_directories(prefix_game_folder(prefix, "player-last", "My Documents"));
+  test::clear_captured_reports();
+  EXPECT_EQ(found().size(), kPrefixUserBound);
+  EXPECT_EQ(test::captured_debugger_output(),
+            std::vector<std::u16string>{u"game folder: " + users.u16string() + u" holds more than " +
+                                        decimal(kPrefixUserBound) + u" users with a game folder; only the first " +
+                                        decimal(kPrefixUserBound) + u" are searched\r\n"});
+}
+
+TEST_F(LauncherFolders, OnlyListedLibrariesThatAreThereCountTowardTheBound) {
+  const fs::path steam = home_ / ".local" / "share" / "Steam";
+  fs::create_directories(steam / "steamapps");
+  std::vector<std::string> listed;
+  // Libraries that are gone (a card taken out, a drive sold) come first.
+  for (std::size_t i = 0; i < 2 * kListedLibraryBound; ++i) {
+    listed.push_back(test::unix_path_of(dir_.path()) + "/gone-" + std::to_string(i));
+  }
+  std::vector<fs::path> places;
+  for (std::size_t i = 0; i < kListedLibraryBound; ++i) {
+    const fs::path library = dir_.path() / ("library-" + std::to_string(i));
+    places.push_back(proton_game_folder(library, "39210", "Documents"));
+    fs::create_directories(places.back());
+    listed.push_back(test::unix_path_of(library));
+  }
+  const fs::path list = steam / "steamapps" / "libraryfolders.vdf";
+  write_text(list, library_list(listed));
+  EXPECT_EQ(identities(found()), identities(places));
+  EXPECT_TRUE(test::captured_debugger_output().empty());
+
+  // One more library that is there: past the bound, and told.
+  const fs::path last = dir_.path() / "library-last";
+  fs::create_directories(proton_game_folder(last, "39210", "Documents"));
+  listed.push_back(test::unix_path_of(last));
+  write_text(list, library_list(listed));
+  test::clear_captured_reports();
+  EXPECT_EQ(identities(found()), identities(places));
+  EXPECT_EQ(debugger_output_count(u"game folder: "), 1u);
+  EXPECT_TRUE(debugger_output_has(u"libraryfolders.vdf lists more than " + decimal(kListedLibraryBound) +
+                                  u" Steam libraries that are there; only the first " + decimal(kListedLibraryBound) +
+                                  u" are searched\r\n"));
 }
 
 class GameFolderChoice : public ::testing::Test {

@@ -19,6 +19,7 @@
 #include "platform/encoding.h"
 #include "platform/file.h"
 #include "platform/interrupt.h"
+#include "platform/path.h"
 #include "settings/game_dir_setting.h"
 #include "settings/settings.h"
 #include "watch/watch_cycle.h"
@@ -148,12 +149,8 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
   std::vector<std::u16string> args;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg(argv[i]);
-    std::u16string wide(arg.size(), u'\0');
-    wide.resize(tellwick::utf8_to_utf16(arg.c_str(), arg.size(), wide.data(), wide.size()));
-    args.push_back(wide);
-  }
+  // Any argument may name a file, whatever bytes its name holds.
+  for (int i = 1; i < argc; ++i) args.push_back(tellwick::path_from_native(argv[i]));
   return tellwick::run(args);
 }
 #endif

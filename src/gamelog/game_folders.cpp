@@ -19,9 +19,9 @@ constexpr int kChunkIndexDigits = 8;
 // even with a log folder in it.
 constexpr char16_t kNotACharacterFolder[] = u"00000000";
 
-// The enumeration tests each folder's log folder through a path of at most
-// this many characters, terminator included; a folder whose path would not
-// fit is skipped.
+// The Windows program tests each folder's log folder through a buffer of this
+// many characters, terminator included, and skips a folder whose path would
+// not fit. Paths have no such bound elsewhere: a Flatpak's folders lie deep.
 constexpr std::size_t kEnumerationPathCapacity = 256;
 
 std::u16string& game_user_folder_override() {
@@ -41,7 +41,7 @@ bool is_character_folder(const std::u16string& game_user_folder, const Directory
   log_folder += entry.name;
   log_folder += kPathSeparator;
   log_folder += kLogFolder;
-  if (log_folder.size() >= kEnumerationPathCapacity) return false;
+  if (kFixedPathBuffers && log_folder.size() >= kEnumerationPathCapacity) return false;
   return is_directory(log_folder.c_str());
 }
 

@@ -150,8 +150,7 @@ bool read_library_folders(const std::uint8_t* data, std::size_t size, std::vecto
           has_key = true;
           continue;
         }
-        if (names_a_library(blocks, key) && !token.text.empty() && token.text.size() <= kLibraryPathMaxBytes &&
-            paths.size() < kLibraryFoldersMaxLibraries) {
+        if (names_a_library(blocks, key) && !token.text.empty() && token.text.size() <= kLibraryPathMaxBytes) {
           paths.push_back(std::move(token.text));
         }
         has_key = false;

@@ -15,14 +15,13 @@ namespace tellwick {
 constexpr std::size_t kLibraryFoldersMaxBytes = 1024 * 1024;
 // Real files nest three levels ("libraryfolders", a library, its "apps").
 constexpr int kLibraryFoldersMaxDepth = 16;
-// Libraries beyond this many are left out.
-constexpr std::size_t kLibraryFoldersMaxLibraries = 64;
 // A listed path longer than this (bytes) is left out.
 constexpr std::size_t kLibraryPathMaxBytes = 4096;
 
 // The library paths (UTF-8, as written, escapes undone) listed in the text:
 // the "path" of each numbered library block, and in the older layout the
-// value of each numbered key. False, with no paths, when the text is larger
+// value of each numbered key. All of them: which ones count (those that are
+// there) only the caller can tell, and the size limit bounds how many. False, with no paths, when the text is larger
 // than the limit, nests too deep, or is not well-formed KeyValues
 // (unterminated string, unbalanced braces, a key without a value).
 bool read_library_folders(const std::uint8_t* data, std::size_t size, std::vector<std::string>& paths);

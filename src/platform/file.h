@@ -1,5 +1,6 @@
 // Files and folders. Paths are UTF-16 and zero-terminated; the POSIX build
-// reads a "\" in them as "/". Where a call fails (false, or kNoFile) because
+// reads a "\" in them as "/", and U+DC80..U+DCFF as the bytes of a name that
+// were not UTF-8 (platform/path.h); names it lists come the same way. Where a call fails (false, or kNoFile) because
 // a system call did, last_system_error() (platform/system_error.h) then
 // holds the system's reason.
 #pragma once

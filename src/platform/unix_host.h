@@ -18,8 +18,9 @@ bool running_under_wine();
 // build that does not run under Wine.
 bool unix_home_folder(std::u16string& path);
 
-// An absolute Unix path (UTF-8) as a path the file functions take. False for
-// a relative path, or where no Unix path can be reached.
+// An absolute Unix path (UTF-8 as a rule; the POSIX build keeps any other
+// bytes, as path_from_native does) as a path the file functions take. False
+// for a relative path, or where no Unix path can be reached.
 bool program_path_from_unix(const std::string& unix_path, std::u16string& path);
 
 }  // namespace tellwick

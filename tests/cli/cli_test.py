@@ -309,6 +309,79 @@ class ExporterProcess(ExporterCase):
         self.assertEqual((status, out), (0, OTHER + " *\n"), err)
         self.assertIn("libraryfolders.vdf is not a well-formed list of Steam libraries\r\n", err)
 
+    def test_lutris_prefix_late_in_a_full_games_folder(self):
+        home = os.path.join(self.root, "home")
+        games = os.path.join(home, "Games")
+        for i in range(400):
+            os.makedirs(os.path.join(games, "game-%d" % i))
+        late = os.listdir(games)[333]  # in the order the system lists them
+        game = os.path.join(games, late, "drive_c", "users", "me", "Documents", "My Games",
+                            "FINAL FANTASY XIV - A Realm Reborn")
+        self.series(CHARACTER, game=game)
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual((status, out), (0, CHARACTER + " *\n"), err)
+        self.assertEqual(err, "game folder: " + self.shown(game) + "\r\n")
+
+        # With every folder a Wine prefix, the game's lies past the bound,
+        # and the search says where it stopped.
+        for name in os.listdir(games):
+            os.makedirs(os.path.join(games, name, "drive_c", "users"), exist_ok=True)
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual(status, 0, err)
+        if not WINDOWS:  # Wine lists a folder in an order of its own
+            self.assertEqual(out, "", err)
+        self.assertIn("game folder: " + (windows_path(games) if WINDOWS else games) +
+                      " holds more than 256 Wine prefixes; only the first 256 are searched\r\n", err)
+
+    def test_deep_flatpak_steam_character_is_listed_and_exported(self):
+        if WINDOWS:
+            self.skipTest("the Windows program keeps paths in Windows' buffers")
+        # Flatpak Steam's game folder lies 161 characters below the home
+        # folder: with this home, the character's folder is longer than 256.
+        home = os.path.join(self.root, "home", "player" * 12)
+        game = os.path.join(home, ".var", "app", "com.valvesoftware.Steam", ".local", "share", "Steam", "steamapps",
+                            "compatdata", "39210", "pfx", "drive_c", "users", "steamuser", "Documents", "My Games",
+                            "FINAL FANTASY XIV - A Realm Reborn")
+        self.series(CHARACTER, game=game)
+        self.assertGreater(len(os.path.join(game, CHARACTER, "")), 256)
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual((status, out), (0, CHARACTER + " *\n"), err)
+        self.assertIn("game folder: " + game + "/\r\n", err)
+        status, out, err = self.run_exporter(CHARACTER, game_dir=False, home=home)
+        self.assertEqual((status, out), (0, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVED), err)
+        self.assertEqual(self.read_log("2014.03.05.2107.log"), self.SERIES_LINES.encode("cp932"))
+        # Named in GAMEDIR instead, the folder is read whole.
+        self.write_settings("[GENERIC]\nGAMEDIR=" + game + "\n")
+        status, out, err = self.run_exporter("--list", game_dir=False)
+        self.assertEqual((status, out), (0, CHARACTER + " *\n"), err)
+        self.assertIn("game folder: " + game + " (GAMEDIR)\r\n", err)
+
+    def test_names_that_are_not_utf8_are_opened(self):
+        if WINDOWS:
+            self.skipTest("a Windows name is UTF-16, never bytes")
+        # A Lutris prefix whose name is in Latin-1: found, listed and exported,
+        # and named on standard error with U+FFFD for the byte.
+        home = os.path.join(self.root, "home")
+        game = os.path.join(home, "Games", os.fsdecode(b"Jeux\xe9"), "drive_c", "users", "me", "Documents",
+                            "My Games", "FINAL FANTASY XIV - A Realm Reborn")
+        self.series(CHARACTER, game=game)
+        status, out, err = self.run_exporter("--list", game_dir=False, home=home)
+        self.assertEqual((status, out), (0, CHARACTER + " *\n"), err)
+        self.assertIn("game folder: " + os.path.join(home, "Games", "Jeux\ufffd") + "/", err)
+        status, out, err = self.run_exporter(CHARACTER, game_dir=False, home=home)
+        self.assertEqual((status, out), (0, NEW_SERIES + self.log_path("2014.03.05.2107.log") + SAVED), err)
+
+        # Export files of such names given on the command line: read, or told
+        # by a name in UTF-8.
+        named = os.path.join(self.root, os.fsdecode(b"a\xe9.log"))
+        shutil.copy(os.path.join(self.work, "log", "2014.03.05.2107.log"), named)
+        missing = os.path.join(self.root, os.fsdecode(b"b\xe9.log"))
+        status, out, err = self.run_exporter("--read", named, missing, game_dir=False)
+        self.assertEqual((status, out), (0, self.SERIES_HISTORY), err)
+        self.assertEqual(len(err.splitlines()), 1, err)
+        self.assertIn("b\ufffd.log", err)
+        self.assertIn("cannot be read", err)
+
     def test_dropped_file(self):
         cases = [
             ("x\r\n0046" + MATERIA, ""),

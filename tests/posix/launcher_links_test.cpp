@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,28 @@ TEST_F(FakeHome, ChoiceTakesTheNewestChunk0AndNamesTheOthers) {
 
   // GAMEDIR is taken even when it holds nothing.
   EXPECT_EQ(choose_game_user_folder(u"/no/such/folder", test::capturing_reports()), u"/no/such/folder");
+}
+
+// Flatpak Steam keeps the game folder 161 characters below the home folder:
+// with a home folder of some length, a character's folder lies deeper than
+// the Windows program's buffers reach. Here nothing bounds it.
+TEST_F(FakeHome, DeepFlatpakSteamCharacterIsListedAndRead) {
+  const fs::path home = home_ / std::string(80, 'h');
+  const fs::path game = proton_game_folder(home / ".var/app/com.valvesoftware.Steam/.local/share/Steam");
+  add_character(game, "FFXIV_CHR0040000000000001", 1400000000);
+  test::EnvironmentScope deep_home("HOME", home.string());
+  const std::u16string chosen = choose_game_user_folder(u"", test::capturing_reports());
+  ASSERT_EQ(chosen, with_separator(game));
+  auto table = std::make_unique<CharacterTable>();
+  enumerate_character_folders(chosen, *table);
+  ASSERT_EQ(table->count, 1);
+  const std::u16string character = chosen + table->names[0] + u"/";
+  ASSERT_GT(character.size(), 256u);
+  set_game_user_folder_override(chosen);
+  EXPECT_EQ(active_character(*table), u"FFXIV_CHR0040000000000001");
+  set_game_user_folder_override(u"");
+  FileContents chunk;
+  EXPECT_TRUE(read_whole_file(chunk_file_path(character, 0).c_str(), chunk));
 }
 
 TEST_F(FakeHome, WithoutAHomeFolderNothingIsSearched) {

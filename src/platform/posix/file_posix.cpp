@@ -11,8 +11,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/encoding.h"
 #include "platform/file.h"
+#include "platform/path.h"
 #include "platform/posix/path_posix.h"
 #include "platform/posix/write_all_posix.h"
 
@@ -100,13 +100,6 @@ std::int64_t read_fully(int fd, std::uint8_t* buffer, std::size_t size) {
     done += static_cast<std::size_t>(n);
   }
   return static_cast<std::int64_t>(done);
-}
-
-std::u16string from_native_name(const char* name) {
-  const std::size_t len = std::strlen(name);
-  std::u16string out(len, u'\0');
-  out.resize(utf8_to_utf16(name, len, out.data(), out.size()));
-  return out;
 }
 
 bool entry_is_directory(int dir_fd, const struct dirent* entry) {
@@ -246,7 +239,7 @@ bool list_directory(const char16_t* folder, std::vector<DirectoryEntry>& entries
   for (;;) {
     const struct dirent* entry = ::readdir(dir);
     if (entry == nullptr) break;  // the end, or an error that ends the listing as on Windows
-    entries.push_back({from_native_name(entry->d_name), entry_is_directory(dir_fd, entry)});
+    entries.push_back({path_from_native(entry->d_name), entry_is_directory(dir_fd, entry)});
   }
   ::closedir(dir);
   return true;
@@ -277,7 +270,7 @@ bool documents_folder(std::u16string& path) {
     return false;
   }
   while (!folder.empty() && folder.back() == '/') folder.pop_back();
-  path = from_native_name(folder.c_str());
+  path = path_from_native(folder);
   return true;
 }
 

@@ -1,4 +1,6 @@
-// Program paths are UTF-16 with either separator; POSIX calls want UTF-8 with "/".
+// Program paths are UTF-16 with either separator; POSIX calls want bytes with
+// "/": UTF-8, and the bytes that path_from_native (platform/path.h) kept as
+// U+DC80..U+DCFF given back as they were.
 #pragma once
 
 #include <string>

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/encoding.h"
+#include "platform/path.h"
 #include "platform/processes.h"
 
 namespace tellwick {
@@ -46,10 +46,8 @@ std::string first_argument(const std::string& cmdline_path) {
   return std::string(buffer);  // up to the first zero: argv[0]
 }
 
-bool visit_utf8(const std::string& path, ProcessImageVisitor visit, void* context) {
-  std::u16string wide(path.size() + 1, u'\0');
-  wide.resize(utf8_to_utf16(path.c_str(), path.size(), wide.data(), path.size()));
-  return visit(wide.c_str(), context);
+bool visit_native(const std::string& path, ProcessImageVisitor visit, void* context) {
+  return visit(path_from_native(path).c_str(), context);
 }
 
 }  // namespace
@@ -65,10 +63,10 @@ bool visit_process_images(ProcessImageVisitor visit, void* context) {
     const std::string base = std::string("/proc/") + entry->d_name;
     const std::string exe = read_link(base + "/exe");
     if (exe.empty()) continue;  // gone, a kernel thread, or not ours to read
-    stopped = visit_utf8(exe, visit, context);
+    stopped = visit_native(exe, visit, context);
     if (!stopped && is_wine_loader(exe)) {
       const std::string image = first_argument(base + "/cmdline");
-      if (!image.empty()) stopped = visit_utf8(image, visit, context);
+      if (!image.empty()) stopped = visit_native(image, visit, context);
     }
   }
   closedir(proc);

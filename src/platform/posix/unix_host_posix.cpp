@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/encoding.h"
+#include "platform/path.h"
 #include "platform/unix_host.h"
 
 namespace tellwick {
@@ -19,8 +19,7 @@ bool unix_home_folder(std::u16string& path) {
 bool program_path_from_unix(const std::string& unix_path, std::u16string& path) {
   path.clear();
   if (unix_path.empty() || unix_path[0] != '/') return false;
-  path.assign(unix_path.size(), u'\0');
-  path.resize(utf8_to_utf16(unix_path.c_str(), unix_path.size(), path.data(), path.size()));
+  path = path_from_native(unix_path);
   return true;
 }
 
