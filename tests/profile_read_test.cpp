@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/profile.h"
 #include "support/file_bytes.h"
@@ -194,6 +195,33 @@ TEST(ProfileRead, SectionLines) {
   EXPECT_EQ(read(file, u"U", u"C"), u"<default>");  // "[U" without "]" is a key line of T
   EXPECT_EQ(read(file, u"T", u"C"), u"3");
   EXPECT_EQ(read(file, u"V]x", u"D"), u"4");
+}
+
+TEST(ProfileRead, SectionNamesInFileOrder) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  EXPECT_TRUE(profile_section_names(file.c_str()).empty());
+  put_file(file,
+           "A=before any section\r\n"
+           "[GENERIC]\r\nCHARSET=1\r\n"
+           "[S] trailing text\r\nA=1\r\n"
+           "  [T]  \r\n"
+           "[U\r\nC=3\r\n"
+           "[V]x]\r\n"
+           "[FFXIV_CHR0040000001A2B3C4D]\r\nLOGFILE=2014.03.05.2107.log\r\n");
+  EXPECT_EQ(profile_section_names(file.c_str()),
+            (std::vector<std::u16string>{u"GENERIC", u"S", u"T", u"V]x", u"FFXIV_CHR0040000001A2B3C4D"}));
+
+  // More names than a first guess at their length takes.
+  std::string many;
+  std::vector<std::u16string> expected;
+  for (int i = 0; i < 400; ++i) {
+    const std::string name = "FFXIV_CHR00400000" + std::to_string(1000000000 + i);
+    many += "[" + name + "]\r\nLOGFILE=x\r\n";
+    expected.emplace_back(name.begin(), name.end());
+  }
+  put_file(file, many);
+  EXPECT_EQ(profile_section_names(file.c_str()), expected);
 }
 
 TEST(ProfileRead, IntegersAsGetPrivateProfileIntReadsThem) {

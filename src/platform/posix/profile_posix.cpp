@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "platform/posix/path_posix.h"
 #include "platform/posix/profile_file_posix.h"
@@ -192,6 +193,18 @@ void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t 
       r.number = readable ? read_number(text, section, r.key, r.default_number) : r.default_number;
     }
   }
+}
+
+std::vector<std::u16string> profile_section_names(const char16_t* file) {
+  std::vector<std::u16string> names;
+  if (!file) return names;
+  for (const ProfileLine& line : load(file).lines) {
+    const ProfileEntry entry = read_profile_line(line.text);
+    if (entry.kind != ProfileLineKind::kSection) continue;
+    // "[]" names nothing that a read could find.
+    if (!entry.name.empty()) names.emplace_back(entry.name);
+  }
+  return names;
 }
 
 bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {

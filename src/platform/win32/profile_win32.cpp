@@ -5,11 +5,16 @@
 #include <windows.h>
 
 #include <climits>
+#include <vector>
 
 namespace tellwick {
 namespace {
 
 const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+// A settings file is small; a list of section names longer than this (in
+// characters) is taken cut rather than read into ever larger buffers.
+constexpr std::size_t kLongestSectionList = std::size_t{1} << 24;
 
 }  // namespace
 
@@ -26,6 +31,27 @@ std::u16string profile_read_string(const char16_t* section, const char16_t* key,
 
 int profile_read_int(const char16_t* section, const char16_t* key, int default_value, const char16_t* file) {
   return static_cast<int>(GetPrivateProfileIntW(wide(section), wide(key), default_value, wide(file)));
+}
+
+std::vector<std::u16string> profile_section_names(const char16_t* file) {
+  std::vector<std::u16string> names;
+  // The names come as one list of zero-ended names; a list that does not
+  // fit is cut, and the length is then the buffer's less two.
+  std::u16string list(4096, u'\0');
+  DWORD length = 0;
+  for (;;) {
+    length = GetPrivateProfileSectionNamesW(reinterpret_cast<wchar_t*>(list.data()), static_cast<DWORD>(list.size()),
+                                            wide(file));
+    if (length + 2 < list.size() || list.size() >= kLongestSectionList) break;
+    list.resize(list.size() * 2);
+  }
+  for (std::size_t start = 0; start < length;) {
+    const std::size_t end = list.find(u'\0', start);
+    if (end == std::u16string::npos || end > length) break;
+    if (end > start) names.emplace_back(list, start, end - start);
+    start = end + 1;
+  }
+  return names;
 }
 
 bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {
