@@ -224,6 +224,28 @@ TEST(ProfileRead, SectionNamesInFileOrder) {
   EXPECT_EQ(profile_section_names(file.c_str()), expected);
 }
 
+TEST(ProfileRead, OneKeyInEverySection) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  EXPECT_TRUE(profile_read_key_in_every_section(u"LOGFILE", u"", kBuffer, file.c_str()).empty());
+  put_file(file,
+           "[GENERIC]\r\nCHARSET=1\r\n"
+           "[A]\r\nlogfile = \"a.log\"\r\n"
+           "[B]\r\nNAME=b\r\n"
+           "[a]\r\nLOGFILE=second a.log\r\n"
+           "[C]\r\nLOGFILE=" +
+               std::string(300, 'c') + "\r\n");
+  const auto values = profile_read_key_in_every_section(u"LOGFILE", u"<none>", kBuffer, file.c_str());
+  std::vector<std::u16string> sections, texts;
+  for (const ProfileSectionValue& v : values) {
+    sections.push_back(v.section);
+    texts.push_back(v.value);
+  }
+  EXPECT_EQ(sections, (std::vector<std::u16string>{u"GENERIC", u"A", u"B", u"a", u"C"}));
+  // A section named twice reads as its first one, as every read of it does.
+  EXPECT_EQ(texts, (std::vector<std::u16string>{u"<none>", u"a.log", u"<none>", u"a.log", std::u16string(255, u'c')}));
+}
+
 TEST(ProfileRead, IntegersAsGetPrivateProfileIntReadsThem) {
   struct Case {
     std::string stored;

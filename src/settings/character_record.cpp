@@ -72,11 +72,9 @@ bool write_export_record(const char16_t* character, const ExportRecord& record) 
 std::vector<std::u16string> read_other_log_files(const char16_t* character) {
   std::vector<std::u16string> names;
   const std::u16string_view own = character;
-  for (const std::u16string& section : profile_section_names(settings_path())) {
-    if (same_section(section, own)) continue;
-    ProfileRead read = text_key(kLogFileKey, u"");
-    profile_read_keys(section.c_str(), &read, 1, settings_path());
-    if (!read.text.empty()) names.push_back(read.text);
+  for (ProfileSectionValue& found :
+       profile_read_key_in_every_section(kLogFileKey, u"", kSettingsTextBuffer, settings_path())) {
+    if (!same_section(found.section, own) && !found.value.empty()) names.push_back(std::move(found.value));
   }
   return names;
 }

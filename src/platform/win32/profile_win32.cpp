@@ -54,6 +54,16 @@ std::vector<std::u16string> profile_section_names(const char16_t* file) {
   return names;
 }
 
+std::vector<ProfileSectionValue> profile_read_key_in_every_section(const char16_t* key, const char16_t* default_value,
+                                                                   std::size_t buffer_size, const char16_t* file) {
+  std::vector<ProfileSectionValue> values;
+  for (std::u16string& section : profile_section_names(file)) {
+    std::u16string value = profile_read_string(section.c_str(), key, default_value, buffer_size, file);
+    values.push_back({std::move(section), std::move(value)});
+  }
+  return values;
+}
+
 bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {
   return WritePrivateProfileStringW(wide(section), wide(key), wide(value), wide(file)) != 0;
 }
