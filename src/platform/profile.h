@@ -20,10 +20,6 @@ std::u16string profile_read_string(const char16_t* section, const char16_t* key,
 // As GetPrivateProfileIntW.
 int profile_read_int(const char16_t* section, const char16_t* key, int default_value, const char16_t* file);
 
-// As WritePrivateProfileStringW; a null value removes the key. False when the
-// file could not be written.
-bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file);
-
 // As GetPrivateProfileSectionNamesW: the names of the file's sections in
 // the order they stand, none when the file is missing or cannot be read.
 std::vector<std::u16string> profile_section_names(const char16_t* file);
@@ -37,6 +33,10 @@ struct ProfileSectionValue {
 };
 std::vector<ProfileSectionValue> profile_read_key_in_every_section(const char16_t* key, const char16_t* default_value,
                                                                    std::size_t buffer_size, const char16_t* file);
+
+// As WritePrivateProfileStringW; a null value removes the key. False when the
+// file could not be written.
+bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file);
 
 // One key of a batch read: as profile_read_string when `default_text` is
 // given, otherwise as profile_read_int with `default_number`.
