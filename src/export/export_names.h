@@ -20,6 +20,8 @@ struct ExportNames {
 // - A series exported before keeps the name recorded for it (`stored_name`,
 //   LOGFILE) while its export file is there and still holds this series, even
 //   when the minute's name has moved since (the offset from UTC changed).
+//   When nothing can tell (chunk 0 gives no first line, or the file cannot
+//   be read now) the record is believed.
 // - Any other name is the minute's plain name or its first numbered form,
 //   "…hhmm_2.log", "_3", …, that is free (neither export nor recipe file
 //   there, or only an empty export file) or whose export file holds this
