@@ -1,6 +1,7 @@
 // The POSIX settings file reader and writer on any file: reading never fails,
 // a key written is read back as written, and the keys around it keep their
-// values. The input is the file; its last bytes choose the key to write.
+// values; a key read in every section reads as it does in each. The input is
+// the file; its last bytes choose the key to write.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -69,6 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       profile_read_int(s, k, -1, path.c_str());
       if (is_plain(before)) probes.push_back({s, k, std::move(before)});
     }
+  }
+
+  // Reading one key in every section reads what each single read does.
+  for (const ProfileSectionValue& found : profile_read_key_in_every_section(key, u"<none>", kBuffer, path.c_str())) {
+    const std::u16string single = profile_read_string(found.section.c_str(), key, u"<none>", kBuffer, path.c_str());
+    if (found.value != single) fail("key in every section", found.section.c_str(), key, single, found.value);
   }
 
   if (!profile_write_string(section, key, value, path.c_str())) return 0;

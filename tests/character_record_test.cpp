@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "settings/character_record.h"
 #include "settings/settings.h"
@@ -27,6 +28,21 @@ class CharacterRecordTest : public ::testing::Test {
   test::TempDir dir_;
   test::CurrentDirScope working_dir_{dir_.path()};
 };
+
+// The export files that the other characters' records name; a section of
+// this character in another letter case is still its own.
+TEST_F(CharacterRecordTest, OtherCharactersLogFiles) {
+  EXPECT_TRUE(read_other_log_files(kCharacter).empty());
+  put_file(file(),
+           "[GENERIC]\r\nLOGDIR=.\\log\\\r\n"
+           "[FFXIV_CHR0040000001234567]\r\nLOGFILE=own.log\r\n"
+           "[FFXIV_CHR0040000001111111]\r\nLOGFILE=2014.03.05.2107.log\r\nDATE=0\r\n"
+           "[ffxiv_chr0040000001234567]\r\nLOGFILE=own in another case.log\r\n"
+           "[FFXIV_CHR0040000002222222]\r\nNAME=never exported\r\n"
+           "[FFXIV_CHR0040000003333333]\r\nLOGFILE=2014.03.05.2107_2.log\r\n");
+  EXPECT_EQ(read_other_log_files(kCharacter),
+            (std::vector<std::u16string>{u"2014.03.05.2107.log", u"2014.03.05.2107_2.log"}));
+}
 
 TEST_F(CharacterRecordTest, ExportRecordIsWrittenInOrderAndReadBack) {
   EXPECT_EQ(read_export_record(kCharacter).date, u"0");

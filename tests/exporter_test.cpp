@@ -403,7 +403,7 @@ TEST_F(ExporterTest, FailedPlacementKeepsTheEarlierExport) {
   EXPECT_EQ(run(kManualExport), kNewSeriesExported);
   // Something now stands in the way of the recipe name (here a folder), so the
   // new export cannot be put in place.
-  chunk(0, 0, {{0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"}}, kT0);
+  chunk(3, 9, {{0x46A00000, 0x000A, "::Aaa Bbb:SwordからStoneが生成された！"}}, kT0 + 30);
   fs::create_directories(log_file("recipe.2014.03.05.2107.log") / "blocker");
   test::clear_captured_reports();
   const ExportFlags flags = run(kManualExport);
@@ -453,7 +453,8 @@ TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
   EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), earlier_recipe);
   EXPECT_TRUE(game.stop());
-  EXPECT_EQ(run(kManualExport), ExportFlags::kExported);
+  // The chunk file that could not be read is recorded as still to take.
+  EXPECT_EQ(run(kManualExport), ExportFlags::kExported | ExportFlags::kChanged);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
 
   // The game removes chunk 0 (a new login): the exports stay as they are.
@@ -461,6 +462,43 @@ TEST_F(ExporterTest, ChunkHeldByTheGameKeepsTheEarlierExport) {
   EXPECT_EQ(run(kManualExport), ExportFlags::kNone);
   EXPECT_EQ(log_text("2014.03.05.2107.log"), earlier);
   EXPECT_EQ(log_text("recipe.2014.03.05.2107.log"), earlier_recipe);
+}
+
+// The game lets go of the chunk file it was writing without writing it
+// again, so its time does not move: the next automatic export must still take it.
+TEST_F(ExporterTest, AChunkFileLetGoUnchangedIsTakenByTheNextAutomaticExport) {
+  traced_series();
+  const fs::path chunk2 = character_ / "log" / "00000002.log";
+  auto game = std::make_unique<test::FileHolder>(dir_, "write", chunk2);
+  ASSERT_TRUE(game->wait_until_holding());
+  EXPECT_EQ(run(kAutomaticExport), kNewSeriesExported);
+  const std::string traced(kTracedLines);
+  const std::string before_chunk2 = traced.substr(0, traced.find("5316F4920010five"));
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), before_chunk2);
+  EXPECT_EQ(key(u"LASTNO"), "2");
+  EXPECT_EQ(key(u"LASTDATE"), "0000000000000000");
+  // Still held: every cycle tries again, and takes what it can.
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kExported | ExportFlags::kChanged);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), before_chunk2);
+
+  EXPECT_TRUE(game->stop());
+  game.reset();
+  FileTime time = 0;
+  ASSERT_TRUE(file_write_time(chunk2.u16string().c_str(), time));
+  ASSERT_EQ(time, kT0 + 20) << "letting go of the file left its time as it was";
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kExported | ExportFlags::kChanged);
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), kTracedLines);
+  EXPECT_EQ(key(u"LASTNO"), "3");
+  EXPECT_EQ(key(u"LASTDATE"), "0000000000000000");
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kNone);
+
+  // A chunk file older than chunk 0, left from an earlier series, is not
+  // held by anyone: its own time is recorded, so that nothing runs until
+  // the game writes it again.
+  chunk(3, 9, {{0x5316F496, 0x0010, "old"}}, kT0 - 50);
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kExported | ExportFlags::kChanged);
+  EXPECT_EQ(key(u"LASTDATE"), narrow(format_lastdate_key(kT0 - 50)));
+  EXPECT_EQ(run(kAutomaticExport), ExportFlags::kNone);
 }
 
 TEST_F(ExporterTest, ChunkStillGrowingIsTakenAgainWhenWhole) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/profile.h"
 #include "support/file_bytes.h"
@@ -194,6 +195,55 @@ TEST(ProfileRead, SectionLines) {
   EXPECT_EQ(read(file, u"U", u"C"), u"<default>");  // "[U" without "]" is a key line of T
   EXPECT_EQ(read(file, u"T", u"C"), u"3");
   EXPECT_EQ(read(file, u"V]x", u"D"), u"4");
+}
+
+TEST(ProfileRead, SectionNamesInFileOrder) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  EXPECT_TRUE(profile_section_names(file.c_str()).empty());
+  put_file(file,
+           "A=before any section\r\n"
+           "[GENERIC]\r\nCHARSET=1\r\n"
+           "[S] trailing text\r\nA=1\r\n"
+           "  [T]  \r\n"
+           "[U\r\nC=3\r\n"
+           "[V]x]\r\n"
+           "[FFXIV_CHR0040000001A2B3C4D]\r\nLOGFILE=2014.03.05.2107.log\r\n");
+  EXPECT_EQ(profile_section_names(file.c_str()),
+            (std::vector<std::u16string>{u"GENERIC", u"S", u"T", u"V]x", u"FFXIV_CHR0040000001A2B3C4D"}));
+
+  // More names than a first guess at their length takes.
+  std::string many;
+  std::vector<std::u16string> expected;
+  for (int i = 0; i < 400; ++i) {
+    const std::string name = "FFXIV_CHR00400000" + std::to_string(1000000000 + i);
+    many += "[" + name + "]\r\nLOGFILE=x\r\n";
+    expected.emplace_back(name.begin(), name.end());
+  }
+  put_file(file, many);
+  EXPECT_EQ(profile_section_names(file.c_str()), expected);
+}
+
+TEST(ProfileRead, OneKeyInEverySection) {
+  TempDir dir;
+  const std::u16string file = dir.file("test.ini");
+  EXPECT_TRUE(profile_read_key_in_every_section(u"LOGFILE", u"", kBuffer, file.c_str()).empty());
+  put_file(file,
+           "[GENERIC]\r\nCHARSET=1\r\n"
+           "[A]\r\nlogfile = \"a.log\"\r\n"
+           "[B]\r\nNAME=b\r\n"
+           "[a]\r\nLOGFILE=second a.log\r\n"
+           "[C]\r\nLOGFILE=" +
+               std::string(300, 'c') + "\r\n");
+  const auto values = profile_read_key_in_every_section(u"LOGFILE", u"<none>", kBuffer, file.c_str());
+  std::vector<std::u16string> sections, texts;
+  for (const ProfileSectionValue& v : values) {
+    sections.push_back(v.section);
+    texts.push_back(v.value);
+  }
+  EXPECT_EQ(sections, (std::vector<std::u16string>{u"GENERIC", u"A", u"B", u"a", u"C"}));
+  // A section named twice reads as its first one, as every read of it does.
+  EXPECT_EQ(texts, (std::vector<std::u16string>{u"<none>", u"a.log", u"<none>", u"a.log", std::u16string(255, u'c')}));
 }
 
 TEST(ProfileRead, IntegersAsGetPrivateProfileIntReadsThem) {

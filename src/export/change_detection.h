@@ -22,7 +22,7 @@ ChangeCheck detect_change(const std::u16string& character_folder, const ExportRe
 
 // Sets the progress record to what an export just took: DATE (chunk 0's
 // time), LASTNO (chunks taken) and LASTDATE (the time of chunk number
-// LASTNO, 0 when it did not exist). The times are the ones the export saw
+// LASTNO, 0 when it did not exist or could not be read). The times are the ones the export saw
 // before it read the files, not the files' times now: the game may finish
 // writing a chunk file while the export runs, and a record taken afterwards
 // would match the finished file although the export never read it, so no

@@ -1,10 +1,16 @@
 #include "export/export_names.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "export/series_start.h"
+#include "gamelog/entry_line.h"
 #include "platform/local_time.h"
+#include "settings/character_record.h"
 
 namespace tellwick {
 namespace {
@@ -61,15 +67,89 @@ bool is_form_of(const std::u16string& name, const std::u16string& stem) {
   return digits != u"1";
 }
 
-// Whether the export file at `path` begins as this series' export does: an
-// empty first line (nothing to take) matches only an empty file.
-bool holds_series(const std::u16string& path, const std::string& first_line) {
-  std::string start(first_line.empty() ? 1 : first_line.size(), '\0');
-  std::size_t size = 0;
-  if (!read_file_start(path.c_str(), reinterpret_cast<std::uint8_t*>(start.data()), start.size(), size)) return false;
-  start.resize(size);
-  return start == first_line;
+// A name this program gives export files, of any minute: a recorded name
+// that is not one (edited by hand) could point outside the log folder.
+bool is_export_name(const std::u16string& name) {
+  constexpr char16_t kStemPattern[] = u"0000.00.00.0000";
+  const std::size_t stem_length = std::char_traits<char16_t>::length(kStemPattern);
+  if (name.size() < stem_length) return false;
+  for (std::size_t i = 0; i < stem_length; ++i) {
+    const bool digit = name[i] >= u'0' && name[i] <= u'9';
+    if (kStemPattern[i] == u'0' ? !digit : name[i] != kStemPattern[i]) return false;
+  }
+  return is_form_of(name, name.substr(0, stem_length));
 }
+
+char16_t ascii_lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+// File names as the log folder compares them: a name written by hand in
+// another case still names the same file on Windows.
+bool same_file_name(const std::u16string& a, const std::u16string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Room for the first line of an export file in any charset: a rendered line
+// of less than kEntryLineCapacity bytes, CR LF included, takes at most twice
+// as many in UTF-16.
+constexpr std::size_t kFirstLineRoom = 2 * kEntryLineCapacity;
+
+// What stands under one name in the log folder, as far as this series is concerned.
+enum class Occupant {
+  kNone,        // neither export nor recipe file
+  kEmpty,       // an export file without a byte and no recipe file: nothing to lose
+  kThisSeries,  // an export file that begins with this series' first line
+  kUnknown,     // an export file with lines, while this series has no first line to compare
+  kUnreadable,  // an export file (or a folder) that cannot be read now
+  kOther,       // another series' files, or what another character's record names
+};
+
+// What the search for a name learns once and asks again for each name.
+class NameSearch {
+ public:
+  explicit NameSearch(const Character& character) : character_(character) {}
+
+  Occupant occupant(const ExportNames& names) {
+    const bool export_there = exists(names.export_path);
+    const bool recipe_there = exists(names.recipe_path);
+    if (!export_there && !recipe_there) return Occupant::kNone;
+    if (claimed_by_another(names.file_name) || !export_there) return Occupant::kOther;
+    std::string start(kFirstLineRoom, '\0');
+    std::size_t size = 0;
+    if (!read_file_start(names.export_path.c_str(), reinterpret_cast<std::uint8_t*>(start.data()), start.size(),
+                         size)) {
+      return Occupant::kUnreadable;
+    }
+    if (size == 0) return recipe_there ? Occupant::kOther : Occupant::kEmpty;
+    start.resize(size);
+    const std::vector<std::string>& lines = first_lines();
+    if (lines.empty()) return Occupant::kUnknown;
+    for (const std::string& line : lines) {
+      if (start.starts_with(line)) return Occupant::kThisSeries;
+    }
+    return Occupant::kOther;
+  }
+
+ private:
+  const std::vector<std::string>& first_lines() {
+    if (!first_lines_) first_lines_ = first_export_lines(character_.folder);
+    return *first_lines_;
+  }
+
+  bool claimed_by_another(const std::u16string& file_name) {
+    if (!claims_) claims_ = read_other_log_files(character_.name.c_str());
+    return std::any_of(claims_->begin(), claims_->end(),
+                       [&](const std::u16string& claim) { return same_file_name(claim, file_name); });
+  }
+
+  const Character& character_;
+  // Read only once some name is taken, and then only once.
+  std::optional<std::vector<std::string>> first_lines_;
+  std::optional<std::vector<std::u16string>> claims_;
+};
 
 }  // namespace
 
@@ -80,21 +160,27 @@ std::u16string temporary_path(const std::u16string& final_path, int number) {
 }
 
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
-                                const std::u16string& stored_name, const std::u16string& character_folder,
-                                const ExportOptions& options) {
-  const std::u16string stem = stem_of(chunk0_time);
-  if (!new_series) return names_for(log_folder, is_form_of(stored_name, stem) ? stored_name : stem + kExtension);
+                                const std::u16string& stored_name, const Character& character) {
+  NameSearch search(character);
+  if (!new_series && is_export_name(stored_name)) {
+    // Where nothing tells whose lines the recorded file holds (no first line
+    // while chunk 0 is held by the game, or a file another program keeps to
+    // itself), the record says they are this series', and no other
+    // character's record says otherwise; an export that cannot replace the
+    // file says so and tries again later.
+    const Occupant stored = search.occupant(names_for(log_folder, stored_name));
+    if (stored != Occupant::kNone && stored != Occupant::kOther) return names_for(log_folder, stored_name);
+  }
   // A series seen as new can be one exported before whose record was lost (a
   // settings file that cannot be written): its own file is used again, so
   // that repeated exports never pile up copies under new names.
-  std::optional<std::string> first_line;  // read only once a name is taken
+  const std::u16string stem = stem_of(chunk0_time);
   for (int number = 1; number <= kMaxNameNumber; ++number) {
     const ExportNames names = names_for(log_folder, numbered_name(stem, number));
-    const bool export_taken = exists(names.export_path);
-    if (!export_taken && !exists(names.recipe_path)) return names;
-    if (!export_taken) continue;
-    if (!first_line) first_line = first_export_line(character_folder, options);
-    if (holds_series(names.export_path, *first_line)) return names;
+    const Occupant occupant = search.occupant(names);
+    if (occupant == Occupant::kNone || occupant == Occupant::kEmpty || occupant == Occupant::kThisSeries) {
+      return names;
+    }
   }
   return names_for(log_folder, stem + kExtension);
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "export/export_options.h"
+#include "gamelog/game_folders.h"
 #include "platform/file.h"
 
 namespace tellwick {
@@ -15,17 +15,23 @@ struct ExportNames {
   std::u16string recipe_path;  // log folder + "recipe." + file name
 };
 
-// The names for an export of the series whose chunk 0 has `chunk0_time`.
-// A new series never takes the name of another series' files: when the name
-// is taken in the log folder, it becomes "…hhmm_2.log", "_3", … (the first
-// whose export and recipe names are both free, or whose export file already
-// holds this series: one that begins with the first line of chunk 0 in
-// `character_folder`, written with the export's `options`). An export of the series exported before keeps the
-// name recorded for it (`stored_name`, LOGFILE) when that is the plain name
-// or one of its numbered forms.
+// The names for an export of the series of `character` whose chunk 0 has
+// `chunk0_time`. An export never writes over another series' files:
+// - A series exported before keeps the name recorded for it (`stored_name`,
+//   LOGFILE) while its export file is there and still holds this series, even
+//   when the minute's name has moved since (the offset from UTC changed).
+//   When nothing can tell (chunk 0 gives no first line, or the file cannot
+//   be read now) the record is believed.
+// - Any other name is the minute's plain name or its first numbered form,
+//   "…hhmm_2.log", "_3", …, that is free (neither export nor recipe file
+//   there, or only an empty export file) or whose export file holds this
+//   series (a series whose record was lost is written in place again).
+// An export file holds this series when it begins with the first line of
+// chunk 0, in any output charset; one that another character's record names
+// is never taken, whatever it begins with, since two series can begin with
+// the same entry.
 ExportNames choose_export_names(const std::u16string& log_folder, FileTime chunk0_time, bool new_series,
-                                const std::u16string& stored_name, const std::u16string& character_folder,
-                                const ExportOptions& options);
+                                const std::u16string& stored_name, const Character& character);
 
 // How many temporary names an export file or recipe file can be written under.
 constexpr int kTemporaryNameCount = 100;

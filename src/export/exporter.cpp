@@ -30,7 +30,7 @@ struct ExportFiles {
 struct ChunkLoopResult {
   bool taken = false;            // at least one chunk file continued the series
   int chunk_count = 0;           // chunk files taken whole; the next one to try
-  FileTime next_chunk_time = 0;  // that next one's time when it was looked at; 0 when missing
+  FileTime next_chunk_time = 0;  // the time to record of that next one (time_to_record)
 };
 
 // Takes a chunk file made ready ahead: its lines, its entries' times, and
@@ -50,6 +50,16 @@ void take_ready_chunk(const ChunkAheadResult& ready, EntryOutput& out) {
     ChunkEntry entry;
     if (chunk_entry(ready.view, k, entry)) export_entry(entry, out);
   }
+}
+
+// The time the progress record keeps for the chunk file that a series ended
+// before. One that is there and not older than chunk 0, yet could not be
+// read, is still being written by the game: it is kept as 0, which no file
+// that is there matches, so the next automatic export takes it. Its own time
+// would do only while the game goes on writing; the game may let go of the
+// file without another write, and then the time never moves.
+FileTime time_to_record(bool read, FileTime time, FileTime chunk0_time) {
+  return !read && time >= chunk0_time ? 0 : time;
 }
 
 // Reads chunk files 0, 1, 2, ... while each exists, is not older than chunk 0
@@ -78,6 +88,7 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
   for (;;) {
     FileContents contents;
     const bool read = read_whole_file_not_older(next_path(0).c_str(), chunk0_time, contents, result.next_chunk_time);
+    result.next_chunk_time = time_to_record(read, result.next_chunk_time, chunk0_time);
     ChunkView view;
     const bool opened = read && open_chunk_view(contents.data.get(), contents.size, view);
     if (!continues_series(opened, view)) break;
@@ -89,7 +100,7 @@ ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime c
     ++result.chunk_count;
 
     const ChunkAheadResult& ready = ahead.result();
-    result.next_chunk_time = ready.time;
+    result.next_chunk_time = time_to_record(ready.read, ready.time, chunk0_time);
     if (!continues_series(ready.opened, ready.view)) break;
     take_ready_chunk(ready, out);
     if (!ready.view.complete) break;
@@ -190,8 +201,7 @@ ExportResult export_character(const Character& character, const std::u16string& 
   result.ran = true;
 
   const bool new_series = has_flags(change.flags, ExportFlags::kNewSeries);
-  const ExportNames names =
-      choose_export_names(log_folder, change.chunk0_time, new_series, record.log_file, character.folder, options);
+  const ExportNames names = choose_export_names(log_folder, change.chunk0_time, new_series, record.log_file, character);
   result.export_path = names.export_path;
 
   auto files = std::make_unique<ExportFiles>();

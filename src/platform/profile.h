@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tellwick {
 
@@ -18,6 +19,20 @@ std::u16string profile_read_string(const char16_t* section, const char16_t* key,
 
 // As GetPrivateProfileIntW.
 int profile_read_int(const char16_t* section, const char16_t* key, int default_value, const char16_t* file);
+
+// As GetPrivateProfileSectionNamesW: the names of the file's sections in
+// the order they stand, none when the file is missing or cannot be read.
+std::vector<std::u16string> profile_section_names(const char16_t* file);
+
+// One key read in every section of the file that profile_section_names
+// lists, as profile_read_string would read it there: the sections in that
+// order, each with its value. The POSIX build reads the file once for all.
+struct ProfileSectionValue {
+  std::u16string section;
+  std::u16string value;
+};
+std::vector<ProfileSectionValue> profile_read_key_in_every_section(const char16_t* key, const char16_t* default_value,
+                                                                   std::size_t buffer_size, const char16_t* file);
 
 // As WritePrivateProfileStringW; a null value removes the key. False when the
 // file could not be written.

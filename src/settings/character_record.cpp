@@ -1,6 +1,8 @@
 #include "settings/character_record.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/profile.h"
 #include "settings/settings.h"
@@ -17,6 +19,18 @@ constexpr char16_t kLastNumberKey[] = u"LASTNO";
 constexpr char16_t kLastDateKey[] = u"LASTDATE";
 constexpr char16_t kServerKey[] = u"SERVER";
 constexpr char16_t kNameKey[] = u"NAME";
+
+char16_t ascii_upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+
+// Section names match without regard to case, as the profile functions
+// match them, so "[ffxiv_chr…]" is the same character's section.
+bool same_section(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -53,6 +67,16 @@ bool write_export_record(const char16_t* character, const ExportRecord& record) 
   };
   // clang-format on
   return profile_write_keys(character, writes, std::size(writes), settings_path());
+}
+
+std::vector<std::u16string> read_other_log_files(const char16_t* character) {
+  std::vector<std::u16string> names;
+  const std::u16string_view own = character;
+  for (ProfileSectionValue& found :
+       profile_read_key_in_every_section(kLogFileKey, u"", kSettingsTextBuffer, settings_path())) {
+    if (!same_section(found.section, own) && !found.value.empty()) names.push_back(std::move(found.value));
+  }
+  return names;
 }
 
 CharacterNames read_character_names(const char16_t* character, const char16_t* missing) {

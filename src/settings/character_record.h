@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tellwick {
 
@@ -25,6 +26,11 @@ ExportRecord read_export_record(const char16_t* character);
 // Writes LOGFILE, TOPDATE, ENDDATE, DATE, LASTNO and LASTDATE in that order,
 // as one write. False when it could not be written.
 bool write_export_record(const char16_t* character, const ExportRecord& record);
+
+// The export file names (LOGFILE) recorded in every section of the settings
+// file other than `character`'s, as they stand: all of them name files in
+// the one log folder that the characters of this working folder share.
+std::vector<std::u16string> read_other_log_files(const char16_t* character);
 
 // The names the player gave a character in the name dialog.
 struct CharacterNames {

@@ -86,18 +86,28 @@ class ExporterCase(unittest.TestCase):
 
     # --- the exporter's side
 
-    def run_exporter(self, *args, game_dir=True, home=None, timeout=120):
+    def run_exporter(self, *args, game_dir=True, home=None, timeout=120, zone="Asia/Tokyo"):
         argv = list(COMMAND)
         if game_dir:
             argv += ["--game-dir", windows_path(self.game) if WINDOWS else self.game]
         argv += list(args)
-        env = dict(os.environ, TZ="Asia/Tokyo")
+        # The Wine runner hands its process the zone the tests name.
+        env = dict(os.environ, TZ=zone, TELLWICK_TEST_TZ=zone)
         if home is not None:
             # A player's home folder; natively its Documents folder too.
             env["HOME"] = home
             env.pop("XDG_DOCUMENTS_DIR", None)
         done = subprocess.run(argv, cwd=self.work, env=env, capture_output=True, timeout=timeout)
         return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+    def section_key(self, section, name):
+        current = None
+        for line in self.settings_text().splitlines():
+            if line.startswith("["):
+                current = line[1:line.index("]")]
+            elif current == section and line.startswith(name + "="):
+                return line[len(name) + 1:]
+        return None
 
     def log_path(self, name):
         sep = "\\" if WINDOWS else "/"
@@ -228,6 +238,37 @@ class ExporterProcess(ExporterCase):
         self.assertEqual(sorted(os.listdir(os.path.join(self.work, "log"))), names[:1] + ["2014.03.05.2107_2.log"] + names[1:])
         self.assertEqual(self.read_log(names[0]), self.SERIES_LINES.encode("cp932"))
         self.assertEqual(self.read_log("2014.03.05.2107_2.log"), b"5316F4A0000Asecond series\r\n")
+
+    def test_series_keep_their_files_when_the_clocks_go_back(self):
+        # Berlin's clocks go back on 2024-10-27: one process runs with its
+        # summer offset, the next with its winter one. The second series'
+        # chunk 0 then falls in the minute that names the first one's file.
+        summer, winter = "CEST-2", "CET-1"
+        at_0930_utc = 1729935000  # 2024-10-26 09:30:00 UTC
+        self.chunk(CHARACTER, 0, 0, [(0x671CB698, 0x0039, "first")], at_0930_utc)
+        self.chunk(OTHER, 0, 0, [(0x671CC4A8, 0x0039, "second")], at_0930_utc + 3600)
+        for character in (CHARACTER, OTHER):
+            status, _, err = self.run_exporter("--auto", character, zone=summer)
+            self.assertEqual(status, 0, err)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.work, "log"))),
+                         ["2024.10.26.1130.log", "2024.10.26.1230.log"])
+        self.chunk(OTHER, 1, 1, [(0x671CC4B0, 0x0039, "second, later")], at_0930_utc + 3660)
+        status, _, err = self.run_exporter("--auto", OTHER, zone=winter)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.read_log("2024.10.26.1130.log"), b"671CB6980039first\r\n")
+        self.assertEqual(self.read_log("2024.10.26.1230.log"),
+                         b"671CC4A80039second\r\n671CC4B00039second, later\r\n")
+        self.assertEqual(self.section_key(CHARACTER, "LOGFILE"), "2024.10.26.1130.log")
+        self.assertEqual(self.section_key(OTHER, "LOGFILE"), "2024.10.26.1230.log")
+        # A series that is new in winter takes the minute's name, never over
+        # the file another character's record names, even one that begins alike.
+        os.remove(os.path.join(self.game, OTHER, "log", "00000001.log"))
+        self.chunk(OTHER, 0, 0, [(0x671CB698, 0x0039, "first")], at_0930_utc + 3607)
+        status, _, err = self.run_exporter("--auto", OTHER, zone=winter)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.read_log("2024.10.26.1130.log"), b"671CB6980039first\r\n")
+        self.assertEqual(self.read_log("2024.10.26.1130_2.log"), b"671CB6980039first\r\n")
+        self.assertEqual(self.section_key(OTHER, "LOGFILE"), "2024.10.26.1130_2.log")
 
     def test_log_folder_that_cannot_be_made(self):
         self.series()

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "platform/posix/path_posix.h"
 #include "platform/posix/profile_file_posix.h"
@@ -192,6 +193,40 @@ void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t 
       r.number = readable ? read_number(text, section, r.key, r.default_number) : r.default_number;
     }
   }
+}
+
+namespace {
+
+std::vector<std::u16string> section_names(const ProfileText& text) {
+  std::vector<std::u16string> names;
+  for (const ProfileLine& line : text.lines) {
+    const ProfileEntry entry = read_profile_line(line.text);
+    if (entry.kind != ProfileLineKind::kSection) continue;
+    // "[]" names nothing that a read could find.
+    if (!entry.name.empty()) names.emplace_back(entry.name);
+  }
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::u16string> profile_section_names(const char16_t* file) {
+  if (!file) return {};
+  return section_names(load(file));
+}
+
+std::vector<ProfileSectionValue> profile_read_key_in_every_section(const char16_t* key, const char16_t* default_value,
+                                                                   std::size_t buffer_size, const char16_t* file) {
+  std::vector<ProfileSectionValue> values;
+  if (!file) return values;
+  const ProfileText text = load(file);
+  const std::u16string_view fallback = default_of(default_value);
+  for (std::u16string& section : section_names(text)) {
+    std::u16string value =
+        key ? read_text(text, section.c_str(), key, fallback, buffer_size) : copy_value(fallback, buffer_size);
+    values.push_back({std::move(section), std::move(value)});
+  }
+  return values;
 }
 
 bool profile_write_string(const char16_t* section, const char16_t* key, const char16_t* value, const char16_t* file) {

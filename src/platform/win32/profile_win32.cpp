@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 namespace tellwick {
 namespace {
@@ -71,6 +72,10 @@ bool is_read_only(const char16_t* file) {
          (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+// A settings file is small; a list of section names longer than this (in
+// characters) is taken cut rather than read into ever larger buffers.
+constexpr std::size_t kLongestSectionList = std::size_t{1} << 24;
+
 }  // namespace
 
 std::u16string profile_read_string(const char16_t* section, const char16_t* key, const char16_t* default_value,
@@ -86,6 +91,37 @@ std::u16string profile_read_string(const char16_t* section, const char16_t* key,
 
 int profile_read_int(const char16_t* section, const char16_t* key, int default_value, const char16_t* file) {
   return static_cast<int>(GetPrivateProfileIntW(wide(section), wide(key), default_value, wide(file)));
+}
+
+std::vector<std::u16string> profile_section_names(const char16_t* file) {
+  std::vector<std::u16string> names;
+  // The names come as one list of zero-ended names; a list that does not
+  // fit is cut, and the length is then the buffer's less two.
+  std::u16string list(4096, u'\0');
+  DWORD length = 0;
+  for (;;) {
+    length = GetPrivateProfileSectionNamesW(reinterpret_cast<wchar_t*>(list.data()), static_cast<DWORD>(list.size()),
+                                            wide(file));
+    if (length + 2 < list.size() || list.size() >= kLongestSectionList) break;
+    list.resize(list.size() * 2);
+  }
+  for (std::size_t start = 0; start < length;) {
+    const std::size_t end = list.find(u'\0', start);
+    if (end == std::u16string::npos || end > length) break;
+    if (end > start) names.emplace_back(list, start, end - start);
+    start = end + 1;
+  }
+  return names;
+}
+
+std::vector<ProfileSectionValue> profile_read_key_in_every_section(const char16_t* key, const char16_t* default_value,
+                                                                   std::size_t buffer_size, const char16_t* file) {
+  std::vector<ProfileSectionValue> values;
+  for (std::u16string& section : profile_section_names(file)) {
+    std::u16string value = profile_read_string(section.c_str(), key, default_value, buffer_size, file);
+    values.push_back({std::move(section), std::move(value)});
+  }
+  return values;
 }
 
 void profile_read_keys(const char16_t* section, ProfileRead* reads, std::size_t count, const char16_t* file) {
