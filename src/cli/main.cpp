@@ -158,6 +158,7 @@ int list_characters() {
 }
 
 int export_one(const std::u16string& character, bool automatic, const Settings& settings) {
+  install_ending_handler();     // an export cut short leaves no temporary file
   std::u16string told_failure;  // one export: nothing told before it
   run_export(character.c_str(), settings, automatic ? kAutomaticExport : kManualExport, console_reports(),
              told_failure);
