@@ -87,7 +87,9 @@ TEST(ExportProcessTest, AnExportEndedOnRequestLeavesNoTemporaryFile) {
     const int code = test::wait_process(exporter, kPatience);
     if (code == test::kStillRunning) test::kill_process(exporter);
     ASSERT_NE(code, test::kStillRunning) << "it did not end on the request";
-    EXPECT_NE(code, 0) << "it ended on the request, before the export was done";
+    // Not even the export file: it ended before the export was done. (Its
+    // exit status differs: killed by the signal on POSIX, but Wine's Ctrl+C
+    // may end it with 0.)
     EXPECT_EQ(names_in(work / "log"), std::vector<std::string>{}) << "no temporary file, and no export file";
   }
 }
