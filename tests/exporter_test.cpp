@@ -651,39 +651,60 @@ TEST_F(ExporterTest, ALogFolderOfTheLongestAcceptedPathTakesEveryExport) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "46A00010000A" + std::string(kMateriaText) + "\r\n");
 }
 
-// The names an export writes under first are its own: what stands under
-// them (left by an interrupted export, or a player's file or link) is never
-// opened, renamed or removed, and does not stop the export.
-TEST_F(ExporterTest, TemporaryNamesLeaveWhatIsThereAlone) {
+// What killed exports left under the temporary names, a whole set of them,
+// is removed by the next export of the name, which then writes its files
+// whole; a link there is left as it is, and so is what it points to.
+TEST_F(ExporterTest, LeftoverTemporaryFilesAreRemovedAndNeverBlockAnExport) {
   chunk(0, 0, {{0x46A00000, 0x000A, kMateriaText}}, kT0);
-  const std::vector<std::pair<std::string, std::string>> planted = {
-      {"2014.03.05.2107.~00", "left by an interrupted export"},
-      {"recipe.2014.03.05.2107.~00", "left by an interrupted export"},
-      {"2014.03.05.2107.~01", "a player's own file"},
-  };
-  for (const auto& [name, text] : planted)
-    test::write_bytes(log_file(name), std::vector<std::uint8_t>(text.begin(), text.end()));
+  const std::string left = "left by a killed export";
+  for (const std::string stem : {"2014.03.05.2107", "recipe.2014.03.05.2107"}) {
+    for (int number = 0; number < 100; ++number) {
+      char suffix[8];
+      std::snprintf(suffix, sizeof suffix, ".~%02d", number);
+      test::write_bytes(log_file(stem + suffix), std::vector<std::uint8_t>(left.begin(), left.end()));
+    }
+  }
   std::vector<std::string> expected_names = {"2014.03.05.2107.log", "recipe.2014.03.05.2107.log"};
-  for (const auto& [name, text] : planted) expected_names.push_back(name);
 #ifndef _WIN32
-  // A link under the next name, to a file outside the log folder.
   test::write_bytes(dir_.path() / "elsewhere.txt", {'x'});
-  fs::create_symlink(dir_.path() / "elsewhere.txt", log_file("2014.03.05.2107.~02"));
-  expected_names.push_back("2014.03.05.2107.~02");
+  fs::remove(log_file("2014.03.05.2107.~50"));
+  fs::create_symlink(dir_.path() / "elsewhere.txt", log_file("2014.03.05.2107.~50"));
+  expected_names.push_back("2014.03.05.2107.~50");
 #endif
   std::sort(expected_names.begin(), expected_names.end());
 
-  for (int round = 0; round < 2; ++round) {
-    SCOPED_TRACE(round);
+  EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported));
+  EXPECT_EQ(test::status_log_text(), u"新しいログの記録を確認しました。\r\n");
+  EXPECT_EQ(log_text("2014.03.05.2107.log"), "46A00000000A" + std::string(kMateriaText) + "\r\n");
+  EXPECT_NE(log_text("recipe.2014.03.05.2107.log"), "");
+  EXPECT_EQ(log_names(), expected_names);
+#ifndef _WIN32
+  EXPECT_TRUE(fs::is_symlink(log_file("2014.03.05.2107.~50")));
+  EXPECT_EQ(test::read_bytes(dir_.path() / "elsewhere.txt"), std::vector<std::uint8_t>{'x'});
+#endif
+}
+
+// A temporary file that another export (another process) is still writing
+// is neither removed nor written: this export takes the next name. Once
+// that process is gone without putting it in place, the next export
+// removes it.
+TEST_F(ExporterTest, TemporaryFileOfARunningExportIsLeftAlone) {
+  chunk(0, 0, {{0x46A00000, 0x000A, kMateriaText}}, kT0);
+  const std::vector<std::string> finals = {"2014.03.05.2107.log", "recipe.2014.03.05.2107.log"};
+  std::vector<std::string> while_held = finals;
+  while_held.push_back("2014.03.05.2107.~00");
+  std::sort(while_held.begin(), while_held.end());
+  {
+    test::FileHolder other_export(dir_, "temporary", log_file("2014.03.05.2107.~00"));
+    ASSERT_TRUE(other_export.wait_until_holding());
     EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported));
     EXPECT_EQ(log_text("2014.03.05.2107.log"), "46A00000000A" + std::string(kMateriaText) + "\r\n");
-    EXPECT_EQ(log_names(), expected_names);
-    for (const auto& [name, text] : planted) EXPECT_EQ(log_text(name), text) << name;
-#ifndef _WIN32
-    EXPECT_TRUE(fs::is_symlink(log_file("2014.03.05.2107.~02")));
-    EXPECT_EQ(test::read_bytes(dir_.path() / "elsewhere.txt"), std::vector<std::uint8_t>{'x'});
-#endif
+    EXPECT_EQ(log_names(), while_held);
+    EXPECT_TRUE(other_export.stop());
   }
+  EXPECT_EQ(log_names(), while_held);
+  EXPECT_TRUE(has_flags(run(kManualExport), ExportFlags::kExported));
+  EXPECT_EQ(log_names(), finals);
 }
 
 TEST_F(ExporterTest, Utf16SettingsFileStaysUtf16) {

@@ -109,7 +109,8 @@ struct StopCase {
 
 // clang-format off
 const StopCase kStops[] = {{"interrupt", test::StopRequest::kInterrupt},
-                           {"terminate", test::StopRequest::kTerminate}};
+                           {"terminate", test::StopRequest::kTerminate},
+                           {"hang-up", test::StopRequest::kHangUp}};
 // clang-format on
 
 TEST_F(WatchCommandTest, PrintsTheStatusTextsExportsAndEndsOnRequest) {

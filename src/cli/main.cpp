@@ -46,6 +46,7 @@ int list_characters() {
 // The exporter told the failure as the window does, and its reason on
 // standard error; the exit status tells it to the caller.
 int export_one(const std::u16string& character, bool automatic, const Settings& settings) {
+  install_ending_handler();     // an export cut short leaves no temporary file
   std::u16string told_failure;  // one export: nothing told before it
   const ExportResult result = run_export(character.c_str(), settings, automatic ? kAutomaticExport : kManualExport,
                                          console_reports(), told_failure);

@@ -140,23 +140,19 @@ void tell_unwritten(const ReportSink& report, const OutputFile& file, const std:
   }
 }
 
-// A temporary file of this export, or none when it could not be created.
-void discard(const std::u16string& temporary) {
-  if (!temporary.empty()) delete_file(temporary.c_str());
-}
-
 // Puts the written temporary files in place. Returns the path of the file
-// that could not be saved, or an empty string.
+// that could not be saved, or an empty string. The temporary files stay
+// open (held against other exports' clean-up) until each is renamed or removed.
 std::u16string place_files(ExportFiles& files, const ExportNames& names, const std::u16string& export_temp,
                            const std::u16string& recipe_temp, bool taken, const ReportSink& report) {
-  const bool log_written = output_close(files.log);
+  const bool log_written = output_flush(files.log);
   const std::uint64_t recipe_size = files.recipe.size;
-  const bool recipe_written = output_close(files.recipe);
+  const bool recipe_written = output_flush(files.recipe);
   if (!log_written) tell_unwritten(report, files.log, export_temp, names.export_path);
   if (!recipe_written) tell_unwritten(report, files.recipe, recipe_temp, names.recipe_path);
   if (!log_written || !recipe_written) {
-    discard(export_temp);
-    discard(recipe_temp);
+    discard_temporary_file(files.log, export_temp);
+    discard_temporary_file(files.recipe, recipe_temp);
     return log_written ? names.recipe_path : names.export_path;
   }
 
@@ -164,24 +160,22 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, const s
   // (chunk 0 removed while exporting): only a new name gets the empty file.
   FileTime ignored;
   if (!taken && file_write_time(names.export_path.c_str(), ignored)) {
-    discard(export_temp);
-  } else if (!replace_file(export_temp.c_str(), names.export_path.c_str())) {
+    discard_temporary_file(files.log, export_temp);
+  } else if (!put_temporary_file_in_place(files.log, export_temp, names.export_path)) {
     const SystemErrorCode reason = last_system_error();
-    tell_system_error(report, export_temp, (u"could not be renamed to " + names.export_path).c_str(), reason);
-    discard(export_temp);
-    discard(recipe_temp);
+    tell_system_error(report, export_temp, (u"could not be put in place as " + names.export_path).c_str(), reason);
+    discard_temporary_file(files.recipe, recipe_temp);
     return names.export_path;
   }
 
   if (recipe_size == 0) {
-    discard(recipe_temp);
+    discard_temporary_file(files.recipe, recipe_temp);
     // An empty recipe file is removed, as the export would have replaced it
     // with an empty one; an export that took nothing keeps the earlier one.
     if (taken) delete_file(names.recipe_path.c_str());
-  } else if (!replace_file(recipe_temp.c_str(), names.recipe_path.c_str())) {
+  } else if (!put_temporary_file_in_place(files.recipe, recipe_temp, names.recipe_path)) {
     const SystemErrorCode reason = last_system_error();
-    tell_system_error(report, recipe_temp, (u"could not be renamed to " + names.recipe_path).c_str(), reason);
-    discard(recipe_temp);
+    tell_system_error(report, recipe_temp, (u"could not be put in place as " + names.recipe_path).c_str(), reason);
     return names.recipe_path;
   }
   return {};

@@ -87,6 +87,17 @@ void output_commit(OutputFile& file, std::size_t used) {
   file.size += used;
 }
 
+bool output_flush(OutputFile& file) {
+  flush(file);
+  return !file.write_failed;
+}
+
+FileHandle output_release(OutputFile& file) {
+  const FileHandle handle = file.handle;
+  file.handle = kNoFile;
+  return handle;
+}
+
 bool output_close(OutputFile& file) {
   flush(file);
   if (file.handle != kNoFile && !close_file(file.handle)) fail(file);

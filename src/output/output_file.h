@@ -48,6 +48,11 @@ void output_append(OutputFile& file, const void* data, std::size_t size);
 // straight into it; output_commit then appends the `used` bytes put there.
 char* output_reserve(OutputFile& file, std::size_t size);
 void output_commit(OutputFile& file, std::size_t used);
+// Writes out the buffer and keeps the file open. True when every byte
+// appended since output_create reached the file so far.
+bool output_flush(OutputFile& file);
+// Hands the open file to the caller, who closes it; kNoFile when none is open.
+FileHandle output_release(OutputFile& file);
 // Writes out the buffer and closes the file. True when every byte appended
 // since output_create reached the file.
 bool output_close(OutputFile& file);

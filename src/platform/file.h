@@ -24,9 +24,26 @@ using FileTime = std::uint64_t;
 // Creates or truncates a file for writing that nobody else may open while it
 // is held (on POSIX, other processes are not kept out).
 FileHandle create_output_file(const char16_t* path);
-// Creates a file for writing only when nothing exists under its name: never
-// an existing file, and never through a link. Held as create_output_file holds.
+// Creates a temporary file for writing only when nothing exists under its
+// name: never an existing file, and never through a link. Held as
+// create_output_file holds, and so that remove_unheld_file in another
+// process leaves it alone (on POSIX an advisory lock, where the file system
+// has locks); install_ending_handler (platform/interrupt.h) removes it if the
+// process is ended while it is open. Close it with close_file_into_place or
+// close_and_delete_file.
 FileHandle create_new_output_file(const char16_t* path);
+// Removes the file under `path` unless some process holds it as
+// create_new_output_file holds its files: a temporary file left by an export
+// that was killed. On POSIX only a regular file whose lock can be taken, so
+// nothing on a file system without locks; on Windows whatever DeleteFileW
+// may remove. False when nothing was removed.
+bool remove_unheld_file(const char16_t* path);
+// Puts the file made by create_new_output_file under `from` in place of `to`
+// (replacing it) and closes it. False when it could not be renamed (it is
+// then removed) or, on POSIX, not closed cleanly after the rename.
+bool close_file_into_place(FileHandle file, const char16_t* from, const char16_t* to);
+// Removes the file made by create_new_output_file under `path` and closes it.
+bool close_and_delete_file(FileHandle file, const char16_t* path);
 // Writes all of `size` bytes; false when the system wrote fewer.
 bool write_file(FileHandle file, const void* data, std::size_t size);
 // False when the system reports that buffered data could not be stored.

@@ -25,7 +25,7 @@ constexpr UINT kDroppedPathCapacity = 260;
 
 void manual_export(HWND window) {
   const int index = selected_character(window);
-  if (index < 0) return;
+  if (index < 0 || session_ending()) return;
   // A character folder path that would not fit the program's path buffer is
   // not exported rather than exported from a cut path. A manual export's
   // failure is remembered by the watch as well, so that the next cycle does

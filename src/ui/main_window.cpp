@@ -49,6 +49,18 @@ INT_PTR on_command(HWND window, WORD command, WORD notification) {
   return FALSE;
 }
 
+// The session ends once this returns, and the system may end the process
+// at any moment after: everything is let go here, not in a later message.
+// Exports run only inside this thread's handlers, so none is under way now;
+// none may start after (a click or a timer still queued), and no icon may
+// stay in the notification area. The message loop then ends the program.
+void end_with_session(HWND window) {
+  session_ending() = true;
+  KillTimer(window, kWatchTimerId);
+  remove_tray_icon();
+  PostQuitMessage(0);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -66,6 +78,10 @@ INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_COMMAND: return on_command(window, LOWORD(wparam), HIWORD(wparam));
     case WM_TIMER:
       if (wparam == kWatchTimerId) on_watch_timer(window);
+      return FALSE;
+    case WM_ENDSESSION:
+      // FALSE: the log-off or shut-down was called off, and the program goes on.
+      if (wparam != FALSE) end_with_session(window);
       return FALSE;
     case WM_DROPFILES: take_dropped_file(reinterpret_cast<HDROP>(wparam)); return FALSE;
     case WM_CLOSE:

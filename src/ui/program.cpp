@@ -39,6 +39,8 @@ int run_program(HINSTANCE instance) {
   module_instance() = instance;
   watch_state().game_running = false;
   watch_state().previous_game_running = false;
+  // Before the mutex: a start that finds the mutex finds the event too.
+  keep_show_requests();
   // Owned and never released while the program runs: it marks this instance
   // until the process ends.
   const HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
@@ -65,6 +67,7 @@ int run_program(HINSTANCE instance) {
   } else {
     ShowWindow(window, SW_SHOW);
   }
+  show_if_asked_before(window);
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -25,6 +25,11 @@ CharacterTable& character_table() {
   return table;
 }
 
+bool& session_ending() {
+  static bool ending = false;
+  return ending;
+}
+
 WatchState& watch_state() {
   static WatchState state;
   return state;

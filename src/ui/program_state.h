@@ -21,6 +21,9 @@ Settings& settings();
 // The character table behind the character list.
 CharacterTable& character_table();
 WatchState& watch_state();
+// Set when the session ends (log-off, shut-down): from then on no export
+// starts, since the system may end the process at any moment.
+bool& session_ending();
 // The logic's reports: the status log and the debugger output.
 const ReportSink& window_reports();
 

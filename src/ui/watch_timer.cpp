@@ -9,6 +9,7 @@ void start_watch_timer(HWND window) { SetTimer(window, kWatchTimerId, kWatchInte
 
 void on_watch_timer(HWND window) {
   KillTimer(window, kWatchTimerId);
+  if (session_ending()) return;
   if (settings().watch_enabled) {
     watch_cycle(watch_state(), character_table(), settings(), window_reports());
     queue_info_panel_refresh(window);

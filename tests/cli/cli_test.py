@@ -14,6 +14,7 @@ shows the run as skipped rather than passed.
 import json
 import os
 import shutil
+import signal
 import stat
 import struct
 import subprocess
@@ -73,6 +74,27 @@ class ExporterCase(unittest.TestCase):
         os.utime(path, (unix_time, unix_time))
         return path
 
+    def big_series(self, chunk_count=100, per_chunk=10000):
+        """A million entries by default, an export of tens of megabytes. Every chunk file holds the same entries
+        after its own header."""
+        area = bytearray()
+        ends = []
+        for i in range(per_chunk):
+            if i % 1000 == 0:  # read as a materia message, as in series()
+                entry = struct.pack("<II", 0x46A00000 + i, 0x0039) + MATERIA.encode("utf-8")
+            else:
+                entry = struct.pack("<II", 0x5316F48C + i, 0x000A) + (":Aaa Bbb:line %d of an evening" % i).encode()
+            area += entry
+            ends.append(len(area))
+        body = b"".join(struct.pack("<I", e) for e in ends) + bytes(area)
+        folder = os.path.join(self.game, CHARACTER, "log")
+        os.makedirs(folder, exist_ok=True)
+        for index in range(chunk_count):
+            path = os.path.join(folder, "%08x.log" % index)
+            with open(path, "wb") as f:
+                f.write(struct.pack("<II", index * per_chunk, (index + 1) * per_chunk) + body)
+            os.utime(path, (CHUNK0_UNIX, CHUNK0_UNIX))
+
     def series(self, character=CHARACTER, unix_time=CHUNK0_UNIX, game=None):
         self.chunk(character, 0, 0, [(0x5316F48C, 0x000A, ":Aaa Bbb:hello"),
                                      (0x5316F48D, 0x0039, "x\x02\x10\x01\x03y"),
@@ -86,11 +108,14 @@ class ExporterCase(unittest.TestCase):
 
     # --- the exporter's side
 
-    def run_exporter(self, *args, game_dir=True, home=None, timeout=120, zone="Asia/Tokyo"):
+    def exporter_argv(self, args, game_dir=True):
         argv = list(COMMAND)
         if game_dir:
             argv += ["--game-dir", windows_path(self.game) if WINDOWS else self.game]
-        argv += list(args)
+        return argv + list(args)
+
+    def run_exporter(self, *args, game_dir=True, home=None, timeout=120, zone="Asia/Tokyo"):
+        argv = self.exporter_argv(args, game_dir)
         # The Wine runner hands its process the zone the tests name.
         env = dict(os.environ, TZ=zone, TELLWICK_TEST_TZ=zone)
         if home is not None:
@@ -108,6 +133,32 @@ class ExporterCase(unittest.TestCase):
             elif current == section and line.startswith(name + "="):
                 return line[len(name) + 1:]
         return None
+
+    def start_exporter(self, *args):
+        # Its output is not read while it runs: a full pipe would stop it.
+        return subprocess.Popen(self.exporter_argv(args), cwd=self.work, env=dict(os.environ, TZ="Asia/Tokyo"),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def temporaries(self):
+        folder = os.path.join(self.work, "log")
+        return sorted(n for n in os.listdir(folder) if ".~" in n) if os.path.isdir(folder) else []
+
+    def signal_when_written(self, process, size, signal_number):
+        """Sends the signal once the export's temporary file holds `size`
+        bytes or more; the exporter's exit status."""
+        folder = os.path.join(self.work, "log")
+        while process.poll() is None:
+            for name in self.temporaries():
+                if name.startswith("recipe."):
+                    continue
+                try:
+                    written = os.stat(os.path.join(folder, name)).st_size
+                except FileNotFoundError:
+                    continue
+                if written >= size:
+                    process.send_signal(signal_number)
+                    return process.wait(timeout=120)
+        return process.returncode
 
     def log_path(self, name):
         sep = "\\" if WINDOWS else "/"
@@ -166,6 +217,55 @@ class ExporterProcess(ExporterCase):
         self.assertEqual(self.run_exporter("--auto", CHARACTER)[:2], (0, ""))
         self.assertTrue(self.read_log("2014.03.05.2107.log").endswith(b"5316F4A0000Amore\r\n"))
         self.assertEqual(self.key("LASTNO"), "3")
+
+    def test_killed_exports_leave_nothing_the_next_export_keeps(self):
+        if WINDOWS:
+            self.skipTest("the Wine runner stands between the test and the exporter")
+        self.big_series()
+        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
+        whole = self.read_log("2014.03.05.2107.log")
+        whole_recipe = self.read_log("recipe.2014.03.05.2107.log")
+        shutil.rmtree(os.path.join(self.work, "log"))
+        os.remove(os.path.join(self.work, "tellwick.ini"))
+
+        # Killed at twenty points, from the temporary file's creation to
+        # nearly the end; each run starts by clearing what the last one left.
+        # (Near the end, one may finish before the test sees the size.)
+        kills = 0
+        for point in range(20):
+            process = self.start_exporter(CHARACTER)
+            status = self.signal_when_written(process, len(whole) * point // 20, signal.SIGKILL)
+            if status == -signal.SIGKILL:
+                kills += 1
+                self.assertNotEqual(self.temporaries(), [], "a kill leaves its temporary files")
+        self.assertGreaterEqual(kills, 10, "most exports should have been killed under way")
+
+        status, out, err = self.run_exporter(CHARACTER)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.temporaries(), [])
+        self.assertEqual(self.read_log("2014.03.05.2107.log"), whole)
+        self.assertEqual(self.read_log("recipe.2014.03.05.2107.log"), whole_recipe)
+
+    def test_ending_signals_remove_the_temporary_files(self):
+        if WINDOWS:
+            self.skipTest("the Wine runner stands between the test and the exporter")
+        self.big_series()
+        self.assertEqual(self.run_exporter(CHARACTER)[0], 0)
+        size = os.path.getsize(os.path.join(self.work, "log", "2014.03.05.2107.log"))
+        shutil.rmtree(os.path.join(self.work, "log"))
+        for signal_number, args in ((signal.SIGTERM, [CHARACTER]), (signal.SIGHUP, [CHARACTER]),
+                                    (signal.SIGINT, ["--auto", CHARACTER]), (signal.SIGTERM, ["--auto", CHARACTER])):
+            with self.subTest(signal=signal_number.name, args=args):
+                # An automatic export runs only for a series not recorded yet.
+                settings = os.path.join(self.work, "tellwick.ini")
+                if os.path.exists(settings):
+                    os.remove(settings)
+                process = self.start_exporter(*args)
+                status = self.signal_when_written(process, size // 2, signal_number)
+                # Ended by the signal itself, as whoever started it expects.
+                self.assertEqual(status, -signal_number)
+                self.assertEqual(self.temporaries(), [])
+                self.assertEqual(os.listdir(os.path.join(self.work, "log")), [])
 
     def test_settings_choose_charset_control_sequences_and_folder(self):
         self.series()

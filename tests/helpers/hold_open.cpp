@@ -1,7 +1,8 @@
 // Holds a file open, as the game holds the chunk file it is writing, until
 // told to stop:
-//   hold_open write|read FILE READY STOP
-// opens FILE for writing or for reading, writes READY ("1" once FILE is open,
+//   hold_open write|read|temporary FILE READY STOP
+// opens FILE for writing or for reading, or creates it as an export creates
+// its temporary files (held against other exports' clean-up), writes READY ("1" once FILE is open,
 // "0" when it cannot be opened), and closes FILE and ends when STOP exists.
 // Exit code 0 after a stop, 1 when FILE cannot be opened or the arguments are
 // wrong, 2 when no stop came in time (so a failed test leaves nothing
@@ -17,6 +18,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+
+#include "platform/file.h"
 
 namespace {
 
@@ -44,8 +47,19 @@ bool is_open(Held held) { return held >= 0; }
 void release(Held held) { close(held); }
 #endif
 
-int hold(bool for_writing, const fs::path& file, const fs::path& ready, const fs::path& stop) {
-  const Held held = open_file(file, for_writing);
+// The export's own way: a new file, closed without removing it, as a killed
+// export leaves it.
+Held create_temporary(const fs::path& file) {
+  const tellwick::FileHandle handle = tellwick::create_new_output_file(file.u16string().c_str());
+#ifdef _WIN32
+  return handle == tellwick::kNoFile ? INVALID_HANDLE_VALUE : reinterpret_cast<Held>(handle);
+#else
+  return static_cast<Held>(handle);
+#endif
+}
+
+int hold(const fs::path& mode, const fs::path& file, const fs::path& ready, const fs::path& stop) {
+  const Held held = mode == "temporary" ? create_temporary(file) : open_file(file, mode == "write");
   // Written elsewhere and renamed into place, so READY is never seen empty.
   const fs::path writing = fs::path(ready) += ".part";
   std::ofstream(writing).put(is_open(held) ? '1' : '0');
@@ -73,6 +87,6 @@ int main(int argc, char** argv) {
 #endif
   if (argc != 5) return 1;
   const fs::path mode = argv[1];
-  if (mode != "write" && mode != "read") return 1;
-  return hold(mode == "write", argv[2], argv[3], argv[4]);
+  if (mode != "write" && mode != "read" && mode != "temporary") return 1;
+  return hold(mode, argv[2], argv[3], argv[4]);
 }

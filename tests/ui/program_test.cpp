@@ -203,6 +203,20 @@ class ProgramTest : public ::testing::Test {
         reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_CHARACTER_LIST)));
   }
 
+  // A program started with the start-in-tray setting: its main window once
+  // its message loop answers (start-up has hidden it by then), or nullptr.
+  HWND start_in_tray(Started& program) {
+    write_settings("TRAYRUN=1\r\n");
+    program = start();
+    if (program.process == nullptr) {
+      ADD_FAILURE() << "tellwick.exe did not start";
+      return nullptr;
+    }
+    const HWND window = wait_for_main_window(program);
+    if (window != nullptr) ask(window, WM_NULL, 0, 0);
+    return window;
+  }
+
   // The labels of the character list of a program started now, which is
   // then ended with its exit button.
   std::vector<std::wstring> listed_characters() {
@@ -264,13 +278,9 @@ TEST_F(ProgramTest, ExportsWithTheExtractButtonAndRunsOnlyOnce) {
 }
 
 TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
-  write_settings("TRAYRUN=1\r\n");
-  Started program = start();
-  ASSERT_NE(program.process, nullptr);
-  const HWND window = wait_for_main_window(program);
+  Started program;
+  const HWND window = start_in_tray(program);
   ASSERT_NE(window, nullptr);
-  // Start-up has hidden it by the time its message loop answers.
-  ask(window, WM_NULL, 0, 0);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(icon_is_shown(window));
 
@@ -295,12 +305,9 @@ TEST_F(ProgramTest, StartsInTheTrayHidesOnCloseAndEndsOnEscape) {
 // The shell restarts while the window is in the tray, and the player starts
 // the program again to reach it: the running window comes back, in front.
 TEST_F(ProgramTest, AfterAShellRestartTheIconReturnsAndASecondStartShowsTheWindow) {
-  write_settings("TRAYRUN=1\r\n");
-  Started program = start();
-  ASSERT_NE(program.process, nullptr);
-  const HWND window = wait_for_main_window(program);
+  Started program;
+  const HWND window = start_in_tray(program);
   ASSERT_NE(window, nullptr);
-  ask(window, WM_NULL, 0, 0);
   ASSERT_FALSE(IsWindowVisible(window));
   ASSERT_TRUE(icon_is_shown(window));
 
@@ -332,6 +339,31 @@ TEST_F(ProgramTest, AfterAShellRestartTheIconReturnsAndASecondStartShowsTheWindo
 
   press_key_in(window, VK_ESCAPE);
   EXPECT_EQ(wait_for_exit(program), 0);
+}
+
+// Log-off or shut-down, as the system tells each top-level window: a
+// cancelled one changes nothing; once it goes ahead the icon goes at once,
+// no export starts any more, and the program ends by itself.
+TEST_F(ProgramTest, EndsCleanlyWithTheSession) {
+  Started program;
+  const HWND window = start_in_tray(program);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(icon_is_shown(window));
+  select_character(window);
+
+  EXPECT_NE(ask(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0) << "the program lets the session end";
+  ask(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(icon_is_shown(window));
+  EXPECT_EQ(WaitForSingleObject(program.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  EXPECT_NE(ask(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+  ASSERT_TRUE(send_to_program(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+  EXPECT_FALSE(icon_is_shown(window));
+  // A click that comes after (as a queued one would) exports nothing; the
+  // program may already be gone, which is as good.
+  send_to_program(GetDlgItem(window, IDC_EXTRACT), BM_CLICK, 0, 0);
+  EXPECT_EQ(wait_for_exit(program), 0);
+  EXPECT_FALSE(fs::exists(work_ / "log" / "2014.03.05.1855.log"));
 }
 
 TEST_F(ProgramTest, GameDirSettingNamesTheGameFolder) {

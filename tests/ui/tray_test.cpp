@@ -14,6 +14,7 @@
 #include "support/message_pump.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
+#include "ui/running_instance.h"
 #include "ui/tray_icon.h"
 
 namespace tellwick::test {
@@ -125,6 +126,29 @@ TEST_F(MainWindowTest, StartsInTheTrayWhenAsked) {
   SendMessageW(window_, WM_USER, 1, WM_LBUTTONDOWN);
   EXPECT_TRUE(IsWindowVisible(window_));
   EXPECT_FALSE(icon_is_shown(window_));
+}
+
+// A second start that comes while the first is still on its way to its
+// window (the settings and the launcher-folder search come first): the
+// message it sends reaches no window, but its request waits for the window.
+TEST_F(MainWindowTest, ASecondStartBeforeTheWindowExistsShowsItOnceItDoes) {
+  write_settings("[GENERIC]\r\nTRAYRUN=1\r\n");
+  settings() = load_settings();
+  keep_show_requests();            // the first start, before it takes the mutex
+  ask_running_instance_to_show();  // the second start, which found the mutex
+  window_ = create_main_window(module_instance());
+  ASSERT_NE(window_, nullptr);
+  ASSERT_EQ(hide_to_tray(window_), 0);
+  show_if_asked_before(window_);
+  pump_messages();
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_FALSE(icon_is_shown(window_));
+
+  // One request shows the window once.
+  ASSERT_EQ(hide_to_tray(window_), 0);
+  show_if_asked_before(window_);
+  pump_messages();
+  EXPECT_FALSE(IsWindowVisible(window_));
 }
 
 }  // namespace

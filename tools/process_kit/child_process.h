@@ -48,10 +48,10 @@ constexpr int kStillRunning = -2;
 // process can then still be waited for.
 int wait_process(Process& process, std::chrono::milliseconds limit);
 
-// Asks a process started as stoppable to end as a user would: SIGINT or
-// SIGTERM on POSIX; on Windows both are Ctrl+C in the process's console.
-// False when it could not be sent.
-enum class StopRequest { kInterrupt, kTerminate };
+// Asks a process started as stoppable to end as a user or the system would:
+// SIGINT, SIGTERM or SIGHUP on POSIX; on Windows each is Ctrl+C in the
+// process's console. False when it could not be sent.
+enum class StopRequest { kInterrupt, kTerminate, kHangUp };
 bool request_stop(const Process& process, StopRequest request);
 
 // Ends the process at once, for cleaning up after a failed test.

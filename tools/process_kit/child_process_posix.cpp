@@ -85,7 +85,10 @@ int wait_process(Process& process, std::chrono::milliseconds limit) {
 
 bool request_stop(const Process& process, StopRequest request) {
   if (process.id < 0) return false;
-  return kill(static_cast<pid_t>(process.id), request == StopRequest::kInterrupt ? SIGINT : SIGTERM) == 0;
+  int signal_number = SIGTERM;
+  if (request == StopRequest::kInterrupt) signal_number = SIGINT;
+  if (request == StopRequest::kHangUp) signal_number = SIGHUP;
+  return kill(static_cast<pid_t>(process.id), signal_number) == 0;
 }
 
 void kill_process(Process& process) {

@@ -14,6 +14,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/posix/path_posix.h"
+#include "platform/posix/temporary_registry_posix.h"
 #include "platform/posix/write_all_posix.h"
 
 namespace tellwick {
@@ -117,12 +118,6 @@ FileHandle create_output_file(const char16_t* path) {
   return fd < 0 ? kNoFile : fd;
 }
 
-FileHandle create_new_output_file(const char16_t* path) {
-  // O_EXCL fails on any name that exists, a link (even a dangling one) included.
-  const int fd = ::open(native_path(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  return fd < 0 ? kNoFile : fd;
-}
-
 bool write_file(FileHandle file, const void* data, std::size_t size) {
   if (file == kNoFile) return false;
   return write_all(static_cast<int>(file), data, size);
@@ -130,6 +125,7 @@ bool write_file(FileHandle file, const void* data, std::size_t size) {
 
 bool close_file(FileHandle file) {
   if (file == kNoFile) return false;
+  forget_temporary_file(static_cast<int>(file));
   return ::close(static_cast<int>(file)) == 0;
 }
 

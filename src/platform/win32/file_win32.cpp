@@ -6,6 +6,7 @@
 
 #include "platform/file.h"
 #include "platform/path.h"
+#include "platform/win32/temporary_registry_win32.h"
 
 namespace tellwick {
 namespace {
@@ -35,8 +36,35 @@ FileHandle create_output_file(const char16_t* path) {
 
 FileHandle create_new_output_file(const char16_t* path) {
   // CREATE_NEW fails on any name that exists, a symbolic link included.
-  HANDLE h = CreateFileW(wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_ARCHIVE, nullptr);
-  return h == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(h);
+  // Sharing nothing keeps every other process from removing it while it is
+  // open; DELETE lets a console event mark it for deletion as the process ends.
+  HANDLE h = CreateFileW(wide(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return kNoFile;
+  note_temporary_file(h);
+  return reinterpret_cast<FileHandle>(h);
+}
+
+// A file that another process holds (an export still writing it) cannot be
+// deleted: its sharing lets nobody in.
+bool remove_unheld_file(const char16_t* path) { return DeleteFileW(wide(path)) != 0; }
+
+bool close_file_into_place(FileHandle file, const char16_t* from, const char16_t* to) {
+  forget_temporary_file(as_handle(file));
+  // A rename needs the file free of the handle that shares nothing.
+  const bool closed = CloseHandle(as_handle(file)) != 0;
+  if (!MoveFileExW(wide(from), wide(to), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD reason = GetLastError();
+    DeleteFileW(wide(from));
+    SetLastError(reason);
+    return false;
+  }
+  return closed;
+}
+
+bool close_and_delete_file(FileHandle file, const char16_t* path) {
+  forget_temporary_file(as_handle(file));
+  CloseHandle(as_handle(file));
+  return DeleteFileW(wide(path)) != 0;
 }
 
 bool write_file(FileHandle file, const void* data, std::size_t size) {
@@ -58,6 +86,7 @@ bool write_file(FileHandle file, const void* data, std::size_t size) {
 
 bool close_file(FileHandle file) {
   if (file == kNoFile) return false;
+  forget_temporary_file(as_handle(file));
   return CloseHandle(as_handle(file)) != 0;
 }
 
