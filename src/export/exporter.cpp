@@ -163,7 +163,7 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, const s
     discard_temporary_file(files.log, export_temp);
   } else if (!put_temporary_file_in_place(files.log, export_temp, names.export_path)) {
     const SystemErrorCode reason = last_system_error();
-    tell_system_error(report, export_temp, (u"could not be put in place as " + names.export_path).c_str(), reason);
+    tell_system_error(report, export_temp, (u"could not be renamed to " + names.export_path).c_str(), reason);
     discard_temporary_file(files.recipe, recipe_temp);
     return names.export_path;
   }
@@ -175,7 +175,7 @@ std::u16string place_files(ExportFiles& files, const ExportNames& names, const s
     if (taken) delete_file(names.recipe_path.c_str());
   } else if (!put_temporary_file_in_place(files.recipe, recipe_temp, names.recipe_path)) {
     const SystemErrorCode reason = last_system_error();
-    tell_system_error(report, recipe_temp, (u"could not be put in place as " + names.recipe_path).c_str(), reason);
+    tell_system_error(report, recipe_temp, (u"could not be renamed to " + names.recipe_path).c_str(), reason);
     return names.recipe_path;
   }
   return {};
