@@ -13,12 +13,6 @@ void append_hex8(std::u16string& out, std::uint32_t value, const char* digits) {
   for (int shift = 28; shift >= 0; shift -= 4) out += static_cast<char16_t>(digits[(value >> shift) & 0xF]);
 }
 
-FileTime chunk_time(const std::u16string& character_folder, std::uint32_t index) {
-  FileTime time = 0;
-  file_write_time(chunk_file_path(character_folder, index).c_str(), time);
-  return time;
-}
-
 }  // namespace
 
 std::u16string format_date_key(FileTime time) {
@@ -41,9 +35,16 @@ ChangeCheck detect_change(const std::u16string& character_folder, const ExportRe
   if (!check.chunk0_exists) return check;
   if (format_date_key(check.chunk0_time) != record.date) {
     check.flags = ExportFlags::kChanged | ExportFlags::kNewSeries;
-  } else if (format_lastdate_key(chunk_time(character_folder, static_cast<std::uint32_t>(record.last_number))) !=
-             record.last_date) {
-    check.flags = ExportFlags::kChanged;
+  } else {
+    const std::u16string next_chunk = chunk_file_path(character_folder, static_cast<std::uint32_t>(record.last_number));
+    FileTime next_time = 0;
+    file_write_time(next_chunk.c_str(), next_time);
+    // A chunk file the game still holds open cannot be read, so an export
+    // now would end before it again and take nothing new; the one after the
+    // game lets go of it takes it, its time moved or not.
+    if (format_lastdate_key(next_time) != record.last_date && !file_held_for_writing(next_chunk.c_str())) {
+      check.flags = ExportFlags::kChanged;
+    }
   }
   return check;
 }

@@ -18,6 +18,8 @@ struct ChangeCheck {
 };
 
 // Compares the chunk files in `character_folder` with the progress record.
+// A change of the chunk file the last export ended before counts only once
+// no other process holds that file open for writing.
 ChangeCheck detect_change(const std::u16string& character_folder, const ExportRecord& record);
 
 // Sets the progress record to what an export just took: DATE (chunk 0's

@@ -60,6 +60,11 @@ bool set_file_write_time(const char16_t* path, FileTime time);
 
 bool is_directory(const char16_t* path);
 
+// Whether another process holds the file open for writing now, so that a
+// read of it would fail (the game still writing a chunk file). False when
+// it is not held, cannot be opened, or the system cannot tell.
+bool file_held_for_writing(const char16_t* path);
+
 // A whole file in memory, followed by one zero byte that is not counted.
 struct FileContents {
   std::unique_ptr<std::uint8_t[]> data;

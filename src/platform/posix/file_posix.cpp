@@ -129,6 +129,16 @@ bool close_file(FileHandle file) {
   return ::close(static_cast<int>(file)) == 0;
 }
 
+bool file_held_for_writing(const char16_t* path) {
+  const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool leased = false;
+  const bool held = is_regular_file(fd) && !take_read_lease(fd, leased);
+  release_read_lease(fd, leased);
+  close_quietly(fd);
+  return held;
+}
+
 bool file_write_time(const char16_t* path, FileTime& time) {
   time = 0;
   struct stat st;

@@ -137,6 +137,16 @@ bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t cap
   return ok;
 }
 
+bool file_held_for_writing(const char16_t* path) {
+  // Opened as every read opens it: only a writer's sharing refuses it.
+  HANDLE h = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 bool read_whole_file_not_older(const char16_t* path, FileTime not_before, FileContents& contents, FileTime& time) {
   contents.data.reset();
   contents.size = 0;
