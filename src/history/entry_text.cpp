@@ -148,22 +148,21 @@ void append_with_shown_sequences(std::string_view text, std::string& out) {
 
 void append_with_raw_sequences(const char* text, std::size_t length, std::string& out) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
-  std::size_t run = 0;
   std::size_t pos = 0;
   while (pos < length) {
-    const std::uint8_t b = bytes[pos];
-    if (b != 0 && b != kControlStart) {
-      ++pos;
-      continue;
+    const void* start = std::memchr(text + pos, kControlStart, length - pos);
+    const std::size_t stop =
+        start == nullptr ? length : static_cast<std::size_t>(static_cast<const char*>(start) - text);
+    if (const void* zero = std::memchr(text + pos, '\0', stop - pos)) {
+      out.append(text + pos, static_cast<std::size_t>(static_cast<const char*>(zero) - text) - pos);
+      return;
     }
-    out.append(text + run, pos - run);
-    if (b == 0) return;
-    const std::size_t sequence = control_sequence_length(bytes, pos, length);
-    append_sequence_text(bytes + pos, sequence, out);
-    pos += sequence;
-    run = pos;
+    out.append(text + pos, stop - pos);
+    if (stop == length) return;
+    const std::size_t sequence = control_sequence_length(bytes, stop, length);
+    append_sequence_text(bytes + stop, sequence, out);
+    pos = stop + sequence;
   }
-  out.append(text + run, length - run);
 }
 
 EntryFields split_entry_text(std::string_view text) {
