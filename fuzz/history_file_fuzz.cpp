@@ -1,6 +1,9 @@
 // Any file handed to the history reader: read as an export file (charset
-// detection, decoding, entry lines, shown control sequences, sender fields)
-// and as a chunk file, printed as text and as JSON through a filter.
+// detection, decoding, entry lines, shown control sequences and what they
+// show, the game's glyphs, sender fields) and as a chunk file (raw control
+// sequences, those cut by the end of an entry among them), printed as text
+// and as JSON through a filter. The seeds game-text-* hold the sequences and
+// glyphs that show text, in both forms.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -4,13 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "gamelog/control_sequence.h"
+#include "gamelog/entry_line.h"
 #include "history/channels.h"
 #include "history/entry_text.h"
 #include "history/export_lines.h"
 #include "history/export_text.h"
+#include "history/game_glyphs.h"
 #include "history/history_filter.h"
 #include "history/history_printer.h"
 
@@ -133,35 +138,142 @@ TEST(ExportLines, ContinuationLinesStayWithTheirEntry) {
   EXPECT_TRUE(entries_of("").empty());
 }
 
-std::string without_shown(const std::string& text) {
+std::string with_shown(const std::string& text) {
   std::string out;
-  append_without_shown_sequences(text, out);
+  append_with_shown_sequences(text, out);
   return out;
 }
 
-TEST(EntryText, ShownControlSequencesAreDroppedWhereTheyCanBeRecognised) {
+TEST(EntryText, ShownControlSequencesAreTakenWhereTheyCanBeRecognised) {
   const struct {
     const char* text;
     const char* expected;
     // clang-format off
   } cases[] = {
-      {"OK[02 10 01 03]", "OK"},
+      {"OK[02 13 01 03]", "OK"},
       {"a[02 13 04 AA BB CC 03][02 13 00]b", "ab"},               // back to back; lead byte 0x00
       {"[02 48 F2 00 05 01 02 03 04 05 03]x", "x"},               // two-byte length with a zero byte
       {"x[02 20 F0 03 01 02 03 03]", "x"},                        // one-byte length
       {"cut at the end[02 13 09 41 42]", "cut at the end"},       // ran past the line: ends the text
       {"[02]", ""},
-      {"[02 10 01 03 04]y", "[02 10 01 03 04]y"},                 // one byte more than declared
+      {"[02 13 01 03 04]y", "[02 13 01 03 04]y"},                 // one byte more than declared
       {"[02 13 09 41 42]y", "[02 13 09 41 42]y"},                 // short, but not at the end
-      {"[03 10 01 03]", "[03 10 01 03]"},                         // no start byte
-      {"[02 10 01 3]", "[02 10 01 3]"},                           // not two digits
-      {"[02 10 01 0a]", "[02 10 01 0a]"},                         // lower case is not the exporter's
-      {"[02  10 01 03]", "[02  10 01 03]"},
-      {"[PvP] [02 10 01 03", "[PvP] [02 10 01 03"},               // not closed
-      {"[[02 10 01 03]]", "[]"},
+      {"[03 13 01 03]", "[03 13 01 03]"},                         // no start byte
+      {"[02 13 01 3]", "[02 13 01 3]"},                           // not two digits
+      {"[02 13 01 0a]", "[02 13 01 0a]"},                         // lower case is not the exporter's
+      {"[02  13 01 03]", "[02  13 01 03]"},
+      {"[PvP] [02 13 01 03", "[PvP] [02 13 01 03"},               // not closed
+      {"[[02 13 01 03]]", "[]"},
+      {"[[02 1D 01 03]]", "[ ]"},
   };
   // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(without_shown(c.text), c.expected) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(with_shown(c.text), c.expected) << c.text;
+}
+
+// The text of an entry as a chunk file holds it, and as an export made with
+// CTRLTOSTR on shows it: the exporter's own rendering of the same bytes.
+std::string shown_form_of(const std::string& raw) {
+  const std::string line = "5316F48C000A" + raw;
+  char rendered[kRenderedLineCapacity];
+  const std::size_t length = render_line(line.data(), line.size(), true, rendered);
+  return std::string(rendered + kEntryLinePrefix, length - kEntryLinePrefix - 2);  // without CR LF
+}
+
+std::string with_raw(const std::string& raw) {
+  std::string out;
+  append_with_raw_sequences(raw.data(), raw.size(), out);
+  return out;
+}
+
+TEST(EntryText, SequencesShowWhatTheGameShows) {
+  const struct {
+    std::string raw;
+    const char* expected;
+    // clang-format off
+  } cases[] = {
+      {"takes 9064\x02\x1D\x01\x03(+50%) damage.", "takes 9064 (+50%) damage."},    // non-breaking space
+      {"one\x02\x10\x01\x03two", "one\ntwo"},                                       // new line
+      {"Ultra\x02\x16\x01\x03marine", "Ultramarine"},                               // soft hyphen
+      {"Sahagin\x02\x1F\x01\x03Lord", "Sahagin-Lord"},                              // hyphen
+      {"White Oath\x02\x12\x02\x59\x03Kujata", "White Oath@Kujata"},               // icon 88: cross-world
+      {"\x02\x12\x02\x05\x03sprout\x02\x12\x02\x58\x03", "sprout"},            // other icons: pictures
+      {"\x02\x12\x01\x03x\x02\x12\x02\xF0\x03", "x"},                          // no icon number
+      {"LFG \x02\x2E\x05\x04\xF2\x02\x0C\x03!", "LFG {AT 3:524}!"},              // auto-translate
+      {"\x02\x2E\x04\x01\x02\x03\x03", "{AT 0:1}"},                              // one byte more: ignored
+      {"\x02\x2E\x03\x05\xF2\x03", "{AT 05 F2}"},                                 // key cut short: hex
+      {"\x02\x2E\x01\x03", "{AT}"},
+      {"\x02\x2E\xF0\x03\x04\xF0\x09\x03", "{AT 3:9}"},                          // two-byte length form
+      {"\x02\x27\x07\x03\xF2\x01\x02\x01\x01\x03" "Aaa Bbb", "Aaa Bbb"},          // other markup: nothing
+      {std::string("a\x02\x10\x00" "b", 5), "a\nb"},                                  // lead byte 0x00
+      {"\x02\x1D\x01\x03\x02\x1D\x01\x03", "  "},                               // back to back
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    EXPECT_EQ(with_raw(c.raw), c.expected) << "raw: " << c.raw;
+    EXPECT_EQ(with_shown(shown_form_of(c.raw)), c.expected) << "shown: " << shown_form_of(c.raw);
+  }
+}
+
+// A sequence that declares more bytes than the entry holds ends with the
+// entry; what its bytes say so far still counts, nothing past them is read.
+TEST(EntryText, SequencesCutByTheEndOfTheEntry) {
+  const struct {
+    std::string raw;
+    const char* expected;
+    // clang-format off
+  } cases[] = {
+      {"x\x02", "x"},
+      {"x\x02\x1D", "x "},
+      {"x\x02\x10\x09" "ab", "x\n"},
+      {"x\x02\x12\x09", "x"},
+      {"x\x02\x12\x09\x59", "x@"},
+      {"x\x02\x2E\x09\x04\xF2", "x{AT 04 F2}"},
+      {"x\x02\x2E\xF6\x00", "x{AT}"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    // Copied to a buffer of its own size, so that a read past it is caught under ASan.
+    const std::unique_ptr<char[]> exact(new char[c.raw.size()]);
+    std::memcpy(exact.get(), c.raw.data(), c.raw.size());
+    std::string out;
+    append_with_raw_sequences(exact.get(), c.raw.size(), out);
+    EXPECT_EQ(out, c.expected) << "raw: " << c.raw;
+    EXPECT_EQ(with_shown(shown_form_of(c.raw)), c.expected) << "shown: " << shown_form_of(c.raw);
+  }
+  // A zero byte outside a sequence ends the text, as it ends the entry line.
+  EXPECT_EQ(with_raw(std::string("a\x02\x1D\x01\x03"
+                                 "b\0c",
+                                 8)),
+            "a b");
+}
+
+TEST(GameGlyphs, KnownGlyphsGetReadableStandIns) {
+  const struct {
+    const char* text;
+    const char* expected;
+    // clang-format off
+  } cases[] = {
+      {"\uE090\uE091\uE097", "①②⑧"},                   // party slots
+      {"\uE08F \uE0A3 \uE0A4 \uE0AE", "⓪ ⑳ ㉑ ㉛"},      // the other boxed numbers
+      {"\uE071\uE08A", "ⒶⓏ"},                           // boxed letters
+      {"Potion\uE03C x3", "Potion(HQ) x3"},
+      {"\uE06F Aaa Bbb", "→ Aaa Bbb"},
+      {"\uE0BBHi-Potion", "↗Hi-Potion"},
+      {"Aaa Bbb\uE05DKujata", "Aaa Bbb@Kujata"},
+      {"\uE0C1\uE0C6 \uE0B1 \uE0D0", "ⅠⅥ ⑴ LT"},
+      {"\uE000\uE0FF\uE10F\uF8FF", "\uE000\uE0FF\uE10F\uF8FF"},  // unknown: kept
+      {"é\u00EEあ\uEE00", "é\u00EEあ\uEE00"},
+      {"", ""},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::string out;
+    append_with_game_glyphs(c.text, out);
+    EXPECT_EQ(out, c.expected) << c.text;
+  }
+  EXPECT_EQ(game_glyph_stand_in(0xE090), "①");
+  EXPECT_TRUE(game_glyph_stand_in(0xE0FF).empty());
+  EXPECT_FALSE(may_hold_game_glyphs("plain text é あ"));
 }
 
 TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {
@@ -282,7 +394,7 @@ TEST(HistoryPrinter, TextAndJsonLines) {
   HistoryPrinter p;
   std::string out;
   p.sinks.history = [&](std::string_view s) { out += s; };
-  print_entry(p, 0x5316F48C, 0x000A, ":Aaa Bbb:hello[02 10 01 03]", true);
+  print_entry(p, 0x5316F48C, 0x000A, ":Aaa Bbb:hello[02 13 01 03]", true);
   print_entry(p, 0x5316F48D, 0x0039, "::line\r\nbreak\x01 and\ttab", true);
   print_entry(p, 0x5316F48E, 0x083E, "no sender at all", false);
   flush_history(p);
@@ -293,7 +405,7 @@ TEST(HistoryPrinter, TextAndJsonLines) {
 
   out.clear();
   p.format = HistoryFormat::kJson;
-  print_entry(p, 0x5316F48D, 0x0039, ":\"A\\B\":line\r\nbreak\x01 [02 10 01 03]é", true);
+  print_entry(p, 0x5316F48D, 0x0039, ":\"A\\B\":line\r\nbreak\x01 [02 13 01 03]é", true);
   print_entry(p, 0, 0x0000, "", true);
   flush_history(p);
   EXPECT_EQ(out,
@@ -301,6 +413,38 @@ TEST(HistoryPrinter, TextAndJsonLines) {
             "\"sender\":\"\\\"A\\\\B\\\"\",\"message\":\"line\\r\\nbreak\\u0001 é\"}\n"
             "{\"time\":\"1970-01-01T09:00:00+09:00\",\"unix\":0,\"channel\":\"None\",\"code\":0,"
             "\"sender\":\"\",\"message\":\"\"}\n");
+}
+
+// What the game showed, in both formats: the new line is a line break in
+// the message (a space in a text line, "\\n" in JSON), glyphs are readable.
+TEST(HistoryPrinter, SequencesAndGlyphsAsTheGameShowedThem) {
+  HistoryPrinter p;
+  std::string out;
+  p.sinks.history = [&](std::string_view s) { out += s; };
+  const char shown[] =
+      "\x1FWhite Oath[02 12 02 59 03]Kujata\x1F\uE090 one[02 10 01 03]two[02 1D 01 03]{[02 2E 03 04 05 03]}";
+  const std::string raw =
+      "\x1FWhite Oath\x02\x12\x02\x59\x03Kujata\x1F\uE090 one\x02\x10\x01\x03two"
+      "\x02\x1D\x01\x03{\x02\x2E\x03\x04\x05\x03}";
+  std::string readable;
+  append_with_raw_sequences(raw.data(), raw.size(), readable);
+  print_entry(p, 0x5316F48C, 0x000A, shown, true);
+  print_entry(p, 0x5316F48C, 0x000A, readable, false);
+  flush_history(p);
+  const std::string text_line = "2014-03-05 18:55:24 [Say] White Oath@Kujata: ① one two {{AT 3:4}}\n";
+  EXPECT_EQ(out, text_line + text_line);
+
+  out.clear();
+  p.format = HistoryFormat::kJson;
+  set_sender_filter("oath@kujata", p.filter);
+  set_text_filter("two {{at 3:4}}", p.filter);
+  print_entry(p, 0x5316F48C, 0x000A, shown, true);
+  print_entry(p, 0x5316F48C, 0x000A, readable, false);
+  flush_history(p);
+  const std::string json_line =
+      "{\"time\":\"2014-03-05T18:55:24+09:00\",\"unix\":1394013324,\"channel\":\"Say\",\"code\":10,"
+      "\"sender\":\"White Oath@Kujata\",\"message\":\"① one\\ntwo {{AT 3:4}}\"}\n";
+  EXPECT_EQ(out, json_line + json_line);
 }
 
 // C1 controls (NEL among them) and the line and paragraph separators are

@@ -4,6 +4,7 @@
 
 #include "history/channels.h"
 #include "history/entry_text.h"
+#include "history/game_glyphs.h"
 
 namespace tellwick {
 namespace {
@@ -188,8 +189,13 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   if (!time_and_channel_pass(p.filter, time, channel)) return;
   if (shown_sequences && text.find('[') != std::string_view::npos) {
     p.scratch.clear();
-    append_without_shown_sequences(text, p.scratch);
+    append_with_shown_sequences(text, p.scratch);
     text = p.scratch;
+  }
+  if (may_hold_game_glyphs(text)) {
+    p.glyph_scratch.clear();
+    append_with_game_glyphs(text, p.glyph_scratch);
+    text = p.glyph_scratch;
   }
   const EntryFields fields = split_entry_text(text);
   if (!fields_pass(p.filter, fields.sender, fields.message)) return;

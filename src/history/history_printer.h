@@ -35,7 +35,8 @@ struct HistoryPrinter {
   HistoryFormat format = HistoryFormat::kText;
   HistorySinks sinks;
   std::string buffer;
-  std::string scratch;  // the entry's text without control sequences
+  std::string scratch;        // the entry's text with control sequences as the game shows them
+  std::string glyph_scratch;  // and with the game's own glyphs made readable
   LocalTimeCache time_cache;
   // Set by the history sink when its reader takes nothing more (a pipe
   // closed early): the reading ends at once instead of reading on for nobody.
@@ -43,8 +44,9 @@ struct HistoryPrinter {
 };
 
 // One entry: `text` is its text after the entry line prefix, with every
-// control sequence in raw form already dropped and well-formed UTF-8.
-// `shown_sequences`: the text may hold control sequences shown as hex.
+// control sequence in raw form already replaced by what the game shows for
+// it, and well-formed UTF-8. `shown_sequences`: the text may hold control
+// sequences shown as hex.
 void print_entry(HistoryPrinter& printer, std::uint32_t time, std::uint32_t code, std::string_view text,
                  bool shown_sequences);
 

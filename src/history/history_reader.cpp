@@ -4,9 +4,9 @@
 #include <string>
 
 #include "gamelog/chunk_view.h"
-#include "gamelog/control_sequence.h"
 #include "gamelog/entry_line.h"
 #include "gamelog/game_folders.h"
+#include "history/entry_text.h"
 #include "history/export_lines.h"
 #include "history/export_text.h"
 #include "history/utf8_repair.h"
@@ -144,15 +144,16 @@ void read_chunk_bytes(HistoryPrinter& printer, std::string_view name, const std:
   ChunkView view;
   if (!open_chunk_view(data, size, view)) return;
   char line[kEntryLineCapacity];
-  char stripped[kEntryLineCapacity];
+  std::string readable;
   std::string repaired;
   std::size_t replaced = 0;
   for (std::uint32_t k = 0; k < view.entry_count && !printer.stopped; ++k) {
     ChunkEntry entry;
     if (!chunk_entry(view, k, entry)) continue;
     const std::size_t line_length = build_entry_line(entry.bytes, entry.length, line);
-    const std::size_t length = strip_line(line, line_length, stripped);
-    std::string_view text(stripped + kEntryLinePrefix, length - kEntryLinePrefix);
+    readable.clear();
+    append_with_raw_sequences(line + kEntryLinePrefix, line_length - kEntryLinePrefix, readable);
+    std::string_view text = readable;
     if (first_invalid_utf8(text) != text.size()) {
       repaired.clear();
       replaced += append_repaired_utf8(text, repaired);
@@ -160,7 +161,7 @@ void read_chunk_bytes(HistoryPrinter& printer, std::string_view name, const std:
     }
     // The code as the export file would show it: its first four hex digits.
     std::uint32_t time, code;
-    read_entry_prefix(stripped, time, code);
+    read_entry_prefix(line, time, code);
     print_entry(printer, time, code, text, false);
   }
   if (replaced > 0) {

@@ -1,0 +1,25 @@
+// The game draws some characters from a private-use area of its own font
+// (party slots, arrows, the HQ mark, ...); outside the game they show as
+// boxes. Each one known gets a readable stand-in: a Unicode look-alike where
+// one exists, else a short text. Unknown private-use characters stay as
+// they are, so nothing is lost.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tellwick {
+
+// The stand-in for a code point, or an empty view when it has none.
+std::string_view game_glyph_stand_in(std::uint32_t code_point);
+
+// Whether `text` (well-formed UTF-8) may hold a glyph that has a stand-in:
+// every one of them is encoded with a lead byte 0xEE.
+bool may_hold_game_glyphs(std::string_view text);
+
+// Appends `text` (well-formed UTF-8) with each known glyph replaced by its
+// stand-in.
+void append_with_game_glyphs(std::string_view text, std::string& out);
+
+}  // namespace tellwick
