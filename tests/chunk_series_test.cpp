@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@
 #include "support/temp_dir.h"
 
 namespace tellwick {
+
+// Found by the test framework next to the type it prints.
+static void PrintTo(SeriesEnd end, std::ostream* out) {
+  static const char* const kNames[] = {"not ended", "missing", "older", "unreadable", "not continued", "growing"};
+  *out << kNames[static_cast<int>(end)];
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -102,7 +110,9 @@ class ChunkSeriesTest : public ::testing::Test {
     for (std::uint32_t i = 0; i < kChunks; ++i) {
       std::vector<Entry> entries;
       for (std::uint32_t e = 2 * i; e < 2 * i + 2; ++e) {
-        entries.push_back({0x5316F490 + e, 0x000A, ":Aaa Bbb:entry " + std::to_string(e)});
+        std::string text = ":Aaa Bbb:entry ";
+        text += std::to_string(e);
+        entries.push_back({0x5316F490 + e, 0x000A, text});
       }
       std::vector<unsigned char> bytes = test::chunk_bytes(2 * i, entries);
       FileTime time = kT0 + 10 * i;
