@@ -85,10 +85,8 @@ class ChunkSeriesTest : public ::testing::Test {
     cwd_ = std::make_unique<test::CurrentDirScope>(dir_.path() / "work");
     set_game_user_folder_override(game_.u16string());
     settings_.charset = kCharsetUtf8;
-    settings_.log_folder = u".";
-    settings_.log_folder += kPathSeparator;
-    settings_.log_folder += u"log";
-    settings_.log_folder += kPathSeparator;
+    // ".\log\" or "./log/", as the settings give it.
+    settings_.log_folder = {u'.', kPathSeparator, u'l', u'o', u'g', kPathSeparator};
   }
 
   void TearDown() override {
