@@ -50,10 +50,10 @@ TEST(ChunkAhead, MakesAChunkFileReadyOnItsOwnThreadOrInTurn) {
     ahead.start(chunk0, kWritten);
     {
       const ChunkAheadResult& r = ahead.result();
-      EXPECT_TRUE(r.read);
-      EXPECT_EQ(r.time, kWritten);
-      ASSERT_TRUE(r.opened);
-      EXPECT_EQ(r.view.entry_count, 3u);
+      EXPECT_TRUE(r.file.read);
+      EXPECT_EQ(r.file.time, kWritten);
+      ASSERT_TRUE(r.file.opened);
+      EXPECT_EQ(r.file.view.entry_count, 3u);
       EXPECT_EQ(r.rendered_entries, 3u);
       EXPECT_EQ(rendered(r),
                 "5316F48C000Aab\r\n46A00000000A::Aaa Bbb:SwordからStoneが生成された！\r\n00000000000Azero\r\n");
@@ -66,7 +66,7 @@ TEST(ChunkAhead, MakesAChunkFileReadyOnItsOwnThreadOrInTurn) {
     ahead.start(chunk1, kWritten);
     {
       const ChunkAheadResult& r = ahead.result();
-      ASSERT_TRUE(r.opened);
+      ASSERT_TRUE(r.file.opened);
       EXPECT_EQ(rendered(r), "5316F490000Enext\r\n");
       EXPECT_TRUE(r.candidates.empty());
       EXPECT_EQ(r.first_time, 0x5316F490u);
@@ -76,9 +76,9 @@ TEST(ChunkAhead, MakesAChunkFileReadyOnItsOwnThreadOrInTurn) {
     ahead.start(chunk1, kWritten + 11);
     {
       const ChunkAheadResult& r = ahead.result();
-      EXPECT_FALSE(r.read);
-      EXPECT_FALSE(r.opened);
-      EXPECT_EQ(r.time, kWritten + 10);
+      EXPECT_FALSE(r.file.read);
+      EXPECT_FALSE(r.file.opened);
+      EXPECT_EQ(r.file.time, kWritten + 10);
       EXPECT_TRUE(r.rendered.empty());
       EXPECT_FALSE(r.any_time);
     }
@@ -86,8 +86,8 @@ TEST(ChunkAhead, MakesAChunkFileReadyOnItsOwnThreadOrInTurn) {
     ahead.start(chunk_file_path(folder, 2), 0);
     {
       const ChunkAheadResult& r = ahead.result();
-      EXPECT_FALSE(r.read);
-      EXPECT_EQ(r.time, 0u);
+      EXPECT_FALSE(r.file.read);
+      EXPECT_EQ(r.file.time, 0u);
       EXPECT_TRUE(r.rendered.empty());
     }
   }

@@ -73,19 +73,18 @@ void ChunkAhead::run() {
 // Runs without the lock: the export touches none of this until result().
 void ChunkAhead::make_ready() {
   ChunkAheadResult& r = result_;
-  r.read = read_whole_file_not_older(path_.c_str(), not_before_, r.contents, r.time);
-  r.opened = r.read && open_chunk_view(r.contents.data.get(), r.contents.size, r.view);
+  read_chunk_file(path_, not_before_, r.file);
   r.rendered_entries = 0;
   r.candidates.clear();
   r.any_time = false;
   r.first_time = 0;
   r.last_time = 0;
   output_gather(lines_, r.rendered);
-  if (r.opened) {
+  if (r.file.opened) {
     OutputFile* lines = render_ ? &lines_ : nullptr;
-    for (std::uint32_t k = 0; k < r.view.entry_count && lines_.size <= kRenderedLimit; ++k) {
+    for (std::uint32_t k = 0; k < r.file.view.entry_count && lines_.size <= kRenderedLimit; ++k) {
       ChunkEntry entry;
-      if (chunk_entry(r.view, k, entry)) {
+      if (chunk_entry(r.file.view, k, entry)) {
         const std::uint32_t time = read_u32(entry.bytes);
         if (r.first_time == 0) r.first_time = time;
         r.last_time = time;

@@ -2,8 +2,9 @@
 // its own. An export is mostly rendering lines, which a second processor can
 // share: while the export takes one chunk file, the next is made ready
 // beside it, and the export then takes it in its turn, in the series' order.
-// Whether the series goes on to that file is still decided by the export;
-// what is made ready and not taken is dropped.
+// Whether the series goes on to that file is still decided in its turn, by
+// the series (gamelog/chunk_series.h); what is made ready and not taken is
+// dropped.
 #pragma once
 
 #include <condition_variable>
@@ -13,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "gamelog/chunk_series.h"
 #include "gamelog/chunk_view.h"
 #include "output/output_charset.h"
 #include "output/output_file.h"
@@ -22,11 +24,7 @@ namespace tellwick {
 
 // A chunk file as it is made ready.
 struct ChunkAheadResult {
-  bool read = false;  // read_whole_file_not_older's answer
-  FileTime time = 0;  // the file's write time, 0 when it has none
-  FileContents contents;
-  bool opened = false;  // the contents hold a chunk: `view` describes them
-  ChunkView view;
+  ChunkFile file;
   // The lines of entries 0 .. rendered_entries - 1 in the output charset:
   // all of them, unless they would take too much memory, when the export
   // renders the rest itself.

@@ -11,6 +11,7 @@
 #include "export/export_names.h"
 #include "export/temporary_file.h"
 #include "export/entry_pipeline.h"
+#include "gamelog/chunk_series.h"
 #include "gamelog/chunk_view.h"
 #include "platform/system_error.h"
 #include "settings/character_record.h"
@@ -27,12 +28,6 @@ struct ExportFiles {
   OutputFile recipe;
 };
 
-struct ChunkLoopResult {
-  bool taken = false;            // at least one chunk file continued the series
-  int chunk_count = 0;           // chunk files taken whole; the next one to try
-  FileTime next_chunk_time = 0;  // the time to record of that next one (time_to_record)
-};
-
 // Takes a chunk file made ready ahead: its lines, its entries' times, and
 // the materia test of its candidates, in the order the entries stand; the
 // entries it left unrendered go through the export here.
@@ -44,70 +39,40 @@ void take_ready_chunk(const ChunkAheadResult& ready, EntryOutput& out) {
   if (out.log != nullptr) output_append(*out.log, ready.rendered.data(), ready.rendered.size());
   for (const std::uint32_t k : ready.candidates) {
     ChunkEntry entry;
-    if (chunk_entry(ready.view, k, entry)) examine_candidate(entry, out);
+    if (chunk_entry(ready.file.view, k, entry)) examine_candidate(entry, out);
   }
-  for (std::uint32_t k = ready.rendered_entries; k < ready.view.entry_count; ++k) {
+  for (std::uint32_t k = ready.rendered_entries; k < ready.file.view.entry_count; ++k) {
     ChunkEntry entry;
-    if (chunk_entry(ready.view, k, entry)) export_entry(entry, out);
+    if (chunk_entry(ready.file.view, k, entry)) export_entry(entry, out);
   }
 }
 
-// The time the progress record keeps for the chunk file that a series ended
-// before. One that is there and not older than chunk 0, yet could not be
-// read, is still being written by the game: it is kept as 0, which no file
-// that is there matches, so the next automatic export takes it. Its own time
-// would do only while the game goes on writing; the game may let go of the
-// file without another write, and then the time never moves.
-FileTime time_to_record(bool read, FileTime time, FileTime chunk0_time) {
-  return !read && time >= chunk0_time ? 0 : time;
-}
-
-// Reads chunk files 0, 1, 2, ... while each exists, is not older than chunk 0
-// and continues the entry numbering of the one before. Every other file is
-// made ready ahead while the one before it is exported.
-ChunkLoopResult export_chunks(const std::u16string& character_folder, FileTime chunk0_time, EntryOutput& out) {
-  ChunkLoopResult result;
-  std::uint32_t expected_first_index = 0;
-  // Missing, older than chunk 0, still held open for writing by the game, or
-  // not continuing the series: the series ends before it. A file shorter
-  // than its own table says is being written or was cut short: what it holds
-  // is exported, but the series ends after it uncounted, so that the next
-  // change of this file brings an export of all of it.
-  const auto continues_series = [&](bool opened, const ChunkView& view) {
-    if (!opened || view.first_index != expected_first_index) return false;
-    result.taken = true;
-    expected_first_index = view.end_index;
-    return true;
-  };
-  const auto next_path = [&](int ahead) {
-    return chunk_file_path(character_folder, static_cast<std::uint32_t>(result.chunk_count + ahead));
-  };
+// Takes the chunk series through the one rule of where it ends. Every
+// other file is made ready ahead while the one before it is exported; each
+// is still decided on in its turn.
+ChunkSeries export_chunks(const std::u16string& character_folder, FileTime chunk0_time, EntryOutput& out) {
+  ChunkSeries series = start_chunk_series(character_folder, chunk0_time);
   // With one processor a second thread would only take turns with this one.
   ChunkAhead ahead(out.charset, out.show_control, out.log != nullptr, std::thread::hardware_concurrency() != 1);
-  ahead.start(next_path(1), chunk0_time);
+  ahead.start(next_chunk_path(series, 1), chunk0_time);
   for (;;) {
-    FileContents contents;
-    const bool read = read_whole_file_not_older(next_path(0).c_str(), chunk0_time, contents, result.next_chunk_time);
-    result.next_chunk_time = time_to_record(read, result.next_chunk_time, chunk0_time);
-    ChunkView view;
-    const bool opened = read && open_chunk_view(contents.data.get(), contents.size, view);
-    if (!continues_series(opened, view)) break;
-    for (std::uint32_t k = 0; k < view.entry_count; ++k) {
+    ChunkFile file;
+    const SeriesStep step = read_next_chunk(series, file);
+    if (step == SeriesStep::kEnded) break;
+    for (std::uint32_t k = 0; k < file.view.entry_count; ++k) {
       ChunkEntry entry;
-      if (chunk_entry(view, k, entry)) export_entry(entry, out);
+      if (chunk_entry(file.view, k, entry)) export_entry(entry, out);
     }
-    if (!view.complete) break;
-    ++result.chunk_count;
+    if (step == SeriesStep::kTakeAndEnd) break;
 
     const ChunkAheadResult& ready = ahead.result();
-    result.next_chunk_time = time_to_record(ready.read, ready.time, chunk0_time);
-    if (!continues_series(ready.opened, ready.view)) break;
+    const SeriesStep ready_step = continue_series(series, ready.file);
+    if (ready_step == SeriesStep::kEnded) break;
     take_ready_chunk(ready, out);
-    if (!ready.view.complete) break;
-    ++result.chunk_count;
-    ahead.start(next_path(1), chunk0_time);
+    if (ready_step == SeriesStep::kTakeAndEnd) break;
+    ahead.start(next_chunk_path(series, 1), chunk0_time);
   }
-  return result;
+  return series;
 }
 
 // The status texts of one export, told when it ends: an automatic export
@@ -205,7 +170,7 @@ ExportResult export_character(const Character& character, const std::u16string& 
   // With a file that could not even be created there is nothing to write into.
   auto out = std::make_unique<EntryOutput>();
   start_entry_output(*out, &files->log, &files->recipe, options, report);
-  ChunkLoopResult chunks;
+  ChunkSeries chunks;
   if (!files->log.write_failed && !files->recipe.write_failed) {
     chunks = export_chunks(character.folder, change.chunk0_time, *out);
   }

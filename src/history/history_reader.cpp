@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "gamelog/chunk_series.h"
 #include "gamelog/chunk_view.h"
 #include "gamelog/entry_line.h"
 #include "gamelog/game_folders.h"
@@ -178,23 +179,18 @@ void read_chunk_series(HistoryPrinter& printer, const std::u16string& character_
     report(printer, utf8_of(chunk0) + ": no chunk file 0; nothing to read");
     return;
   }
-  std::uint32_t expected_first_index = 0;
-  for (std::uint32_t index = 0; !printer.stopped; ++index) {
-    const std::u16string path = chunk_file_path(character_folder, index);
-    FileTime time = 0;
-    if (!file_write_time(path.c_str(), time) || time < chunk0_time) break;
-    FileContents contents;
-    if (!read_whole_file(path.c_str(), contents)) {
-      const std::string reason = utf8_of(system_error_text(last_system_error()));
-      report(printer, utf8_of(path) + ": cannot be read (the game may be writing it), " + reason +
-                          "; the series ends before it");
-      break;
+  ChunkSeries series = start_chunk_series(character_folder, chunk0_time);
+  while (!printer.stopped) {
+    ChunkFile file;
+    const std::u16string path = next_chunk_path(series);
+    const SeriesStep step = read_next_chunk(series, file);
+    if (series.end == SeriesEnd::kUnreadable) {
+      report(printer, utf8_of(path) + ": cannot be read (the game may be writing it), " +
+                          utf8_of(system_error_text(file.read_error)) + "; the series ends before it");
     }
-    ChunkView view;
-    if (!open_chunk_view(contents.data.get(), contents.size, view) || view.first_index != expected_first_index) break;
-    expected_first_index = view.end_index;
-    read_chunk_bytes(printer, utf8_of(path), contents.data.get(), contents.size);
-    if (!view.complete) break;
+    if (step == SeriesStep::kEnded) break;
+    read_chunk_bytes(printer, utf8_of(path), file.contents.data.get(), file.contents.size);
+    if (step == SeriesStep::kTakeAndEnd) break;
   }
 }
 

@@ -31,9 +31,9 @@ void read_export_file(HistoryPrinter& printer, const std::u16string& path);
 // The same for a file's bytes; `name` goes into the messages.
 void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size);
 
-// The chunk series of a character folder (ending in a separator), taken as
-// the exporter takes it: chunk files 0, 1, 2, ... while each exists, is not
-// older than chunk 0 and continues the entry numbering.
+// The chunk series of a character folder (ending in a separator), ended
+// where the exporter ends it (gamelog/chunk_series.h): a chunk file the game
+// holds open is told, as the series ends before it.
 void read_chunk_series(HistoryPrinter& printer, const std::u16string& character_folder);
 
 // One chunk file's entries, as read_chunk_series prints them.
