@@ -182,8 +182,8 @@ bool read_file_at(FileHandle file, std::uint64_t offset, std::uint8_t* buffer, s
                   std::size_t& size) {
   size = 0;
   while (size < capacity) {
-    const ssize_t n = ::pread(static_cast<int>(file), buffer + size, capacity - size,
-                              static_cast<off_t>(offset + size));
+    const ssize_t n =
+        ::pread(static_cast<int>(file), buffer + size, capacity - size, static_cast<off_t>(offset + size));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) break;
