@@ -111,6 +111,9 @@ std::size_t entry_start_before(std::string_view text, std::size_t from, std::siz
 struct PieceReading {
   HistoryPrinter& printer;
   ExportCharset charset;
+  // Proved so by the first pass, through the same open file: the text is
+  // the bytes as they are.
+  bool well_formed_utf8 = false;
   ExportText decoded;
   bool searching = false;
   TextSearch search;
@@ -132,14 +135,18 @@ std::size_t next_candidate(PieceReading& r, std::string_view text, std::size_t p
 }
 
 void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
-  decode_export_piece(data, size, r.charset, r.decoded);
-  r.odd_length = r.odd_length || r.decoded.odd_length;
-  if (r.decoded.replaced > 0 && r.replaced == 0) r.first_replaced_line = r.raw_lines + r.decoded.first_replaced_line;
-  r.replaced += r.decoded.replaced;
-  if (r.replaced == 0) r.raw_lines += line_ends_in(data, size, r.charset);
-
   ExportCursor cursor;
-  cursor.text = r.decoded.text;
+  if (r.well_formed_utf8) {
+    cursor.text = std::string_view(reinterpret_cast<const char*>(data), size);
+  } else {
+    decode_export_piece(data, size, r.charset, r.decoded);
+    r.odd_length = r.odd_length || r.decoded.odd_length;
+    if (r.decoded.replaced > 0 && r.replaced == 0) r.first_replaced_line = r.raw_lines + r.decoded.first_replaced_line;
+    r.replaced += r.decoded.replaced;
+    if (r.replaced == 0) r.raw_lines += line_ends_in(data, size, r.charset);
+    cursor.text = r.decoded.text;
+  }
+
   cursor.line = r.lines;
   ExportEntry entry;
   // The next match and shown form in this piece, looked up at first need.
@@ -204,6 +211,7 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   std::size_t got = 0;
   if (!read_at(0, buffer.data(), buffer.size(), got)) return false;
   ExportCharset charset = ExportCharset::kUtf8;
+  bool well_formed_utf8 = false;
   if (!charset_of_start(buffer.data(), got, charset)) {
     CharsetCensus census;
     bool again = false;
@@ -215,11 +223,12 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
     if (!for_each_piece(read_at, 0, charset, cut_after_line_end, buffer, count)) return false;
     if (again && !for_each_piece(read_at, 0, charset, cut_after_line_end, buffer, count)) return false;
     charset = charset_of_census(census);
+    well_formed_utf8 = census.well_formed_utf8;
     if (!read_at(0, buffer.data(), std::min(buffer.size(), kSmallestPiece), got)) return false;
   }
   const std::size_t mark = mark_length(charset, buffer.data(), got);
 
-  PieceReading r{printer, charset};
+  PieceReading r{printer, charset, well_formed_utf8};
   const HistoryFilter& filter = printer.filter;
   if (!filter.text.empty() || !filter.sender.empty()) {
     r.searching = true;
