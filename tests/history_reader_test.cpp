@@ -194,12 +194,16 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
     int charset;
     std::string bad;  // an entry with input that cannot be decoded as it stands
   } charsets[] = {
-      {kCharsetUtf8, "6B0F2741000A:Aaa Bbb:bad \xFF\xC3 byte\r\n"},
-      {kCharsetUtf16,
-       test::utf16le(u"6B0F2741000A:Aaa Bbb:lone ") + std::string("\x00\xD8", 2) + test::utf16le(u" surrogate\r\n")},
-      {kCharsetAnsi, "6B0F2741000A:Aaa Bbb:\x85\x40 unmapped\r\n"},
+      {kCharsetUtf8,
+       "6B0F2741000A:Aaa Bbb:bad \xFF\xC3 byte\r\n"
+       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us\r\n"},
+      {kCharsetUtf16, test::utf16le(u"6B0F2741000A:Aaa Bbb:lone ") + std::string("\x00\xD8", 2) +
+                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us\r\n")},
+      {kCharsetAnsi,
+       "6B0F2741000A:Aaa Bbb:\x85\x40 unmapped\r\n"
+       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us\r\n"},
   };
-  std::vector<std::pair<std::string, HistoryFilter>> filters(7);
+  std::vector<std::pair<std::string, HistoryFilter>> filters(8);
   filters[1].first = "text a";
   set_text_filter("a", filters[1].second);
   filters[2].first = "text The";
@@ -212,6 +216,9 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   set_sender_filter("a", filters[5].second);
   std::string unknown;
   ASSERT_TRUE(add_channel_filter("chat", filters[5].second, unknown));
+  // Found only once the shown control sequence inside it is taken out.
+  filters[7].first = "text across a shown sequence";
+  set_text_filter("join us", filters[7].second);
   filters[6].first = "since";
   filters[6].second.since = 0x6B0F2740 + 3000;
 
@@ -228,6 +235,9 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
           const std::string expected = read_whole_text(bytes, filter, format);
           if (label.empty()) {
             ASSERT_GT(std::count(expected.begin(), expected.end(), '\n'), 1200);
+          }
+          if (label == filters[7].first) {
+            ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 1);
           }
           std::vector<std::string> one_piece_messages;
           for (std::size_t piece : {bytes.size() + 64, std::size_t{1}, std::size_t{37}, std::size_t{4096}}) {
