@@ -196,14 +196,14 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   } charsets[] = {
       {kCharsetUtf8,
        "6B0F2741000A:Aaa Bbb:bad \xFF\xC3 byte\r\n"
-       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us\r\n"},
+       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n"},
       {kCharsetUtf16, test::utf16le(u"6B0F2741000A:Aaa Bbb:lone ") + std::string("\x00\xD8", 2) +
-                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us\r\n")},
+                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n")},
       {kCharsetAnsi,
        "6B0F2741000A:Aaa Bbb:\x85\x40 unmapped\r\n"
-       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us\r\n"},
+       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n"},
   };
-  std::vector<std::pair<std::string, HistoryFilter>> filters(8);
+  std::vector<std::pair<std::string, HistoryFilter>> filters(9);
   filters[1].first = "text a";
   set_text_filter("a", filters[1].second);
   filters[2].first = "text The";
@@ -219,6 +219,9 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   // Found only once the shown control sequence inside it is taken out.
   filters[7].first = "text across a shown sequence";
   set_text_filter("join us", filters[7].second);
+  // U+4E00: in UTF-16 the byte of an upper-case N.
+  filters[8].first = "text with a letter's byte";
+  set_text_filter("一", filters[8].second);
   filters[6].first = "since";
   filters[6].second.since = 0x6B0F2740 + 3000;
 

@@ -9,6 +9,7 @@
 #include "history/export_lines.h"
 #include "history/export_text.h"
 #include "history/text_search.h"
+#include "platform/encoding.h"
 
 namespace tellwick {
 namespace {
@@ -117,6 +118,9 @@ struct PieceReading {
   ExportText decoded;
   bool searching = false;
   TextSearch search;
+  // The same search in UTF-16 little-endian, looked for in the bytes.
+  TextSearch wide_search;
+  TextSearch wide_shown;
   bool any_entry = false;
   std::size_t stray_first = 0, stray_last = 0;
   std::size_t lines = 0;      // lines before the piece, as entries count them
@@ -134,7 +138,90 @@ std::size_t next_candidate(PieceReading& r, std::string_view text, std::size_t p
   return std::min(found, shown);
 }
 
+std::string utf16le_of(std::string_view utf8) {
+  std::u16string wide(utf8.size() + 1, u'\0');
+  wide.resize(utf8_to_utf16(utf8.data(), utf8.size(), wide.data(), wide.size()));
+  std::string bytes;
+  for (const char16_t unit : wide) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+// Whether a UTF-16 piece holds a surrogate (which its decoding may have to
+// replace), and its line ends.
+bool has_surrogate(const std::uint8_t* data, std::size_t size) {
+  for (std::size_t i = 1; i < size; i += 2) {
+    if ((data[i] & 0xF8) == 0xD8) return true;
+  }
+  return false;
+}
+
+// The entry that holds the UTF-16 bytes at `at`: from its entry line to the
+// next one (or the piece's end), both not before `from`.
+void wide_entry_around(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t at, std::size_t& start,
+                       std::size_t& end) {
+  start = at;
+  for (;;) {
+    while (start > from && !(data[start - 2] == '\n' && data[start - 1] == 0)) start -= 2;
+    if (start <= from || entry_line_at(data, size, start, 2)) break;
+    start -= 2;
+  }
+  if (start < from) start = from;
+  end = at + 2;
+  for (;;) {
+    while (end < size && !(end >= 2 && data[end - 2] == '\n' && data[end - 1] == 0)) end += 2;
+    if (end >= size) {
+      end = size;
+      return;
+    }
+    if (entry_line_at(data, size, end, 2)) return;
+    end += 2;
+  }
+}
+
+void print_entries(PieceReading& r, std::string_view text) {
+  ExportCursor cursor;
+  cursor.text = text;
+  ExportEntry entry;
+  while (!r.printer.stopped && next_export_entry(cursor, entry) == ExportStep::kEntry) {
+    print_entry(r.printer, entry.time, entry.code, entry.text, true);
+  }
+}
+
+// A UTF-16 piece without surrogates, after the first entry: only the
+// entries whose bytes hold the search text (or a shown control sequence)
+// are decoded.
+void take_wide_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
+  if (r.replaced == 0) r.raw_lines += line_ends_in(data, size, r.charset);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  std::size_t pos = 0;
+  std::size_t found = find_text(r.wide_search, bytes, 0);
+  std::size_t shown = find_text(r.wide_shown, bytes, 0);
+  while (!r.printer.stopped) {
+    // Only a match on a code unit's first byte counts.
+    while (found != std::string_view::npos && (found < pos || found % 2 != 0)) {
+      found = find_text(r.wide_search, bytes, found < pos ? pos : found + 1);
+    }
+    while (shown != std::string_view::npos && (shown < pos || shown % 2 != 0)) {
+      shown = find_text(r.wide_shown, bytes, shown < pos ? pos : shown + 1);
+    }
+    const std::size_t at = std::min(found, shown);
+    if (at == std::string_view::npos) return;
+    std::size_t start, end;
+    wide_entry_around(data, size, pos, at, start, end);
+    decode_export_piece(data + start, end - start, r.charset, r.decoded);
+    print_entries(r, r.decoded.text);
+    pos = end;
+  }
+}
+
 void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
+  if (r.charset == ExportCharset::kUtf16 && r.searching && r.any_entry && size % 2 == 0 && !has_surrogate(data, size)) {
+    take_wide_piece(r, data, size);
+    return;
+  }
   ExportCursor cursor;
   if (r.well_formed_utf8) {
     cursor.text = std::string_view(reinterpret_cast<const char*>(data), size);
@@ -233,6 +320,10 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   if (!filter.text.empty() || !filter.sender.empty()) {
     r.searching = true;
     prepare_text_search(filter.text.empty() ? filter.sender : filter.text, r.search);
+    if (charset == ExportCharset::kUtf16) {
+      prepare_text_search(utf16le_of(r.search.needle), r.wide_search);
+      prepare_text_search(utf16le_of(kShownSequenceStart), r.wide_shown);
+    }
   }
   const TakePiece print = [&r](const std::uint8_t* data, std::size_t size) {
     take_piece(r, data, size);

@@ -32,7 +32,8 @@ std::size_t find_text(const TextSearch& search, std::string_view haystack, std::
   const unsigned char last = needle[n - 1];
   const auto matches_at = [&](std::size_t i) {
     std::size_t k = 0;
-    while (k < n && ascii_lower(h[i + k]) == needle[k]) ++k;
+    // A needle's upper-case byte (in another charset's bytes) is exact.
+    while (k < n && (ascii_lower(h[i + k]) == needle[k] || h[i + k] == needle[k])) ++k;
     return k == n;
   };
   std::size_t i = from;
@@ -59,7 +60,7 @@ std::size_t find_text(const TextSearch& search, std::string_view haystack, std::
 #endif
   while (i + n <= haystack.size()) {
     const unsigned char c = h[i + n - 1];
-    if (ascii_lower(c) == last && matches_at(i)) return i;
+    if ((ascii_lower(c) == last || c == last) && matches_at(i)) return i;
     i += search.shift[c];
   }
   return std::string_view::npos;

@@ -9,7 +9,9 @@
 namespace tellwick {
 
 // The same matching as contains_ignoring_ascii_case: ASCII letters without
-// regard to case, every other byte exactly.
+// regard to case, every other byte exactly. A needle's upper-case byte can
+// only be one of another charset's bytes (a UTF-16 code unit's high byte):
+// it matches itself alone.
 struct TextSearch {
   std::string needle;  // ASCII lower-case
   std::size_t shift[256] = {};
