@@ -13,6 +13,8 @@
 #include "export/export_flags.h"
 #include "export/exporter.h"
 #include "gamelog/game_folders.h"
+#include "history/export_lines.h"
+#include "history/export_text.h"
 #include "history/history_reader.h"
 #include "history/read_command.h"
 #include "output/output_charset.h"
@@ -21,6 +23,7 @@
 #include "settings/settings.h"
 #include "support/chunk_files.h"
 #include "support/current_dir.h"
+#include "support/file_bytes.h"
 #include "support/report_capture.h"
 #include "support/temp_dir.h"
 #include "support/time_zone.h"
@@ -148,6 +151,126 @@ TEST_F(HistoryReaderTest, ExportFilesOfEveryCharsetReadAsTheChunkSeries) {
           EXPECT_NE(r.out, expected);
         } else {
           EXPECT_EQ(r.out, without_sequences) << "charset " << charset;
+        }
+      }
+    }
+  }
+}
+
+// The whole text decoded at once, every entry taken apart and then filtered:
+// what a reading in pieces, which filters first, must print exactly.
+std::string read_whole_text(const std::string& bytes, const HistoryFilter& filter, HistoryFormat format) {
+  Reading r(format);
+  r.printer.filter = filter;
+  ExportText decoded;
+  decode_export_text(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), decoded);
+  ExportCursor cursor;
+  cursor.text = decoded.text;
+  ExportEntry entry;
+  for (ExportStep step; (step = next_export_entry(cursor, entry)) != ExportStep::kEnd;) {
+    if (step == ExportStep::kEntry) print_entry(r.printer, entry.time, entry.code, entry.text, true);
+  }
+  flush_history(r.printer);
+  return r.out;
+}
+
+// The first character of two bytes or more in a text: a search text that
+// a byte-wise search in another charset must still find.
+std::string first_wide_character(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b >= 0xE0 && b < 0xF0 && text.compare(i, 3, "\xEF\xBF\xBD") != 0) return text.substr(i, 3);
+  }
+  return "";
+}
+
+// Real-shaped exports in every charset, with bad input of each kind added,
+// read in pieces so small that every entry, character and line end lies
+// across a boundary somewhere: the same lines as the whole text decoded at
+// once, with and without filters, and the same messages as one piece.
+TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
+  chunkgen::SeriesOptions options;
+  options.game_folder = game_;
+  options.character = fs::path(std::u16string(kCharacter)).string();
+  options.entries = 1200;
+  options.per_chunk = 500;
+  options.start_time = 0x6B0F2740;
+  options.shape = chunkgen::EntryShape::kRealShaped;
+  chunkgen::SeriesSummary summary;
+  std::string error;
+  ASSERT_TRUE(chunkgen::write_chunk_series(options, summary, error)) << error;
+  const std::string chunk_text = chunk_history();
+  const std::string wide = first_wide_character(chunk_text);
+  ASSERT_FALSE(wide.empty());
+
+  const struct {
+    int charset;
+    std::string bad;  // an entry with input that cannot be decoded as it stands
+  } charsets[] = {
+      {kCharsetUtf8,
+       "6B0F2741000A:Aaa Bbb:bad \xFF\xC3 byte\r\n"
+       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n"},
+      {kCharsetUtf16, test::utf16le(u"6B0F2741000A:Aaa Bbb:lone ") + std::string("\x00\xD8", 2) +
+                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n")},
+      {kCharsetAnsi,
+       "6B0F2741000A:Aaa Bbb:\x85\x40 unmapped\r\n"
+       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n"},
+  };
+  std::vector<std::pair<std::string, HistoryFilter>> filters(9);
+  filters[1].first = "text a";
+  set_text_filter("a", filters[1].second);
+  filters[2].first = "text The";
+  set_text_filter("The", filters[2].second);
+  filters[3].first = "text wide";
+  set_text_filter(wide, filters[3].second);
+  filters[4].first = "text nowhere";
+  set_text_filter("no such text anywhere", filters[4].second);
+  filters[5].first = "sender and channel";
+  set_sender_filter("a", filters[5].second);
+  std::string unknown;
+  ASSERT_TRUE(add_channel_filter("chat", filters[5].second, unknown));
+  // Found only once the shown control sequence inside it is taken out.
+  filters[7].first = "text across a shown sequence";
+  set_text_filter("join us", filters[7].second);
+  // U+4E00: in UTF-16 the byte of an upper-case N.
+  filters[8].first = "text with a letter's byte";
+  set_text_filter("一", filters[8].second);
+  filters[6].first = "since";
+  filters[6].second.since = 0x6B0F2740 + 3000;
+
+  for (const auto& c : charsets) {
+    for (int show : {0, 1}) {
+      const std::string exported = test::file_bytes(fs::path(export_with(c.charset, show)));
+      // The bad entry goes after a few hundred lines, so that its line is told.
+      std::size_t at = 0;
+      const std::string line_end = c.charset == kCharsetUtf16 ? std::string("\n\0", 2) : "\n";
+      for (int lines = 0; lines < 300; ++lines) at = exported.find(line_end, at) + line_end.size();
+      const std::string bytes = exported.substr(0, at) + c.bad + exported.substr(at);
+      for (const auto& [label, filter] : filters) {
+        for (HistoryFormat format : {HistoryFormat::kText, HistoryFormat::kJson}) {
+          const std::string expected = read_whole_text(bytes, filter, format);
+          if (label.empty()) {
+            ASSERT_GT(std::count(expected.begin(), expected.end(), '\n'), 1200);
+          }
+          if (label == filters[7].first) {
+            ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 1);
+          }
+          std::vector<std::string> one_piece_messages;
+          for (std::size_t piece : {bytes.size() + 64, std::size_t{1}, std::size_t{37}, std::size_t{4096}}) {
+            Reading r(format);
+            r.printer.filter = filter;
+            read_export_bytes(r.printer, "x.log", reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                              piece);
+            flush_history(r.printer);
+            ASSERT_EQ(r.out, expected) << "charset " << c.charset << ", shown " << show << ", " << label << ", piece "
+                                       << piece;
+            if (piece > bytes.size()) {
+              one_piece_messages = r.messages;
+              ASSERT_EQ(r.messages.size(), 1u);
+              EXPECT_NE(r.messages[0].find("(the first on line 301)"), std::string::npos) << r.messages[0];
+            }
+            EXPECT_EQ(r.messages, one_piece_messages) << "piece " << piece;
+          }
         }
       }
     }

@@ -18,6 +18,7 @@
 #include "history/game_glyphs.h"
 #include "history/history_filter.h"
 #include "history/history_printer.h"
+#include "history/text_search.h"
 
 namespace tellwick {
 namespace {
@@ -388,6 +389,56 @@ TEST(HistoryFilter, ChannelsTimesSendersAndText) {
   set_text_filter("こんにちは", f);
   EXPECT_TRUE(fields_pass(f, "", "はい、こんにちは"));
   EXPECT_FALSE(contains_ignoring_ascii_case("ab", "abc"));
+}
+
+// The search over many entries at once finds what the filter's own
+// comparison finds, at the first place: letters of either case, bytes that
+// differ from a letter only in bit 0x20 ("@" and "`", "[" and "{") told
+// apart, Japanese exact, matches at the ends and across sixteen-byte steps.
+TEST(HistoryFilter, TextSearchFindsWhatTheFilterFinds) {
+  const std::string haystacks[] = {
+      "",
+      "Pe Mu uses Ruin II on the Amalj'aa brawler.",
+      "@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@``a`b`[{x]}~^"
+      "ダイレクトヒット！ RUIN ruin rUiN",
+      std::string(40, 'x') + "[02 10 01 03]" + std::string(17, 'y') +
+          "\x1F"
+          "Ab\xC3\xA9",
+      "ab",
+  };
+  const std::string needles[] = {"ruin",
+                                 "r",
+                                 "ii on",
+                                 "`a",
+                                 "@a",
+                                 "{x",
+                                 "[x",
+                                 "ダイレクト",
+                                 "ト！ r",
+                                 "[02",
+                                 "yyyy\x1f"
+                                 "ab\xC3\xA9",
+                                 "b\xC3\xA9",
+                                 "ab",
+                                 "abc",
+                                 "xx",
+                                 "~^"};
+  for (const std::string& haystack : haystacks) {
+    for (const std::string& needle : needles) {
+      TextSearch search;
+      prepare_text_search(needle, search);
+      for (std::size_t from = 0; from <= haystack.size(); ++from) {
+        std::size_t expected = std::string_view::npos;
+        for (std::size_t i = from; i + needle.size() <= haystack.size(); ++i) {
+          if (contains_ignoring_ascii_case(std::string_view(haystack).substr(i, needle.size()), needle)) {
+            expected = i;
+            break;
+          }
+        }
+        ASSERT_EQ(find_text(search, haystack, from), expected) << haystack << " / " << needle << " from " << from;
+      }
+    }
+  }
 }
 
 TEST(HistoryPrinter, TextAndJsonLines) {

@@ -137,35 +137,78 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
 
 }  // namespace
 
-ExportCharset detect_export_charset(const std::uint8_t* data, std::size_t size) {
-  if (starts_with(data, size, kUtf16Mark, sizeof kUtf16Mark)) return ExportCharset::kUtf16;
-  if (starts_with(data, size, kUtf8Mark, sizeof kUtf8Mark)) return ExportCharset::kUtf8;
-  if (size >= 2 && hex_digit_value(data[0]) >= 0 && data[1] == 0) return ExportCharset::kUtf16;
+bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& census) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  if (first_invalid_utf8(bytes) == size) return ExportCharset::kUtf8;
-  const Utf8Census census = utf8_census(bytes);
-  if (census.ill_formed > census.well_formed && cp932_faults(data, size) < census.ill_formed) {
+  if (!census.counting) {
+    if (first_invalid_utf8(bytes) == size) return true;
+    census.well_formed_utf8 = false;
+    census.counting = true;
+    return false;
+  }
+  const Utf8Census piece = utf8_census(bytes);
+  census.utf8.well_formed += piece.well_formed;
+  census.utf8.ill_formed += piece.ill_formed;
+  census.cp932_faults += cp932_faults(data, size);
+  return true;
+}
+
+bool charset_of_start(const std::uint8_t* data, std::size_t size, ExportCharset& charset) {
+  if (starts_with(data, size, kUtf16Mark, sizeof kUtf16Mark)) {
+    charset = ExportCharset::kUtf16;
+  } else if (starts_with(data, size, kUtf8Mark, sizeof kUtf8Mark)) {
+    charset = ExportCharset::kUtf8;
+  } else if (size >= 2 && hex_digit_value(data[0]) >= 0 && data[1] == 0) {
+    charset = ExportCharset::kUtf16;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+ExportCharset charset_of_census(const CharsetCensus& census) {
+  if (census.well_formed_utf8) return ExportCharset::kUtf8;
+  if (census.utf8.ill_formed > census.utf8.well_formed && census.cp932_faults < census.utf8.ill_formed) {
     return ExportCharset::kShiftJis;
   }
   return ExportCharset::kUtf8;
 }
 
-void decode_export_text(const std::uint8_t* data, std::size_t size, ExportText& result) {
-  result = ExportText{};
-  result.charset = detect_export_charset(data, size);
-  switch (result.charset) {
-    case ExportCharset::kUtf16: {
-      const std::size_t mark = starts_with(data, size, kUtf16Mark, sizeof kUtf16Mark) ? sizeof kUtf16Mark : 0;
-      decode_utf16(data + mark, size - mark, result);
-      break;
-    }
-    case ExportCharset::kShiftJis: decode_cp932(data, size, result); break;
-    case ExportCharset::kUtf8: {
-      const std::size_t mark = starts_with(data, size, kUtf8Mark, sizeof kUtf8Mark) ? sizeof kUtf8Mark : 0;
-      repair_into(std::string_view(reinterpret_cast<const char*>(data) + mark, size - mark), result);
-      break;
-    }
+std::size_t mark_length(ExportCharset charset, const std::uint8_t* data, std::size_t size) {
+  if (charset == ExportCharset::kUtf16 && starts_with(data, size, kUtf16Mark, sizeof kUtf16Mark)) {
+    return sizeof kUtf16Mark;
   }
+  if (charset == ExportCharset::kUtf8 && starts_with(data, size, kUtf8Mark, sizeof kUtf8Mark)) {
+    return sizeof kUtf8Mark;
+  }
+  return 0;
+}
+
+ExportCharset detect_export_charset(const std::uint8_t* data, std::size_t size) {
+  ExportCharset charset;
+  if (charset_of_start(data, size, charset)) return charset;
+  CharsetCensus census;
+  if (!add_to_census(data, size, census)) add_to_census(data, size, census);
+  return charset_of_census(census);
+}
+
+void decode_export_piece(const std::uint8_t* data, std::size_t size, ExportCharset charset, ExportText& result) {
+  result.charset = charset;
+  result.text = {};
+  result.converted.clear();
+  result.replaced = 0;
+  result.first_replaced_line = 0;
+  result.odd_length = false;
+  switch (charset) {
+    case ExportCharset::kUtf16: decode_utf16(data, size, result); break;
+    case ExportCharset::kShiftJis: decode_cp932(data, size, result); break;
+    case ExportCharset::kUtf8: repair_into(std::string_view(reinterpret_cast<const char*>(data), size), result); break;
+  }
+}
+
+void decode_export_text(const std::uint8_t* data, std::size_t size, ExportText& result) {
+  const ExportCharset charset = detect_export_charset(data, size);
+  const std::size_t mark = mark_length(charset, data, size);
+  decode_export_piece(data + mark, size - mark, charset, result);
 }
 
 }  // namespace tellwick

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "history/utf8_repair.h"
+
 namespace tellwick {
 
 enum class ExportCharset { kUtf8, kUtf16, kShiftJis };
@@ -30,6 +32,32 @@ struct ExportText {
   std::size_t first_replaced_line = 0;  // 1-based; 0 when none
   bool odd_length = false;              // UTF-16 with a last byte alone, which is left out
 };
+
+// What telling the charset needs of a whole file, gathered piece by piece
+// (pieces split just after a line end, which ends every sequence in both
+// charsets). Most files are well-formed UTF-8 throughout: the counts are
+// taken only once a piece proves otherwise, and then from the file's start.
+struct CharsetCensus {
+  bool well_formed_utf8 = true;
+  bool counting = false;
+  Utf8Census utf8;
+  std::size_t cp932_faults = 0;
+};
+// False when the census must start over from the file's first piece.
+bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& census);
+
+// The charset told by the file's first bytes alone (a byte order mark, or
+// UTF-16); false when the whole file's census decides.
+bool charset_of_start(const std::uint8_t* data, std::size_t size, ExportCharset& charset);
+ExportCharset charset_of_census(const CharsetCensus& census);
+
+// The length of a byte order mark of `charset` at the start of a file.
+std::size_t mark_length(ExportCharset charset, const std::uint8_t* data, std::size_t size);
+
+// One piece of a file's text after its mark, in a known charset, cut where
+// the whole file's decoding would be between two characters; line numbers
+// count from the piece's start.
+void decode_export_piece(const std::uint8_t* data, std::size_t size, ExportCharset charset, ExportText& result);
 
 // `text` views the input itself when it is well-formed UTF-8 already, so the
 // input must outlive the result.

@@ -1,6 +1,7 @@
 #include "history/history_reader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "gamelog/chunk_series.h"
@@ -9,6 +10,7 @@
 #include "gamelog/game_folders.h"
 #include "history/entry_text.h"
 #include "history/export_lines.h"
+#include "history/export_pieces.h"
 #include "history/export_text.h"
 #include "history/utf8_repair.h"
 #include "platform/encoding.h"
@@ -37,14 +39,6 @@ int name_number(std::u16string_view name) {
 
 std::string count_text(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-void report_stray_lines(HistoryPrinter& printer, std::string_view name, std::size_t first, std::size_t last) {
-  std::string message = std::string(name) + ": ";
-  message +=
-      first == last ? "line " + std::to_string(first) : "lines " + std::to_string(first) + "-" + std::to_string(last);
-  message += " before the first entry line do not start with an entry time and code (twelve hex digits); skipped";
-  report(printer, message);
 }
 
 }  // namespace
@@ -87,58 +81,33 @@ bool export_files_in(const std::u16string& log_folder, std::vector<std::u16strin
   return true;
 }
 
-void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size) {
-  ExportText decoded;
-  decode_export_text(data, size, decoded);
-  if (decoded.odd_length) {
-    report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
-  }
-  if (decoded.replaced > 0) {
-    const bool cp932 = decoded.charset == ExportCharset::kShiftJis;
-    report(
-        printer,
-        std::string(name) + ": " +
-            (cp932
-                 ? count_text(decoded.replaced, "character not in code page 932", "characters not in code page 932") +
-                       " shown as ・ (U+30FB)"
-                 : count_text(decoded.replaced, "ill-formed character", "ill-formed characters") + " shown as U+FFFD") +
-            " (the first on line " + std::to_string(decoded.first_replaced_line) + ")");
-  }
-  ExportCursor cursor;
-  cursor.text = decoded.text;
-  ExportEntry entry;
-  std::size_t stray_first = 0, stray_last = 0;
-  bool any_entry = false;
-  while (!printer.stopped) {
-    const ExportStep step = next_export_entry(cursor, entry);
-    if (step == ExportStep::kEnd) break;
-    if (step == ExportStep::kStray) {
-      if (stray_first == 0) stray_first = entry.line;
-      stray_last = entry.line;
-      continue;
-    }
-    if (!any_entry && stray_first != 0) report_stray_lines(printer, name, stray_first, stray_last);
-    any_entry = true;
-    print_entry(printer, entry.time, entry.code, entry.text, true);
-  }
-  // An export of a series without entries is an empty file.
-  if (!any_entry && stray_first != 0) {
-    report(printer, std::string(name) + ": not an export file (no line starts with an entry time and code); skipped");
-  }
+void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size,
+                       std::size_t piece_size) {
+  const ReadAt read_at = [data, size](std::uint64_t offset, std::uint8_t* buffer, std::size_t capacity,
+                                      std::size_t& got) {
+    got = offset < size ? std::min<std::size_t>(capacity, size - static_cast<std::size_t>(offset)) : 0;
+    if (got > 0) std::memcpy(buffer, data + offset, got);
+    return true;
+  };
+  read_export_pieces(printer, name, read_at, piece_size);
 }
 
 void read_export_file(HistoryPrinter& printer, const std::u16string& path) {
-  FileContents contents;
   if (is_directory(path.c_str())) {
     report(printer, utf8_of(path) + ": cannot be read (a folder); skipped");
     return;
   }
-  if (!read_whole_file(path.c_str(), contents)) {
+  const FileHandle file = open_input_file(path.c_str());
+  const ReadAt read_at = [file](std::uint64_t offset, std::uint8_t* buffer, std::size_t capacity, std::size_t& got) {
+    return read_file_at(file, offset, buffer, capacity, got);
+  };
+  if (file == kNoFile || !read_export_pieces(printer, utf8_of(path), read_at)) {
     const std::string reason = utf8_of(system_error_text(last_system_error()));
+    if (file != kNoFile) close_file(file);
     report(printer, utf8_of(path) + ": cannot be read, " + reason + "; skipped");
     return;
   }
-  read_export_bytes(printer, utf8_of(path), contents.data.get(), contents.size);
+  close_file(file);
 }
 
 void read_chunk_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size) {

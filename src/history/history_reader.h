@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "history/export_pieces.h"
 #include "history/history_printer.h"
 
 namespace tellwick {
@@ -28,8 +29,10 @@ bool is_export_file_name(std::u16string_view name);
 // through the printer's message sink, and everything readable is printed.
 void read_export_file(HistoryPrinter& printer, const std::u16string& path);
 
-// The same for a file's bytes; `name` goes into the messages.
-void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size);
+// The same for a file's bytes; `name` goes into the messages. They are
+// taken in pieces of `piece_size` bytes, as a file is read.
+void read_export_bytes(HistoryPrinter& printer, std::string_view name, const std::uint8_t* data, std::size_t size,
+                       std::size_t piece_size = kExportPieceSize);
 
 // The chunk series of a character folder (ending in a separator), ended
 // where the exporter ends it (gamelog/chunk_series.h): a chunk file the game

@@ -60,6 +60,14 @@ std::size_t first_invalid_utf8(std::string_view text) {
   for (;;) {
     pos = skip_ascii(s, pos, text.size());
     if (pos >= text.size()) return text.size();
+    // Most of the game's text outside ASCII is Japanese: three bytes whose
+    // lead allows any continuation bytes.
+    const std::uint8_t lead = s[pos];
+    if (((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF) && pos + 2 < text.size() &&
+        (s[pos + 1] & 0xC0) == 0x80 && (s[pos + 2] & 0xC0) == 0x80) {
+      pos += 3;
+      continue;
+    }
     std::size_t taken;
     const std::size_t length = sequence_at(s, pos, text.size(), taken);
     if (length == 0) return pos;

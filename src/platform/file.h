@@ -88,6 +88,16 @@ bool read_whole_file_not_older(const char16_t* path, FileTime not_before, FileCo
 // file cannot be opened or read.
 bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t capacity, std::size_t& size);
 
+// Opens a regular file for reading in pieces, shared as read_whole_file
+// shares it; kNoFile when it cannot be opened or is no regular file (a
+// folder, a FIFO). Closed with close_file.
+FileHandle open_input_file(const char16_t* path);
+
+// Reads up to `capacity` bytes from `offset`; fewer only at the end of the
+// file. `size` receives how many were read.
+bool read_file_at(FileHandle file, std::uint64_t offset, std::uint8_t* buffer, std::size_t capacity,
+                  std::size_t& size);
+
 struct DirectoryEntry {
   std::u16string name;
   bool is_directory = false;

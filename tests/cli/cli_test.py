@@ -642,6 +642,32 @@ class ExporterProcess(ExporterCase):
         self.assertEqual(self.run_exporter("--read", game_dir=False)[:2], (0, ""))
         self.assertEqual(self.run_exporter("--read", "--chunks", CHARACTER)[:2], (0, ""))
 
+    def test_read_of_a_file_larger_than_its_memory(self):
+        """A history larger than the memory a reading may take is read
+        whole, in each charset, with the process staying under it."""
+        if WINDOWS or not sys.platform.startswith("linux"):
+            self.skipTest("peak memory of a native child process")
+        bound_kib = 64 * 1024
+        line = "5316F48C000A:Aaa Bbb:" + "message text ほげ " * 6 + "\r\n"
+        count = 80 * 1024 * 1024 // len(line.encode("utf-8")) + 1
+        for encoding in ("utf-8", "utf-16-le", "cp932"):
+            path = os.path.join(self.root, "big.log")
+            with open(path, "wb") as f:
+                f.write(line.encode(encoding) * count)
+            self.assertGreater(os.path.getsize(path), bound_kib * 1024)
+            # A child of its own, whose children's peak is this reading's alone.
+            probe = ("import resource, subprocess, sys\n"
+                     "p = subprocess.Popen(sys.argv[1:], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)\n"
+                     "lines = sum(piece.count(b'\\n') for piece in iter(lambda: p.stdout.read(1 << 20), b''))\n"
+                     "print(p.wait(), lines, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)\n")
+            env = dict(os.environ, TZ="Asia/Tokyo")
+            done = subprocess.run([sys.executable, "-c", probe] + COMMAND + ["--read", path], cwd=self.work,
+                                  env=env, capture_output=True, timeout=300)
+            status, lines, peak_kib = (int(x) for x in done.stdout.split())
+            self.assertEqual((status, lines), (0, count), encoding)
+            self.assertLess(peak_kib, bound_kib, encoding)
+            os.remove(path)
+
     def assert_usage_error(self, args, named):
         """A command line that cannot run: nothing done, exit status 2, one
         line on standard error naming what was wrong, with the hint."""

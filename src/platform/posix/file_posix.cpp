@@ -178,6 +178,30 @@ bool read_file_start(const char16_t* path, std::uint8_t* buffer, std::size_t cap
   return true;
 }
 
+FileHandle open_input_file(const char16_t* path) {
+  const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return kNoFile;
+  if (!is_regular_file(fd)) {
+    close_quietly(fd);
+    return kNoFile;
+  }
+  return fd;
+}
+
+bool read_file_at(FileHandle file, std::uint64_t offset, std::uint8_t* buffer, std::size_t capacity,
+                  std::size_t& size) {
+  size = 0;
+  while (size < capacity) {
+    const ssize_t n =
+        ::pread(static_cast<int>(file), buffer + size, capacity - size, static_cast<off_t>(offset + size));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    size += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 bool read_whole_file_not_older(const char16_t* path, FileTime not_before, FileContents& contents, FileTime& time) {
   contents.data.reset();
   contents.size = 0;

@@ -147,6 +147,38 @@ bool file_held_for_writing(const char16_t* path) {
   return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
+FileHandle open_input_file(const char16_t* path) {
+  HANDLE h = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return kNoFile;
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    SetLastError(ERROR_INVALID_FUNCTION);
+    return kNoFile;
+  }
+  return reinterpret_cast<FileHandle>(h);
+}
+
+bool read_file_at(FileHandle file, std::uint64_t offset, std::uint8_t* buffer, std::size_t capacity,
+                  std::size_t& size) {
+  size = 0;
+  while (size < capacity) {
+    const std::size_t left = capacity - size;
+    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    OVERLAPPED at = {};
+    const std::uint64_t position = offset + size;
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    DWORD read = 0;
+    if (!ReadFile(as_handle(file), buffer + size, chunk, &read, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return false;
+    }
+    if (read == 0) break;
+    size += read;
+  }
+  return true;
+}
+
 bool read_whole_file_not_older(const char16_t* path, FileTime not_before, FileContents& contents, FileTime& time) {
   contents.data.reset();
   contents.size = 0;

@@ -1,0 +1,337 @@
+#include "history/export_pieces.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gamelog/entry_line.h"
+#include "history/export_lines.h"
+#include "history/export_text.h"
+#include "history/text_search.h"
+#include "platform/encoding.h"
+
+namespace tellwick {
+namespace {
+
+// Enough for a byte order mark and the first character of any charset.
+constexpr std::size_t kSmallestPiece = 16;
+
+// The shown form of a control sequence starts so; taking it out of a text
+// may join a filter's text, so an entry holding one is always looked at.
+constexpr std::string_view kShownSequenceStart = "[02";
+
+using TakePiece = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+using CutOf = std::size_t (*)(const std::uint8_t* data, std::size_t size, ExportCharset charset);
+
+// Reads from `start` on, handing out pieces that end where `cut_of` says
+// (0: not in what is read so far, so more is read into a larger buffer);
+// the last piece is whatever remains. Stops when `take` says false.
+bool for_each_piece(const ReadAt& read_at, std::uint64_t start, ExportCharset charset, CutOf cut_of,
+                    std::vector<std::uint8_t>& buffer, const TakePiece& take) {
+  std::uint64_t offset = start;
+  std::size_t have = 0;
+  for (;;) {
+    if (have == buffer.size()) buffer.resize(buffer.size() * 2);
+    std::size_t got = 0;
+    if (!read_at(offset, buffer.data() + have, buffer.size() - have, got)) return false;
+    offset += got;
+    have += got;
+    if (have < buffer.size()) {
+      take(buffer.data(), have);
+      return true;
+    }
+    const std::size_t cut = cut_of(buffer.data(), have, charset);
+    if (cut == 0) continue;
+    if (!take(buffer.data(), cut)) return true;
+    std::memmove(buffer.data(), buffer.data() + cut, have - cut);
+    have -= cut;
+  }
+}
+
+// Just after the last line end: no UTF-8 or code page 932 sequence spans it.
+std::size_t cut_after_line_end(const std::uint8_t* data, std::size_t size, ExportCharset) {
+  for (std::size_t p = size; p > 0; --p) {
+    if (data[p - 1] == '\n') return p;
+  }
+  return 0;
+}
+
+bool entry_line_at(const std::uint8_t* data, std::size_t size, std::size_t p, std::size_t unit) {
+  if (p + kEntryLinePrefix * unit > size) return false;
+  for (std::size_t i = 0; i < kEntryLinePrefix; ++i) {
+    if (hex_digit_value(data[p + i * unit]) < 0 || (unit == 2 && data[p + i * 2 + 1] != 0)) return false;
+  }
+  return true;
+}
+
+// The start of the last entry line: the entry before it ends there in the
+// decoded text as well. In code page 932 the line end must follow a single
+// byte character, not a lead byte that would take it.
+std::size_t cut_before_entry_line(const std::uint8_t* data, std::size_t size, ExportCharset charset) {
+  if (charset == ExportCharset::kUtf16) {
+    for (std::size_t p = size & ~std::size_t{1}; p >= 2; p -= 2) {
+      if (data[p - 2] == '\n' && data[p - 1] == 0 && entry_line_at(data, size, p, 2)) return p;
+    }
+    return 0;
+  }
+  for (std::size_t p = size; p > 0; --p) {
+    if (data[p - 1] != '\n') continue;
+    if (charset == ExportCharset::kShiftJis && p >= 2 && data[p - 2] >= 0x80) continue;
+    if (entry_line_at(data, size, p, 1)) return p;
+  }
+  return 0;
+}
+
+std::size_t line_ends_in(const std::uint8_t* data, std::size_t size, ExportCharset charset) {
+  if (charset != ExportCharset::kUtf16) return static_cast<std::size_t>(std::count(data, data + size, '\n'));
+  std::size_t count = 0;
+  for (std::size_t i = 0; i + 1 < size; i += 2) count += data[i] == '\n' && data[i + 1] == 0;
+  return count;
+}
+
+std::string count_text(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The start of the entry that holds text[at]: the nearest entry line at or
+// before it, not before `from`, which starts one.
+std::size_t entry_start_before(std::string_view text, std::size_t from, std::size_t at) {
+  std::size_t start = at;
+  for (;;) {
+    while (start > from && text[start - 1] != '\n') --start;
+    if (start <= from) return from;
+    const std::size_t end = text.find('\n', start);
+    if (is_entry_line(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start))) {
+      return start;
+    }
+    --start;
+  }
+}
+
+struct PieceReading {
+  HistoryPrinter& printer;
+  ExportCharset charset;
+  // Proved so by the first pass, through the same open file: the text is
+  // the bytes as they are.
+  bool well_formed_utf8 = false;
+  ExportText decoded;
+  bool searching = false;
+  TextSearch search;
+  // The same search in UTF-16 little-endian, looked for in the bytes.
+  TextSearch wide_search;
+  TextSearch wide_shown;
+  bool any_entry = false;
+  std::size_t stray_first = 0, stray_last = 0;
+  std::size_t lines = 0;      // lines before the piece, as entries count them
+  std::size_t raw_lines = 0;  // line ends before the piece in the file's bytes
+  std::size_t replaced = 0;
+  std::size_t first_replaced_line = 0;
+  bool odd_length = false;
+};
+
+// The next place from `pos` where an entry may pass the text filters.
+std::size_t next_candidate(PieceReading& r, std::string_view text, std::size_t pos, std::size_t& found,
+                           std::size_t& shown) {
+  if (found != std::string_view::npos && found < pos) found = find_text(r.search, text, pos);
+  if (shown != std::string_view::npos && shown < pos) shown = text.find(kShownSequenceStart, pos);
+  return std::min(found, shown);
+}
+
+std::string utf16le_of(std::string_view utf8) {
+  std::u16string wide(utf8.size() + 1, u'\0');
+  wide.resize(utf8_to_utf16(utf8.data(), utf8.size(), wide.data(), wide.size()));
+  std::string bytes;
+  for (const char16_t unit : wide) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+// Whether a UTF-16 piece holds a surrogate (which its decoding may have to
+// replace), and its line ends.
+bool has_surrogate(const std::uint8_t* data, std::size_t size) {
+  for (std::size_t i = 1; i < size; i += 2) {
+    if ((data[i] & 0xF8) == 0xD8) return true;
+  }
+  return false;
+}
+
+// The entry that holds the UTF-16 bytes at `at`: from its entry line to the
+// next one (or the piece's end), both not before `from`.
+void wide_entry_around(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t at, std::size_t& start,
+                       std::size_t& end) {
+  start = at;
+  for (;;) {
+    while (start > from && !(data[start - 2] == '\n' && data[start - 1] == 0)) start -= 2;
+    if (start <= from || entry_line_at(data, size, start, 2)) break;
+    start -= 2;
+  }
+  if (start < from) start = from;
+  end = at + 2;
+  for (;;) {
+    while (end < size && !(end >= 2 && data[end - 2] == '\n' && data[end - 1] == 0)) end += 2;
+    if (end >= size) {
+      end = size;
+      return;
+    }
+    if (entry_line_at(data, size, end, 2)) return;
+    end += 2;
+  }
+}
+
+void print_entries(PieceReading& r, std::string_view text) {
+  ExportCursor cursor;
+  cursor.text = text;
+  ExportEntry entry;
+  while (!r.printer.stopped && next_export_entry(cursor, entry) == ExportStep::kEntry) {
+    print_entry(r.printer, entry.time, entry.code, entry.text, true);
+  }
+}
+
+// A UTF-16 piece without surrogates, after the first entry: only the
+// entries whose bytes hold the search text (or a shown control sequence)
+// are decoded.
+void take_wide_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
+  if (r.replaced == 0) r.raw_lines += line_ends_in(data, size, r.charset);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  std::size_t pos = 0;
+  std::size_t found = find_text(r.wide_search, bytes, 0);
+  std::size_t shown = find_text(r.wide_shown, bytes, 0);
+  while (!r.printer.stopped) {
+    // Only a match on a code unit's first byte counts.
+    while (found != std::string_view::npos && (found < pos || found % 2 != 0)) {
+      found = find_text(r.wide_search, bytes, found < pos ? pos : found + 1);
+    }
+    while (shown != std::string_view::npos && (shown < pos || shown % 2 != 0)) {
+      shown = find_text(r.wide_shown, bytes, shown < pos ? pos : shown + 1);
+    }
+    const std::size_t at = std::min(found, shown);
+    if (at == std::string_view::npos) return;
+    std::size_t start, end;
+    wide_entry_around(data, size, pos, at, start, end);
+    decode_export_piece(data + start, end - start, r.charset, r.decoded);
+    print_entries(r, r.decoded.text);
+    pos = end;
+  }
+}
+
+void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
+  if (r.charset == ExportCharset::kUtf16 && r.searching && r.any_entry && size % 2 == 0 && !has_surrogate(data, size)) {
+    take_wide_piece(r, data, size);
+    return;
+  }
+  ExportCursor cursor;
+  if (r.well_formed_utf8) {
+    cursor.text = std::string_view(reinterpret_cast<const char*>(data), size);
+  } else {
+    decode_export_piece(data, size, r.charset, r.decoded);
+    r.odd_length = r.odd_length || r.decoded.odd_length;
+    if (r.decoded.replaced > 0 && r.replaced == 0) r.first_replaced_line = r.raw_lines + r.decoded.first_replaced_line;
+    r.replaced += r.decoded.replaced;
+    if (r.replaced == 0) r.raw_lines += line_ends_in(data, size, r.charset);
+    cursor.text = r.decoded.text;
+  }
+
+  cursor.line = r.lines;
+  ExportEntry entry;
+  // The next match and shown form in this piece, looked up at first need.
+  std::size_t found = 0, shown = 0;
+  bool first_lookup = true;
+  while (!r.printer.stopped) {
+    // Once the first entry is known, no line can be stray any more: what
+    // lies before a possible match is passed over without taking it apart.
+    if (r.any_entry && r.searching) {
+      if (first_lookup) {
+        found = find_text(r.search, cursor.text, cursor.pos);
+        shown = cursor.text.find(kShownSequenceStart, cursor.pos);
+        first_lookup = false;
+      }
+      const std::size_t at = next_candidate(r, cursor.text, cursor.pos, found, shown);
+      if (at == std::string_view::npos) break;
+      cursor.pos = entry_start_before(cursor.text, cursor.pos, at);
+    }
+    const ExportStep step = next_export_entry(cursor, entry);
+    if (step == ExportStep::kEnd) break;
+    if (step == ExportStep::kStray) {
+      if (r.stray_first == 0) r.stray_first = entry.line;
+      r.stray_last = entry.line;
+      continue;
+    }
+    r.any_entry = true;
+    print_entry(r.printer, entry.time, entry.code, entry.text, true);
+  }
+  r.lines = cursor.line;
+}
+
+void report_input(PieceReading& r, std::string_view name) {
+  HistoryPrinter& printer = r.printer;
+  if (r.odd_length) report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
+  if (r.replaced > 0) {
+    const bool cp932 = r.charset == ExportCharset::kShiftJis;
+    report(printer,
+           std::string(name) + ": " +
+               (cp932 ? count_text(r.replaced, "character not in code page 932", "characters not in code page 932") +
+                            " shown as ・ (U+30FB)"
+                      : count_text(r.replaced, "ill-formed character", "ill-formed characters") + " shown as U+FFFD") +
+               " (the first on line " + std::to_string(r.first_replaced_line) + ")");
+  }
+  if (r.stray_first == 0) return;
+  if (!r.any_entry) {
+    // An export of a series without entries is an empty file.
+    report(printer, std::string(name) + ": not an export file (no line starts with an entry time and code); skipped");
+    return;
+  }
+  std::string message = std::string(name) + ": ";
+  message += r.stray_first == r.stray_last
+                 ? "line " + std::to_string(r.stray_first)
+                 : "lines " + std::to_string(r.stray_first) + "-" + std::to_string(r.stray_last);
+  message += " before the first entry line do not start with an entry time and code (twelve hex digits); skipped";
+  report(printer, message);
+}
+
+}  // namespace
+
+bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const ReadAt& read_at, std::size_t piece_size) {
+  std::vector<std::uint8_t> buffer(std::max(piece_size, kSmallestPiece));
+  std::size_t got = 0;
+  if (!read_at(0, buffer.data(), buffer.size(), got)) return false;
+  ExportCharset charset = ExportCharset::kUtf8;
+  bool well_formed_utf8 = false;
+  if (!charset_of_start(buffer.data(), got, charset)) {
+    CharsetCensus census;
+    bool again = false;
+    const TakePiece count = [&](const std::uint8_t* data, std::size_t size) {
+      if (add_to_census(data, size, census)) return true;
+      again = true;
+      return false;
+    };
+    if (!for_each_piece(read_at, 0, charset, cut_after_line_end, buffer, count)) return false;
+    if (again && !for_each_piece(read_at, 0, charset, cut_after_line_end, buffer, count)) return false;
+    charset = charset_of_census(census);
+    well_formed_utf8 = census.well_formed_utf8;
+    if (!read_at(0, buffer.data(), std::min(buffer.size(), kSmallestPiece), got)) return false;
+  }
+  const std::size_t mark = mark_length(charset, buffer.data(), got);
+
+  PieceReading r{printer, charset, well_formed_utf8};
+  const HistoryFilter& filter = printer.filter;
+  if (!filter.text.empty() || !filter.sender.empty()) {
+    r.searching = true;
+    prepare_text_search(filter.text.empty() ? filter.sender : filter.text, r.search);
+    if (charset == ExportCharset::kUtf16) {
+      prepare_text_search(utf16le_of(r.search.needle), r.wide_search);
+      prepare_text_search(utf16le_of(kShownSequenceStart), r.wide_shown);
+    }
+  }
+  const TakePiece print = [&r](const std::uint8_t* data, std::size_t size) {
+    take_piece(r, data, size);
+    return !r.printer.stopped;
+  };
+  if (!for_each_piece(read_at, mark, charset, cut_before_entry_line, buffer, print)) return false;
+  report_input(r, name);
+  return true;
+}
+
+}  // namespace tellwick

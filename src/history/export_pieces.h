@@ -1,0 +1,30 @@
+// An export file read in pieces, so that memory does not grow with the
+// file: one pass tells the charset, the next decodes and prints. Filters
+// look at each piece before any entry is taken apart.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "history/history_printer.h"
+
+namespace tellwick {
+
+// Reads up to `capacity` bytes at `offset`, fewer only at the end; false
+// when the bytes cannot be read.
+using ReadAt = std::function<bool(std::uint64_t offset, std::uint8_t* buffer, std::size_t capacity, std::size_t& size)>;
+
+// Large enough that reads and decoding run at full speed, small enough that
+// a history of any length stays far below the memory a reader may take.
+constexpr std::size_t kExportPieceSize = std::size_t{4} << 20;
+
+// Prints the file's entries and tells its bad input, as a reading of the
+// whole file at once would; messages about the input come after its
+// entries. False, with nothing told, when a read failed (the system's
+// reason is then the last system error).
+bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const ReadAt& read_at,
+                        std::size_t piece_size = kExportPieceSize);
+
+}  // namespace tellwick
