@@ -209,12 +209,12 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   } charsets[] = {
       {kCharsetUtf8,
        "6B0F2741000A:Aaa Bbb:bad \xFF\xC3 byte\r\n"
-       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n"},
+       "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"},
       {kCharsetUtf16, test::utf16le(u"6B0F2741000A:Aaa Bbb:lone ") + std::string("\x00\xD8", 2) +
-                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n")},
+                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n")},
       {kCharsetAnsi,
        "6B0F2741000A:Aaa Bbb:\x85\x40 unmapped\r\n"
-       "6B0F2741000A:Aaa Bbb:jo[02 10 01 03]in us 一\r\n"},
+       "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"},
   };
   std::vector<std::pair<std::string, HistoryFilter>> filters(9);
   filters[1].first = "text a";

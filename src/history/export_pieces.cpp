@@ -8,6 +8,7 @@
 #include "gamelog/entry_line.h"
 #include "history/export_lines.h"
 #include "history/export_text.h"
+#include "history/game_glyphs.h"
 #include "history/text_search.h"
 #include "platform/encoding.h"
 
@@ -20,6 +21,9 @@ constexpr std::size_t kSmallestPiece = 16;
 // The shown form of a control sequence starts so; taking it out of a text
 // may join a filter's text, so an entry holding one is always looked at.
 constexpr std::string_view kShownSequenceStart = "[02";
+// Every glyph that gets a stand-in is encoded with this lead byte in UTF-8,
+// and with a code unit whose high byte is 0xE0-0xEF in UTF-16.
+constexpr char kGlyphLead = '\xEE';
 
 using TakePiece = std::function<bool(const std::uint8_t* data, std::size_t size)>;
 using CutOf = std::size_t (*)(const std::uint8_t* data, std::size_t size, ExportCharset charset);
@@ -121,6 +125,9 @@ struct PieceReading {
   // The same search in UTF-16 little-endian, looked for in the bytes.
   TextSearch wide_search;
   TextSearch wide_shown;
+  // The search text could be found in a glyph's stand-in: an entry holding
+  // a glyph is always looked at.
+  bool glyphs_may_match = false;
   bool any_entry = false;
   std::size_t stray_first = 0, stray_last = 0;
   std::size_t lines = 0;      // lines before the piece, as entries count them
@@ -130,12 +137,19 @@ struct PieceReading {
   bool odd_length = false;
 };
 
+// Where the next entry may start whose glyphs' stand-ins could make it
+// match; none when the search can never meet them.
+std::size_t next_glyph(const PieceReading& r, std::string_view text, std::size_t pos) {
+  return r.glyphs_may_match ? text.find(kGlyphLead, pos) : std::string_view::npos;
+}
+
 // The next place from `pos` where an entry may pass the text filters.
 std::size_t next_candidate(PieceReading& r, std::string_view text, std::size_t pos, std::size_t& found,
-                           std::size_t& shown) {
+                           std::size_t& shown, std::size_t& glyph) {
   if (found != std::string_view::npos && found < pos) found = find_text(r.search, text, pos);
   if (shown != std::string_view::npos && shown < pos) shown = text.find(kShownSequenceStart, pos);
-  return std::min(found, shown);
+  if (glyph != std::string_view::npos && glyph < pos) glyph = next_glyph(r, text, pos);
+  return std::min({found, shown, glyph});
 }
 
 std::string utf16le_of(std::string_view utf8) {
@@ -190,6 +204,16 @@ void print_entries(PieceReading& r, std::string_view text) {
   }
 }
 
+// The first byte of the next code unit from `from` that may be a glyph with
+// a stand-in; none when the search can never meet one.
+std::size_t next_wide_glyph(const PieceReading& r, const std::uint8_t* data, std::size_t size, std::size_t from) {
+  if (!r.glyphs_may_match) return std::string_view::npos;
+  for (std::size_t i = from + 1; i < size; i += 2) {
+    if ((data[i] & 0xF0) == 0xE0) return i - 1;
+  }
+  return std::string_view::npos;
+}
+
 // A UTF-16 piece without surrogates, after the first entry: only the
 // entries whose bytes hold the search text (or a shown control sequence)
 // are decoded.
@@ -199,6 +223,7 @@ void take_wide_piece(PieceReading& r, const std::uint8_t* data, std::size_t size
   std::size_t pos = 0;
   std::size_t found = find_text(r.wide_search, bytes, 0);
   std::size_t shown = find_text(r.wide_shown, bytes, 0);
+  std::size_t glyph = next_wide_glyph(r, data, size, 0);
   while (!r.printer.stopped) {
     // Only a match on a code unit's first byte counts.
     while (found != std::string_view::npos && (found < pos || found % 2 != 0)) {
@@ -207,7 +232,8 @@ void take_wide_piece(PieceReading& r, const std::uint8_t* data, std::size_t size
     while (shown != std::string_view::npos && (shown < pos || shown % 2 != 0)) {
       shown = find_text(r.wide_shown, bytes, shown < pos ? pos : shown + 1);
     }
-    const std::size_t at = std::min(found, shown);
+    while (glyph != std::string_view::npos && glyph < pos) glyph = next_wide_glyph(r, data, size, pos);
+    const std::size_t at = std::min({found, shown, glyph});
     if (at == std::string_view::npos) return;
     std::size_t start, end;
     wide_entry_around(data, size, pos, at, start, end);
@@ -237,7 +263,7 @@ void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
   cursor.line = r.lines;
   ExportEntry entry;
   // The next match and shown form in this piece, looked up at first need.
-  std::size_t found = 0, shown = 0;
+  std::size_t found = 0, shown = 0, glyph = 0;
   bool first_lookup = true;
   while (!r.printer.stopped) {
     // Once the first entry is known, no line can be stray any more: what
@@ -246,9 +272,10 @@ void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
       if (first_lookup) {
         found = find_text(r.search, cursor.text, cursor.pos);
         shown = cursor.text.find(kShownSequenceStart, cursor.pos);
+        glyph = next_glyph(r, cursor.text, cursor.pos);
         first_lookup = false;
       }
-      const std::size_t at = next_candidate(r, cursor.text, cursor.pos, found, shown);
+      const std::size_t at = next_candidate(r, cursor.text, cursor.pos, found, shown, glyph);
       if (at == std::string_view::npos) break;
       cursor.pos = entry_start_before(cursor.text, cursor.pos, at);
     }
@@ -320,6 +347,7 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   if (!filter.text.empty() || !filter.sender.empty()) {
     r.searching = true;
     prepare_text_search(filter.text.empty() ? filter.sender : filter.text, r.search);
+    r.glyphs_may_match = search_may_meet_game_glyphs(r.search.needle);
     if (charset == ExportCharset::kUtf16) {
       prepare_text_search(utf16le_of(r.search.needle), r.wide_search);
       prepare_text_search(utf16le_of(kShownSequenceStart), r.wide_shown);

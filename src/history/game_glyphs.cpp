@@ -186,6 +186,18 @@ bool may_hold_game_glyphs(std::string_view text) {
   return std::memchr(text.data(), kGlyphLead, text.size()) != nullptr;
 }
 
+bool search_may_meet_game_glyphs(std::string_view needle) {
+  const auto folded = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; };
+  bool in_stand_ins[256] = {};
+  for (const GameGlyph& glyph : kGameGlyphs) {
+    for (const char* c = glyph.stand_in; *c != '\0'; ++c) in_stand_ins[folded(static_cast<unsigned char>(*c))] = true;
+  }
+  for (const char c : needle) {
+    if (in_stand_ins[folded(static_cast<unsigned char>(c))]) return true;
+  }
+  return false;
+}
+
 void append_with_game_glyphs(std::string_view text, std::string& out) {
   std::size_t run = 0;
   std::size_t pos = 0;

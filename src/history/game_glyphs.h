@@ -18,6 +18,11 @@ std::string_view game_glyph_stand_in(std::uint32_t code_point);
 // every one of them is encoded with a lead byte 0xEE.
 bool may_hold_game_glyphs(std::string_view text);
 
+// Whether a text search for `needle` (UTF-8) could find something in a
+// glyph's stand-in: it shares a byte with one of them, ASCII letters in
+// either case. False means an entry's glyphs can never make it match.
+bool search_may_meet_game_glyphs(std::string_view needle);
+
 // Appends `text` (well-formed UTF-8) with each known glyph replaced by its
 // stand-in.
 void append_with_game_glyphs(std::string_view text, std::string& out);
