@@ -9,22 +9,6 @@
 namespace tellwick {
 namespace {
 
-// The value of each byte as a hex digit, -1 for any other byte.
-struct HexValues {
-  signed char value[256];
-};
-constexpr HexValues make_hex_values() {
-  HexValues values{};
-  for (int c = 0; c < 256; ++c) {
-    values.value[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
-                                               : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                               : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                                                      : -1);
-  }
-  return values;
-}
-constexpr HexValues kHexValues = make_hex_values();
-
 bool is_utf8_trail(std::uint8_t b) { return (b & 0xC0) == 0x80; }
 
 }  // namespace
@@ -73,8 +57,6 @@ std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char
   line[kEntryLinePrefix + view.text_length] = '\0';
   return kEntryLinePrefix + view.text_length;
 }
-
-int hex_digit_value(int c) { return c >= 0 && c < 256 ? kHexValues.value[c] : -1; }
 
 std::uint32_t entry_time_of_line(const char* line) {
   std::uint32_t time = 0;

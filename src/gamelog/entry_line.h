@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "gamelog/chunk_view.h"
+#include "gamelog/hex_digits.h"
 
 namespace tellwick {
 
@@ -40,8 +41,9 @@ EntryLineView view_entry_line(const ChunkEntry& entry);
 // cut to fit, before any UTF-8 character that would not fit whole.
 std::size_t build_entry_line(const std::uint8_t* entry, std::size_t length, char* line);
 
-// 0..15 for a hex digit of either case, -1 for any other character.
-int hex_digit_value(int c);
+// 0..15 for a hex digit of either case, -1 for any other character. Read
+// for every byte of every entry line prefix, so it is kept inline.
+inline int hex_digit_value(int c) { return c >= 0 && c < 256 ? kHexValues.value[c] : -1; }
 
 // The entry time read back from the first eight characters of a line.
 std::uint32_t entry_time_of_line(const char* line);

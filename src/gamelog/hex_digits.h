@@ -26,6 +26,24 @@ constexpr HexPairs make_hex_pairs() {
 
 inline constexpr HexPairs kHexPairs = make_hex_pairs();
 
+// The value of each byte as a hex digit, -1 for any other byte.
+struct HexValues {
+  signed char value[256];
+};
+
+constexpr HexValues make_hex_values() {
+  HexValues values{};
+  for (int c = 0; c < 256; ++c) {
+    values.value[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                                      : -1);
+  }
+  return values;
+}
+
+inline constexpr HexValues kHexValues = make_hex_values();
+
 // Writes the two digits of the low byte of `value`.
 inline void put_hex_byte(char* out, std::uint32_t value) { std::memcpy(out, kHexPairs.digits[value & 0xFF], 2); }
 

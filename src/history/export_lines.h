@@ -20,6 +20,11 @@ struct ExportCursor {
   std::string_view text;
   std::size_t pos = 0;
   std::size_t line = 0;  // lines passed so far
+  // The entry line found where the entry before ended, already measured.
+  std::size_t known_start = static_cast<std::size_t>(-1);
+  std::size_t known_end = 0;
+  std::uint32_t known_time = 0;
+  std::uint32_t known_code = 0;
 };
 
 enum class ExportStep {

@@ -9,7 +9,7 @@ namespace {
 
 struct GameGlyph {
   std::uint32_t code_point;
-  const char* stand_in;
+  std::string_view stand_in;
 };
 
 // The game's glyphs by the names that its public plugin framework (Dalamud's
@@ -170,16 +170,40 @@ constexpr GameGlyph kGameGlyphs[] = {
 };
 // clang-format on
 
+// Where each glyph of U+E000..U+E0FF stands in kGameGlyphs, plus one; 0 for
+// a code point without a stand-in. More than half of all entries hold a
+// glyph, so it is found without a search.
+struct GlyphIndex {
+  std::uint8_t of[256];
+};
+
+constexpr GlyphIndex make_glyph_index() {
+  GlyphIndex index{};
+  for (std::size_t i = 0; i < std::size(kGameGlyphs); ++i) {
+    index.of[kGameGlyphs[i].code_point & 0xFF] = static_cast<std::uint8_t>(i + 1);
+  }
+  return index;
+}
+
+constexpr bool all_in_one_block() {
+  for (const GameGlyph& glyph : kGameGlyphs) {
+    if ((glyph.code_point & ~0xFFu) != 0xE000) return false;
+  }
+  return std::size(kGameGlyphs) < 255;
+}
+static_assert(all_in_one_block(), "the glyph index covers U+E000..U+E0FF");
+
+constexpr GlyphIndex kGlyphIndex = make_glyph_index();
+
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.
 constexpr char kGlyphLead = '\xEE';
 
 }  // namespace
 
 std::string_view game_glyph_stand_in(std::uint32_t code_point) {
-  const auto found = std::lower_bound(std::begin(kGameGlyphs), std::end(kGameGlyphs), code_point,
-                                      [](const GameGlyph& g, std::uint32_t c) { return g.code_point < c; });
-  if (found == std::end(kGameGlyphs) || found->code_point != code_point) return {};
-  return found->stand_in;
+  if ((code_point & ~0xFFu) != 0xE000) return {};
+  const std::uint8_t at = kGlyphIndex.of[code_point & 0xFF];
+  return at == 0 ? std::string_view() : kGameGlyphs[at - 1].stand_in;
 }
 
 bool may_hold_game_glyphs(std::string_view text) {
@@ -190,7 +214,7 @@ bool search_may_meet_game_glyphs(std::string_view needle) {
   const auto folded = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; };
   bool in_stand_ins[256] = {};
   for (const GameGlyph& glyph : kGameGlyphs) {
-    for (const char* c = glyph.stand_in; *c != '\0'; ++c) in_stand_ins[folded(static_cast<unsigned char>(*c))] = true;
+    for (const char c : glyph.stand_in) in_stand_ins[folded(static_cast<unsigned char>(c))] = true;
   }
   for (const char c : needle) {
     if (in_stand_ins[folded(static_cast<unsigned char>(c))]) return true;

@@ -1,6 +1,11 @@
 #include "history/history_printer.h"
 
 #include <cstdio>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "history/channels.h"
 #include "history/entry_text.h"
@@ -11,63 +16,92 @@ namespace {
 
 constexpr std::size_t kFlushSize = 256 * 1024;
 
-bool local_time(LocalTimeCache& cache, std::int64_t t, CalendarSecond& local) {
+void put_digits(char* out, int value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
+// "YYYY-MM-DD HH:MM:", to which the seconds are added.
+void format_local_time(const CalendarSecond& t, char* out) {
+  put_digits(out, t.year, 4);
+  out[4] = '-';
+  put_digits(out + 5, t.month, 2);
+  out[7] = '-';
+  put_digits(out + 8, t.day, 2);
+  out[10] = ' ';
+  put_digits(out + 11, t.hour, 2);
+  out[13] = ':';
+  put_digits(out + 14, t.minute, 2);
+  out[16] = ':';
+}
+
+void format_offset(int offset, char* out) {
+  out[0] = offset < 0 ? '-' : '+';
+  const int magnitude = offset < 0 ? -offset : offset;
+  put_digits(out + 1, magnitude / 3600, 2);
+  out[3] = ':';
+  put_digits(out + 4, magnitude / 60 % 60, 2);
+}
+
+// Entry times are mostly in order and many share a minute: its text is
+// made once, and each entry adds its seconds.
+bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out) {
   const std::int64_t minute = t >= 0 ? t / 60 : (t - 59) / 60;
   if (!cache.valid || minute != cache.minute) {
     cache.valid = local_calendar_second(minute * 60, cache.start);
     cache.minute = minute;
     if (!cache.valid) return false;
+    format_local_time(cache.start, cache.text);
+    format_offset(cache.start.utc_offset, cache.offset);
   }
-  local = cache.start;
-  local.second += static_cast<int>(t - minute * 60);
-  // Only an offset from UTC with seconds of its own moves the minute.
-  if (local.second >= 60) return local_calendar_second(t, local);
-  return true;
-}
-
-void put_digits(std::string& out, int value, int width) {
-  char digits[12];
-  for (int i = width - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
+  char line[25];
+  const int second = cache.start.second + static_cast<int>(t - minute * 60);
+  if (second < 60) {
+    std::memcpy(line, cache.text, sizeof cache.text);
+    put_digits(line + 17, second, 2);
+    std::memcpy(line + 19, cache.offset, sizeof cache.offset);
+  } else {
+    // Only an offset from UTC with seconds of its own moves the minute.
+    CalendarSecond local;
+    if (!local_calendar_second(t, local)) return false;
+    format_local_time(local, line);
+    put_digits(line + 17, local.second, 2);
+    format_offset(local.utc_offset, line + 19);
   }
-  out.append(digits, static_cast<std::size_t>(width));
-}
-
-// "YYYY-MM-DD?HH:MM:SS" with `middle` between date and time.
-void put_local_time(std::string& out, const CalendarSecond& t, char middle) {
-  put_digits(out, t.year, 4);
-  out += '-';
-  put_digits(out, t.month, 2);
-  out += '-';
-  put_digits(out, t.day, 2);
-  out += middle;
-  put_digits(out, t.hour, 2);
-  out += ':';
-  put_digits(out, t.minute, 2);
-  out += ':';
-  put_digits(out, t.second, 2);
-}
-
-void put_offset(std::string& out, int offset) {
-  out += offset < 0 ? '-' : '+';
-  const int magnitude = offset < 0 ? -offset : offset;
-  put_digits(out, magnitude / 3600, 2);
-  out += ':';
-  put_digits(out, magnitude / 60 % 60, 2);
-}
-
-bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out) {
-  CalendarSecond local;
-  if (!local_time(cache, t, local)) return false;
-  put_local_time(out, local, iso ? 'T' : ' ');
-  if (iso) put_offset(out, local.utc_offset);
+  if (iso) line[10] = 'T';
+  out.append(line, iso ? 25 : 19);
   return true;
 }
 
 // Whether the byte may start a control character: the only bytes that
 // control_length() must look at.
 bool may_start_control(unsigned char u) { return u < 0x20 || u == 0x7F || u == 0xC2 || u == 0xE2; }
+
+// The first byte from `from` on that may start a control character, or the
+// text's end. Nearly every entry holds none, so the text is looked at
+// sixteen bytes at a time.
+std::size_t next_possible_control(std::string_view text, std::size_t from) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i below_space = _mm_set1_epi8(0x1F);
+  const __m128i del = _mm_set1_epi8(0x7F);
+  const __m128i c2 = _mm_set1_epi8(static_cast<char>(0xC2));
+  const __m128i e2 = _mm_set1_epi8(static_cast<char>(0xE2));
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, del)),
+                     _mm_or_si128(_mm_cmpeq_epi8(b, c2), _mm_cmpeq_epi8(b, e2)));
+    const int mask = _mm_movemask_epi8(hits);
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+#endif
+  while (i < text.size() && !may_start_control(s[i])) ++i;
+  return i;
+}
 
 // The length of the control character at text[i], or 0: C0 controls but
 // the tab, DEL, the C1 controls U+0080..U+009F (NEL among them) and the
@@ -89,7 +123,8 @@ std::size_t control_length(std::string_view text, std::size_t i) {
 void put_plain(std::string& out, std::string_view text) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!may_start_control(static_cast<unsigned char>(text[i]))) continue;
+    i = next_possible_control(text, i);
+    if (i == text.size()) break;
     const std::size_t length = control_length(text, i);
     if (length == 0) continue;
     out.append(text.data() + run, i - run);
@@ -144,6 +179,36 @@ void put_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// What an entry's text may need before it is shown, found in one look at
+// its bytes: a control sequence in its shown form ("[02 …]"), a game glyph.
+struct Rewrites {
+  bool sequences = false;
+  bool glyphs = false;
+};
+
+Rewrites rewrites_of(std::string_view text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t i = 0;
+  unsigned brackets = 0, glyph_leads = 0;
+#if defined(__SSE2__)
+  const __m128i bracket = _mm_set1_epi8('[');
+  const __m128i glyph_lead = _mm_set1_epi8(static_cast<char>(0xEE));
+  __m128i seen_brackets = _mm_setzero_si128(), seen_leads = _mm_setzero_si128();
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    seen_brackets = _mm_or_si128(seen_brackets, _mm_cmpeq_epi8(b, bracket));
+    seen_leads = _mm_or_si128(seen_leads, _mm_cmpeq_epi8(b, glyph_lead));
+  }
+  brackets = static_cast<unsigned>(_mm_movemask_epi8(seen_brackets));
+  glyph_leads = static_cast<unsigned>(_mm_movemask_epi8(seen_leads));
+#endif
+  for (; i < text.size(); ++i) {
+    brackets |= s[i] == '[';
+    glyph_leads |= s[i] == 0xEE;
+  }
+  return {brackets != 0, glyph_leads != 0};
+}
+
 void put_text_line(HistoryPrinter& p, std::int64_t time, int channel, const EntryFields& fields) {
   std::string& out = p.buffer;
   if (!put_time(p.time_cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
@@ -187,12 +252,13 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   if (p.stopped) return;
   const int channel = channel_of_code(code);
   if (!time_and_channel_pass(p.filter, time, channel)) return;
-  if (shown_sequences && text.find('[') != std::string_view::npos) {
+  const Rewrites rewrites = rewrites_of(text);
+  if (shown_sequences && rewrites.sequences) {
     p.scratch.clear();
     append_with_shown_sequences(text, p.scratch);
     text = p.scratch;
   }
-  if (may_hold_game_glyphs(text)) {
+  if (rewrites.glyphs) {
     p.glyph_scratch.clear();
     append_with_game_glyphs(text, p.glyph_scratch);
     text = p.glyph_scratch;

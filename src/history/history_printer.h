@@ -28,6 +28,8 @@ struct LocalTimeCache {
   std::int64_t minute = -1;
   CalendarSecond start;  // local time of the minute's first second
   bool valid = false;
+  char text[17];   // "YYYY-MM-DD HH:MM:" of that minute
+  char offset[6];  // "+09:00"
 };
 
 struct HistoryPrinter {

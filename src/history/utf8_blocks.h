@@ -1,0 +1,14 @@
+// Checking UTF-8 many bytes at a time, where the processor can.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tellwick {
+
+// The length of a prefix of `data` that is well-formed UTF-8 and ends where
+// a character ends; 0 when nothing could be checked this way. What follows
+// it is for a byte-by-byte check to judge: it may well be well-formed too.
+std::size_t well_formed_utf8_blocks(const std::uint8_t* data, std::size_t size);
+
+}  // namespace tellwick
