@@ -209,14 +209,16 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   } charsets[] = {
       {kCharsetUtf8,
        "6B0F2741000A:Aaa Bbb:bad \xFF\xC3 byte\r\n"
-       "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"},
+       "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"
+       "6B0F2741000A:Aaa Bbb:Potion\uE03C sold\r\n"},
       {kCharsetUtf16, test::utf16le(u"6B0F2741000A:Aaa Bbb:lone ") + std::string("\x00\xD8", 2) +
-                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n")},
+                          test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"
+                                        u"6B0F2741000A:Aaa Bbb:Potion\uE03C sold\r\n")},
       {kCharsetAnsi,
        "6B0F2741000A:Aaa Bbb:\x85\x40 unmapped\r\n"
        "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"},
   };
-  std::vector<std::pair<std::string, HistoryFilter>> filters(9);
+  std::vector<std::pair<std::string, HistoryFilter>> filters(12);
   filters[1].first = "text a";
   set_text_filter("a", filters[1].second);
   filters[2].first = "text The";
@@ -235,6 +237,13 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   // U+4E00: in UTF-16 the byte of an upper-case N.
   filters[8].first = "text with a letter's byte";
   set_text_filter("一", filters[8].second);
+  // Matches that begin or end inside a glyph's stand-in "(HQ)", or hold it.
+  filters[9].first = "text ending in a stand-in";
+  set_text_filter("potion(h", filters[9].second);
+  filters[10].first = "text beginning in a stand-in";
+  set_text_filter("Q) sold", filters[10].second);
+  filters[11].first = "text holding a stand-in";
+  set_text_filter("n(HQ) s", filters[11].second);
   filters[6].first = "since";
   filters[6].second.since = 0x6B0F2740 + 3000;
 
@@ -254,6 +263,10 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
           }
           if (label == filters[7].first) {
             ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 1);
+          }
+          if (c.charset != kCharsetAnsi &&
+              (label == filters[9].first || label == filters[10].first || label == filters[11].first)) {
+            ASSERT_GE(std::count(expected.begin(), expected.end(), '\n'), 1) << label;
           }
           std::vector<std::string> one_piece_messages;
           for (std::size_t piece : {bytes.size() + 64, std::size_t{1}, std::size_t{37}, std::size_t{4096}}) {

@@ -277,6 +277,24 @@ TEST(GameGlyphs, KnownGlyphsGetReadableStandIns) {
   EXPECT_FALSE(may_hold_game_glyphs("plain text é あ"));
 }
 
+// A search needs to look at an entry's glyphs only when a match could take
+// in part of a stand-in; "(HQ)" and "iLv" are two of them.
+TEST(GameGlyphs, SearchesThatMayMeetAStandIn) {
+  const struct {
+    const char* needle;
+    bool may_meet;
+  } cases[] = {
+      {"(hq)", true},   {"potion(", true}, {"q) sold", true}, {"ilv", true}, {"I", true},
+      {"x(HQ)y", true}, {"ruin", true},    {"sold", false},   {"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(search_may_meet_game_glyphs(c.needle), c.may_meet) << c.needle;
+  // "ruin" may end in the "N" of "Niv" (U+E06C), and in no other stand-in.
+  GlyphSet niv;
+  niv.set(0x6C);
+  EXPECT_EQ(glyphs_a_search_may_meet("ruin"), niv);
+  EXPECT_TRUE(glyphs_a_search_may_meet("potion(").test(0x3C));
+}
+
 TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {
   const struct {
     const char* text;

@@ -128,6 +128,7 @@ struct PieceReading {
   // The search text could be found in a glyph's stand-in: an entry holding
   // a glyph is always looked at.
   bool glyphs_may_match = false;
+  GlyphSet glyphs;  // which glyphs, by the low byte of U+E0xx
   bool any_entry = false;
   std::size_t stray_first = 0, stray_last = 0;
   std::size_t lines = 0;      // lines before the piece, as entries count them
@@ -140,7 +141,15 @@ struct PieceReading {
 // Where the next entry may start whose glyphs' stand-ins could make it
 // match; none when the search can never meet them.
 std::size_t next_glyph(const PieceReading& r, std::string_view text, std::size_t pos) {
-  return r.glyphs_may_match ? text.find(kGlyphLead, pos) : std::string_view::npos;
+  if (!r.glyphs_may_match) return std::string_view::npos;
+  for (;;) {
+    pos = text.find(kGlyphLead, pos);
+    if (pos == std::string_view::npos || pos + 2 >= text.size()) return std::string_view::npos;
+    const auto second = static_cast<unsigned char>(text[pos + 1]);
+    const auto third = static_cast<unsigned char>(text[pos + 2]);
+    if (second >= 0x80 && second <= 0x83 && r.glyphs.test((second & 0x03u) << 6 | (third & 0x3Fu))) return pos;
+    ++pos;
+  }
 }
 
 // The next place from `pos` where an entry may pass the text filters.
@@ -209,7 +218,7 @@ void print_entries(PieceReading& r, std::string_view text) {
 std::size_t next_wide_glyph(const PieceReading& r, const std::uint8_t* data, std::size_t size, std::size_t from) {
   if (!r.glyphs_may_match) return std::string_view::npos;
   for (std::size_t i = from + 1; i < size; i += 2) {
-    if ((data[i] & 0xF0) == 0xE0) return i - 1;
+    if (data[i] == 0xE0 && r.glyphs.test(data[i - 1])) return i - 1;
   }
   return std::string_view::npos;
 }
@@ -347,7 +356,8 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   if (!filter.text.empty() || !filter.sender.empty()) {
     r.searching = true;
     prepare_text_search(filter.text.empty() ? filter.sender : filter.text, r.search);
-    r.glyphs_may_match = search_may_meet_game_glyphs(r.search.needle);
+    r.glyphs = glyphs_a_search_may_meet(r.search.needle);
+    r.glyphs_may_match = r.glyphs.any();
     if (charset == ExportCharset::kUtf16) {
       prepare_text_search(utf16le_of(r.search.needle), r.wide_search);
       prepare_text_search(utf16le_of(kShownSequenceStart), r.wide_shown);

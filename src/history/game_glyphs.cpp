@@ -210,17 +210,38 @@ bool may_hold_game_glyphs(std::string_view text) {
   return std::memchr(text.data(), kGlyphLead, text.size()) != nullptr;
 }
 
-bool search_may_meet_game_glyphs(std::string_view needle) {
-  const auto folded = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; };
-  bool in_stand_ins[256] = {};
+GlyphSet glyphs_a_search_may_meet(std::string_view needle) {
+  GlyphSet glyphs;
+  if (needle.empty()) return glyphs;
+  const auto folded = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  const auto same = [&](std::string_view a, std::string_view b) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (folded(a[i]) != folded(b[i])) return false;
+    }
+    return true;
+  };
+  // Whether `outer` holds `inner` anywhere.
+  const auto holds = [&](std::string_view outer, std::string_view inner) {
+    for (std::size_t i = 0; i + inner.size() <= outer.size(); ++i) {
+      if (same(outer.substr(i, inner.size()), inner)) return true;
+    }
+    return false;
+  };
   for (const GameGlyph& glyph : kGameGlyphs) {
-    for (const char c : glyph.stand_in) in_stand_ins[folded(static_cast<unsigned char>(c))] = true;
+    const std::string_view stand_in = glyph.stand_in;
+    bool meets = holds(needle, stand_in) || holds(stand_in, needle);
+    // A match that starts or ends inside the stand-in.
+    const std::size_t overlap = std::min(needle.size(), stand_in.size());
+    for (std::size_t k = 1; k <= overlap && !meets; ++k) {
+      meets = same(needle.substr(0, k), stand_in.substr(stand_in.size() - k)) ||
+              same(needle.substr(needle.size() - k), stand_in.substr(0, k));
+    }
+    if (meets) glyphs.set(glyph.code_point & 0xFF);
   }
-  for (const char c : needle) {
-    if (in_stand_ins[folded(static_cast<unsigned char>(c))]) return true;
-  }
-  return false;
+  return glyphs;
 }
+
+bool search_may_meet_game_glyphs(std::string_view needle) { return glyphs_a_search_may_meet(needle).any(); }
 
 void append_with_game_glyphs(std::string_view text, std::string& out) {
   std::size_t run = 0;

@@ -5,6 +5,7 @@
 // they are, so nothing is lost.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,10 +19,16 @@ std::string_view game_glyph_stand_in(std::uint32_t code_point);
 // every one of them is encoded with a lead byte 0xEE.
 bool may_hold_game_glyphs(std::string_view text);
 
-// Whether a text search for `needle` (UTF-8) could find something in a
-// glyph's stand-in: it shares a byte with one of them, ASCII letters in
-// either case. False means an entry's glyphs can never make it match.
+// Whether a text search for `needle` (UTF-8, ASCII letters in either case)
+// could find a match that takes in part of a glyph's stand-in: the needle
+// holds a stand-in, lies in one, or begins with a stand-in's end or ends
+// with its beginning. False means an entry's glyphs can never make it match.
 bool search_may_meet_game_glyphs(std::string_view needle);
+
+// The same, glyph by glyph: every glyph with a stand-in lies in
+// U+E000..U+E0FF, and is named here by its low byte.
+using GlyphSet = std::bitset<256>;
+GlyphSet glyphs_a_search_may_meet(std::string_view needle);
 
 // Appends `text` (well-formed UTF-8) with each known glyph replaced by its
 // stand-in.

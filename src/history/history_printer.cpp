@@ -82,7 +82,8 @@ bool may_start_control(unsigned char u) { return u < 0x20 || u == 0x7F || u == 0
 // The first byte from `from` on that may start a control character, or the
 // text's end. Nearly every entry holds none, so the text is looked at
 // sixteen bytes at a time.
-std::size_t next_possible_control(std::string_view text, std::size_t from) {
+// `json`: the quotation mark and the backslash are looked for too.
+std::size_t next_possible_control(std::string_view text, std::size_t from, bool json = false) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t i = from;
 #if defined(__SSE2__)
@@ -90,16 +91,20 @@ std::size_t next_possible_control(std::string_view text, std::size_t from) {
   const __m128i del = _mm_set1_epi8(0x7F);
   const __m128i c2 = _mm_set1_epi8(static_cast<char>(0xC2));
   const __m128i e2 = _mm_set1_epi8(static_cast<char>(0xE2));
+  // Without JSON, a control character stands in for each of the two.
+  const __m128i quote = _mm_set1_epi8(json ? '"' : 0);
+  const __m128i backslash = _mm_set1_epi8(json ? '\\' : 0);
   for (; i + 16 <= text.size(); i += 16) {
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, del)),
-                     _mm_or_si128(_mm_cmpeq_epi8(b, c2), _mm_cmpeq_epi8(b, e2)));
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, del)),
+                                  _mm_or_si128(_mm_cmpeq_epi8(b, c2), _mm_cmpeq_epi8(b, e2))),
+                     _mm_or_si128(_mm_cmpeq_epi8(b, quote), _mm_cmpeq_epi8(b, backslash)));
     const int mask = _mm_movemask_epi8(hits);
     if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
   }
 #endif
-  while (i < text.size() && !may_start_control(s[i])) ++i;
+  while (i < text.size() && !may_start_control(s[i]) && !(json && (s[i] == '"' || s[i] == '\\'))) ++i;
   return i;
 }
 
@@ -152,9 +157,9 @@ void put_json_string(std::string& out, std::string_view text) {
   out += '"';
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
+    i = next_possible_control(text, i, true);
+    if (i == text.size()) break;
     const char c = text[i];
-    const auto u = static_cast<unsigned char>(c);
-    if (c != '"' && c != '\\' && !may_start_control(u)) continue;
     const std::size_t length = c == '"' || c == '\\' || c == '\t' ? 1 : control_length(text, i);
     if (length == 0) continue;  // another character that starts with C2 or E2
     out.append(text.data() + run, i - run);
@@ -225,11 +230,12 @@ void put_text_line(HistoryPrinter& p, std::int64_t time, int channel, const Entr
 
 void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields) {
   std::string& out = p.buffer;
-  out += "{\"time\":";
-  std::string when;
-  if (put_time(p.time_cache, time, true, when)) {
-    put_json_string(out, when);
+  out += "{\"time\":\"";
+  // The time text holds nothing that a JSON string escapes.
+  if (put_time(p.time_cache, time, true, out)) {
+    out += '"';
   } else {
+    out.pop_back();
     out += "null";
   }
   out += ",\"unix\":";
