@@ -210,15 +210,18 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
       {kCharsetUtf8,
        "6B0F2741000A:Aaa Bbb:bad \xFF\xC3 byte\r\n"
        "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"
-       "6B0F2741000A:Aaa Bbb:Potion\uE03C sold\r\n"},
+       "6B0F2741000A:Aaa Bbb:Potion\uE03C sold\r\n"
+       "6B0F2741000A:Aaa Bbb:first line\r\nsecond zq line\r\n"},
       {kCharsetUtf16, test::utf16le(u"6B0F2741000A:Aaa Bbb:lone ") + std::string("\x00\xD8", 2) +
                           test::utf16le(u" surrogate\r\n6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"
-                                        u"6B0F2741000A:Aaa Bbb:Potion\uE03C sold\r\n")},
+                                        u"6B0F2741000A:Aaa Bbb:Potion\uE03C sold\r\n"
+                                        u"6B0F2741000A:Aaa Bbb:first line\r\nsecond zq line\r\n")},
       {kCharsetAnsi,
        "6B0F2741000A:Aaa Bbb:\x85\x40 unmapped\r\n"
-       "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"},
+       "6B0F2741000A:Aaa Bbb:jo[02 13 02 EC 03]in us 一\r\n"
+       "6B0F2741000A:Aaa Bbb:first line\r\nsecond zq line\r\n"},
   };
-  std::vector<std::pair<std::string, HistoryFilter>> filters(12);
+  std::vector<std::pair<std::string, HistoryFilter>> filters(13);
   filters[1].first = "text a";
   set_text_filter("a", filters[1].second);
   filters[2].first = "text The";
@@ -244,6 +247,9 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   set_text_filter("Q) sold", filters[10].second);
   filters[11].first = "text holding a stand-in";
   set_text_filter("n(HQ) s", filters[11].second);
+  // On the second line of an entry.
+  filters[12].first = "text on a continuation line";
+  set_text_filter("zq", filters[12].second);
   filters[6].first = "since";
   filters[6].second.since = 0x6B0F2740 + 3000;
 
@@ -261,7 +267,7 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
           if (label.empty()) {
             ASSERT_GT(std::count(expected.begin(), expected.end(), '\n'), 1200);
           }
-          if (label == filters[7].first) {
+          if (label == filters[7].first || label == filters[12].first) {
             ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 1);
           }
           if (c.charset != kCharsetAnsi &&

@@ -11,6 +11,7 @@
 
 #include "gamelog/control_sequence.h"
 #include "gamelog/entry_line.h"
+#include "history/cp932_search.h"
 #include "history/channels.h"
 #include "history/entry_text.h"
 #include "history/export_lines.h"
@@ -293,6 +294,37 @@ TEST(GameGlyphs, SearchesThatMayMeetAStandIn) {
   niv.set(0x6C);
   EXPECT_EQ(glyphs_a_search_may_meet("ruin"), niv);
   EXPECT_TRUE(glyphs_a_search_may_meet("potion(").test(0x3C));
+}
+
+// A search in code page 932 bytes is certain only for characters that one
+// byte sequence gives: "∵" and "￢" are also in the IBM extensions, and "・"
+// stands in for every byte pair without a mapping.
+TEST(Cp932Search, NeedlesThatTheBytesCanFind) {
+  const struct {
+    const char* needle;
+    bool certain;
+    const char* bytes;
+  } cases[] = {
+      {"ruin", true, "ruin"},
+      {"あ", true, "\x82\xA0"},
+      {"ダメージ x", true, "\x83\x5F\x83\x81\x81\x5B\x83\x57 x"},
+      {"ｱ", true, "\xB1"},
+      {"・", false, ""},
+      {"∵", false, ""},
+      {"￢", false, ""},
+      {"\xF0\x9F\x98\x80", false, ""},
+      {"é", false, ""},
+  };
+  for (const auto& c : cases) {
+    std::string bytes;
+    EXPECT_EQ(cp932_needle(c.needle, bytes), c.certain) << c.needle;
+    if (c.certain) EXPECT_EQ(bytes, c.bytes) << c.needle;
+  }
+  const std::string plain = "6B0F2741000A::\x82\xA0 x\r\n";
+  EXPECT_TRUE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(plain.data()), plain.size()));
+  for (const std::string bytes : {"a\x85\x40", "a\x82", "\x82\x0A"}) {
+    EXPECT_FALSE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  }
 }
 
 TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {

@@ -1,11 +1,17 @@
 #include "history/export_pieces.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "gamelog/entry_line.h"
+#include "history/cp932_search.h"
 #include "history/export_lines.h"
 #include "history/export_text.h"
 #include "history/game_glyphs.h"
@@ -87,8 +93,31 @@ std::size_t cut_before_entry_line(const std::uint8_t* data, std::size_t size, Ex
   return 0;
 }
 
+// Line ends in bytes of a charset that uses one byte for them.
+std::size_t newlines_in(const std::uint8_t* data, std::size_t size) {
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Each match subtracts one from its byte of `counts`, which is summed
+  // before any byte can wrap.
+  const __m128i newline = _mm_set1_epi8('\n');
+  while (i + 16 <= size) {
+    __m128i counts = _mm_setzero_si128();
+    for (int round = 0; round < 255 && i + 16 <= size; ++round, i += 16) {
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(b, newline));
+    }
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+  }
+#endif
+  for (; i < size; ++i) count += data[i] == '\n';
+  return count;
+}
+
 std::size_t line_ends_in(const std::uint8_t* data, std::size_t size, ExportCharset charset) {
-  if (charset != ExportCharset::kUtf16) return static_cast<std::size_t>(std::count(data, data + size, '\n'));
+  if (charset != ExportCharset::kUtf16) return newlines_in(data, size);
   std::size_t count = 0;
   for (std::size_t i = 0; i + 1 < size; i += 2) count += data[i] == '\n' && data[i + 1] == 0;
   return count;
@@ -125,6 +154,11 @@ struct PieceReading {
   // The same search in UTF-16 little-endian, looked for in the bytes.
   TextSearch wide_search;
   TextSearch wide_shown;
+  // The same search in code page 932, when its bytes say for certain.
+  bool narrow_needle = false;
+  TextSearch narrow_search;
+  // The glyphs the search may meet by their bytes: lead F0 or F1 (bit 8), trail.
+  std::bitset<512> narrow_glyphs;
   // The search text could be found in a glyph's stand-in: an entry holding
   // a glyph is always looked at.
   bool glyphs_may_match = false;
@@ -252,9 +286,90 @@ void take_wide_piece(PieceReading& r, const std::uint8_t* data, std::size_t size
   }
 }
 
+// The entry that holds the byte at `at` in a charset whose line ends are
+// single bytes: from its entry line to the next one (or the piece's end),
+// both not before `from`.
+void narrow_entry_around(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t at,
+                         std::size_t& start, std::size_t& end) {
+  start = at;
+  for (;;) {
+    while (start > from && data[start - 1] != '\n') --start;
+    if (start <= from || entry_line_at(data, size, start, 1)) break;
+    --start;
+  }
+  if (start < from) start = from;
+  end = at + 1;
+  for (;;) {
+    while (end < size && data[end - 1] != '\n') ++end;
+    if (end >= size) {
+      end = size;
+      return;
+    }
+    if (entry_line_at(data, size, end, 1)) return;
+    ++end;
+  }
+}
+
+// The first byte from `from` on that may lead one of the glyphs the search
+// may meet, in code page 932 (user-defined characters, lead bytes F0 and
+// F1); none when the search can never meet a glyph.
+std::size_t next_narrow_glyph(const PieceReading& r, const std::uint8_t* data, std::size_t size, std::size_t from) {
+  if (!r.glyphs_may_match) return std::string_view::npos;
+  const auto is_glyph = [&](std::size_t i) {
+    return (data[i] & 0xFE) == 0xF0 && i + 1 < size && r.narrow_glyphs.test((data[i] & 1u) << 8 | data[i + 1]);
+  };
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i mask = _mm_set1_epi8(static_cast<char>(0xFE));
+  const __m128i lead = _mm_set1_epi8(static_cast<char>(0xF0));
+  for (; i + 16 <= size; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(b, mask), lead)));
+    while (hits != 0) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(hits));
+      if (is_glyph(at)) return at;
+      hits &= hits - 1;
+    }
+  }
+#endif
+  for (; i < size; ++i) {
+    if (is_glyph(i)) return i;
+  }
+  return std::string_view::npos;
+}
+
+// A code page 932 piece that the table decodes alone, after the first
+// entry: only the entries whose bytes hold the search text (or a shown
+// control sequence, or a glyph the search may meet) are decoded.
+void take_cp932_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
+  if (r.replaced == 0) r.raw_lines += line_ends_in(data, size, r.charset);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  std::size_t pos = 0;
+  std::size_t found = find_text(r.narrow_search, bytes, 0);
+  std::size_t shown = bytes.find(kShownSequenceStart);
+  std::size_t glyph = next_narrow_glyph(r, data, size, 0);
+  while (!r.printer.stopped) {
+    if (found != std::string_view::npos && found < pos) found = find_text(r.narrow_search, bytes, pos);
+    if (shown != std::string_view::npos && shown < pos) shown = bytes.find(kShownSequenceStart, pos);
+    if (glyph != std::string_view::npos && glyph < pos) glyph = next_narrow_glyph(r, data, size, pos);
+    const std::size_t at = std::min({found, shown, glyph});
+    if (at == std::string_view::npos) return;
+    std::size_t start, end;
+    narrow_entry_around(data, size, pos, at, start, end);
+    decode_export_piece(data + start, end - start, r.charset, r.decoded);
+    print_entries(r, r.decoded.text);
+    pos = end;
+  }
+}
+
 void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
   if (r.charset == ExportCharset::kUtf16 && r.searching && r.any_entry && size % 2 == 0 && !has_surrogate(data, size)) {
     take_wide_piece(r, data, size);
+    return;
+  }
+  if (r.charset == ExportCharset::kShiftJis && r.searching && r.any_entry && r.narrow_needle &&
+      cp932_bytes_are_plain(data, size)) {
+    take_cp932_piece(r, data, size);
     return;
   }
   ExportCursor cursor;
@@ -339,7 +454,7 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
     CharsetCensus census;
     bool again = false;
     const TakePiece count = [&](const std::uint8_t* data, std::size_t size) {
-      if (add_to_census(data, size, census)) return true;
+      if (add_to_census(data, size, census)) return !census_is_settled(census);
       again = true;
       return false;
     };
@@ -361,6 +476,23 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
     if (charset == ExportCharset::kUtf16) {
       prepare_text_search(utf16le_of(r.search.needle), r.wide_search);
       prepare_text_search(utf16le_of(kShownSequenceStart), r.wide_shown);
+    }
+    std::string narrow;
+    if (charset == ExportCharset::kShiftJis && cp932_needle(r.search.needle, narrow)) {
+      r.narrow_needle = true;
+      prepare_text_search(narrow, r.narrow_search);
+      for (unsigned low = 0; low < 256 && r.narrow_needle; ++low) {
+        if (!r.glyphs.test(low)) continue;
+        const std::uint32_t code_point = 0xE000 + low;
+        const char utf8[] = {static_cast<char>(0xE0 | code_point >> 12),
+                             static_cast<char>(0x80 | (code_point >> 6 & 0x3F)),
+                             static_cast<char>(0x80 | (code_point & 0x3F))};
+        std::string glyph;
+        // A glyph that is not one user-defined character there is looked for in decoded text.
+        r.narrow_needle = cp932_needle(std::string_view(utf8, 3), glyph) && glyph.size() == 2 &&
+                          (static_cast<std::uint8_t>(glyph[0]) & 0xFE) == 0xF0;
+        if (r.narrow_needle) r.narrow_glyphs.set((glyph[0] & 1u) << 8 | static_cast<std::uint8_t>(glyph[1]));
+      }
     }
   }
   const TakePiece print = [&r](const std::uint8_t* data, std::size_t size) {

@@ -1,9 +1,11 @@
 #include "history/export_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "gamelog/entry_line.h"
+#include "history/cp932_table.h"
 #include "history/utf8_repair.h"
 #include "platform/encoding.h"
 
@@ -17,7 +19,6 @@ bool starts_with(const std::uint8_t* data, std::size_t size, const std::uint8_t*
   return size >= mark_size && std::equal(mark, mark + mark_size, data);
 }
 
-bool is_cp932_lead(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool is_cp932_trail(std::uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
 // Lead bytes without a proper trail byte, and single bytes that code page
@@ -38,6 +39,16 @@ std::size_t cp932_faults(const std::uint8_t* data, std::size_t size) {
     }
   }
   return faults;
+}
+
+// A buffer of at least `capacity` bytes for the decoded text, kept from one
+// piece to the next and never cleared: each piece writes what it reads.
+char* text_buffer(ExportText& result, std::size_t capacity) {
+  if (result.buffer_size < capacity) {
+    result.buffer = std::make_unique_for_overwrite<char[]>(capacity);
+    result.buffer_size = capacity;
+  }
+  return result.buffer.get();
 }
 
 std::size_t line_of(std::string_view text, std::size_t pos) {
@@ -81,8 +92,7 @@ void decode_utf16(const std::uint8_t* data, std::size_t size, ExportText& result
   result.odd_length = size % 2 != 0;
   const std::size_t units = size / 2;
   auto unit = [data](std::size_t i) { return static_cast<std::uint32_t>(data[2 * i] | data[2 * i + 1] << 8); };
-  result.converted.resize(units * 3);
-  char* const begin = result.converted.data();
+  char* const begin = text_buffer(result, units * 3);
   char* out = begin;
   std::size_t line = 1;
   for (std::size_t i = 0; i < units; ++i) {
@@ -99,40 +109,69 @@ void decode_utf16(const std::uint8_t* data, std::size_t size, ExportText& result
     }
     out = put_utf8(out, cp);
   }
-  result.converted.resize(static_cast<std::size_t>(out - begin));
-  result.text = result.converted;
+  result.text = std::string_view(begin, static_cast<std::size_t>(out - begin));
 }
 
-// ASCII passes as it is; each run of other bytes goes through the code page.
-// A lead byte always takes the byte after it, ASCII or not.
+// The end of the ASCII that starts at data[from].
+std::size_t ascii_end(const std::uint8_t* data, std::size_t from, std::size_t size) {
+  std::size_t i = from;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if ((word & 0x8080808080808080ULL) != 0) break;
+  }
+  while (i < size && data[i] < 0x80) ++i;
+  return i;
+}
+
+// ASCII passes as it is; each run of other bytes is looked up in the table,
+// or, where the table leaves a character to the platform, goes through the
+// platform's conversion whole as before. A lead byte always takes the byte
+// after it, ASCII or not.
 void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result) {
-  result.converted.clear();
-  result.converted.reserve(size + size / 2);
+  const Cp932Table& table = cp932_table();
+  // Three bytes of UTF-8 at most for each byte.
+  char* const begin = text_buffer(result, size * 3);
+  char* out = begin;
   std::u16string wide;
-  std::string narrow;
   std::size_t i = 0;
   while (i < size) {
-    std::size_t run = i;
-    while (run < size && data[run] < 0x80) ++run;
-    result.converted.append(reinterpret_cast<const char*>(data) + i, run - i);
+    std::size_t run = ascii_end(data, i, size);
+    std::memcpy(out, data + i, run - i);
+    out += run - i;
     i = run;
     if (i >= size) break;
-    while (run < size && data[run] >= 0x80) run += is_cp932_lead(data[run]) ? 2 : 1;
-    run = std::min(run, size);
-    wide.resize(run - i);
-    std::size_t replaced = 0;
-    wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data) + i, run - i, wide.data(), wide.size(), replaced));
-    // A run holds no line end of its own, unless a lead byte took one.
-    if (replaced > 0 && result.replaced == 0) {
-      result.first_replaced_line = line_of(std::string_view(reinterpret_cast<const char*>(data), size), i);
+    char* const run_out = out;
+    bool to_platform = false;
+    while (run < size && data[run] >= 0x80) {
+      const std::uint8_t b = data[run];
+      char16_t unit = 0;
+      if (!is_cp932_lead(b)) {
+        unit = table.single[b - 0x80];
+        run += 1;
+      } else {
+        if (run + 1 < size) unit = table.pair[b - 0x80][data[run + 1]];
+        run += 2;
+      }
+      if (unit == 0) to_platform = true;
+      if (!to_platform) out = put_utf8(out, unit);
     }
-    result.replaced += replaced;
-    narrow.resize(wide.size() * 3);
-    narrow.resize(utf16_to_utf8(wide.data(), wide.size(), narrow.data(), narrow.size()));
-    result.converted += narrow;
+    run = std::min(run, size);
+    if (to_platform) {
+      out = run_out;
+      wide.resize(run - i);
+      std::size_t replaced = 0;
+      wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data) + i, run - i, wide.data(), wide.size(), replaced));
+      // A run holds no line end of its own, unless a lead byte took one.
+      if (replaced > 0 && result.replaced == 0) {
+        result.first_replaced_line = line_of(std::string_view(reinterpret_cast<const char*>(data), size), i);
+      }
+      result.replaced += replaced;
+      out += utf16_to_utf8(wide.data(), wide.size(), out, wide.size() * 3);
+    }
     i = run;
   }
-  result.text = result.converted;
+  result.text = std::string_view(begin, static_cast<std::size_t>(out - begin));
 }
 
 }  // namespace
@@ -150,6 +189,11 @@ bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& ce
   census.utf8.ill_formed += piece.ill_formed;
   census.cp932_faults += cp932_faults(data, size);
   return true;
+}
+
+bool census_is_settled(const CharsetCensus& census) {
+  constexpr std::size_t kEnoughSequences = 65536;
+  return census.counting && census.utf8.well_formed + census.utf8.ill_formed >= kEnoughSequences;
 }
 
 bool charset_of_start(const std::uint8_t* data, std::size_t size, ExportCharset& charset) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,10 @@ ExportCharset detect_export_charset(const std::uint8_t* data, std::size_t size);
 
 struct ExportText {
   ExportCharset charset = ExportCharset::kUtf8;
-  std::string_view text;  // well-formed UTF-8: into `converted` or the input
+  std::string_view text;  // well-formed UTF-8: into `converted`, `buffer` or the input
   std::string converted;
+  std::unique_ptr<char[]> buffer;
+  std::size_t buffer_size = 0;
   // Ill-formed sequences shown as U+FFFD; in code page 932, characters
   // without a mapping shown as its default character U+30FB.
   std::size_t replaced = 0;
@@ -45,6 +48,12 @@ struct CharsetCensus {
 };
 // False when the census must start over from the file's first piece.
 bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& census);
+
+// Whether the census has seen enough to tell the charset: a file that is
+// not well-formed UTF-8 throughout is told by its first 65,536 sequences
+// beyond ASCII (a few hundred kilobytes of Japanese text), not its whole
+// length, since an export file has one charset from its first line to its last.
+bool census_is_settled(const CharsetCensus& census);
 
 // The charset told by the file's first bytes alone (a byte order mark, or
 // UTF-16); false when the whole file's census decides.

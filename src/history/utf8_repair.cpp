@@ -45,6 +45,8 @@ std::size_t sequence_at(const std::uint8_t* s, std::size_t pos, std::size_t size
 
 // Skips plain ASCII, thirty-two bytes at a time while it lasts.
 std::size_t skip_ascii(const std::uint8_t* s, std::size_t pos, std::size_t size) {
+  // In text of another charset, bytes past ASCII come in runs.
+  if (pos < size && s[pos] >= 0x80) return pos;
   for (; pos + 32 <= size; pos += 32) {
     std::uint64_t words[4];
     std::memcpy(words, s + pos, 32);
