@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
   clang libclang-rt-14-dev
   locales python3
+  help2man zip unzip groff-base man-db
 )
 
 missing=()

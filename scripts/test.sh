@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: natively,
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build
-# under Wine. Fails when any build or test fails.
+# under Wine; then makes the packages (scripts/package.sh) and checks them.
+# Fails when any build or test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-session.sh
@@ -37,10 +38,24 @@ run_preset() {
   return "$status"
 }
 
+# The packages players download, made from the native and Windows builds
+# above, and checked as a player gets them.
+run_packages() {
+  echo "=== packages: make and check"
+  scripts/package.sh || return 1
+  local log="build/native/package-ctest.log"
+  local status=0
+  TELLWICK_PACKAGES_REQUIRED=1 ctest --test-dir build/native -L package --output-on-failure 2>&1 | tee "$log" ||
+    status=$?
+  summary+=("packages: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1 || echo 'no test ran')")
+  return "$status"
+}
+
 failed=0
 for preset in native native-asan windows fuzz; do
   run_preset "$preset" || { failed=1; summary+=("$preset: FAILED"); }
 done
+run_packages || { failed=1; summary+=("packages: FAILED"); }
 
 echo
 echo "=== summary"

@@ -1,12 +1,14 @@
-// The POSIX build's code page 932 is a table made at build time from the C
-// library's converter, and its UTF-8 reader skips the UTF-16 step: both are
-// held here to what the converter and the two-step conversion give, for
-// every BMP character and for every shape of ill-formed UTF-8.
+// The POSIX build's code page 932 is two tables made at build time from the
+// C library's converter, one each way, and its UTF-8 reader skips the UTF-16
+// step: all are held here to what the converter and the two-step conversion
+// give, for every BMP character, every byte and byte pair, and every shape
+// of ill-formed UTF-8.
 #include <iconv.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,76 @@ TEST(CodePage932, EveryBmpCharacterAsTheConverterGivesIt) {
     EXPECT_EQ(utf16_to_ansi(&lone, 1, out, 2), 1u);
     EXPECT_EQ(out[0], '?');
   }
+}
+
+// What the C library's converter reads `bytes` as: its one UTF-16 unit, or
+// 0 when it refuses them or makes anything else of them.
+char16_t iconv_char(iconv_t cd, const std::string& bytes) {
+  char* in_ptr = const_cast<char*>(bytes.data());
+  unsigned char out[8];
+  char* out_ptr = reinterpret_cast<char*>(out);
+  std::size_t in_left = bytes.size();
+  std::size_t out_left = sizeof out;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) return 0;
+  if (in_left != 0 || sizeof out - out_left != 2) return 0;
+  return static_cast<char16_t>(out[0] | out[1] << 8);
+}
+
+struct Decoded {
+  std::u16string text;
+  std::size_t replaced;
+};
+
+Decoded decode(const std::string& bytes) {
+  Decoded d{std::u16string(bytes.size(), u'\0'), 0};
+  d.text.resize(cp932_to_utf16(bytes.data(), bytes.size(), d.text.data(), d.text.size(), d.replaced));
+  return d;
+}
+
+bool is_lead_byte(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// The program reads code page 932 from a table of its own, made when it is
+// built: every byte and every pair after a lead byte must read as the
+// converter reads them.
+TEST(CodePage932, EveryOneAndTwoByteSequenceReadsAsTheConverterGivesIt) {
+  iconv_t cd = iconv_open("UTF-16LE", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) GTEST_SKIP() << "this C library has no CP932 converter";
+  // The single bytes that the converter refuses, as Windows reads them.
+  const std::map<int, char16_t> windows_singles = {
+      {0x80, u'\u0080'}, {0xA0, u'\uF8F0'}, {0xFD, u'\uF8F1'}, {0xFE, u'\uF8F2'}, {0xFF, u'\uF8F3'}};
+  int mismatches = 0;
+  for (int b = 0; b < 0x100; ++b) {
+    const std::string bytes(1, static_cast<char>(b));
+    const Decoded got = decode(bytes);
+    char16_t expected = u'\u30FB';  // a lead byte with nothing after it
+    if (!is_lead_byte(b)) {
+      expected = iconv_char(cd, bytes);
+      if (expected == 0 && b != 0) expected = windows_singles.at(b);
+    }
+    EXPECT_EQ(got.text, std::u16string(1, expected)) << "byte " << std::hex << b;
+    EXPECT_EQ(got.replaced, is_lead_byte(b) ? 1u : 0u) << "byte " << std::hex << b;
+  }
+  std::size_t with_character = 0;
+  for (int lead = 0x81; lead <= 0xFC && mismatches < 10; ++lead) {
+    if (!is_lead_byte(lead)) continue;
+    for (int trail = 0; trail < 0x100 && mismatches < 10; ++trail) {
+      const std::string bytes = {static_cast<char>(lead), static_cast<char>(trail)};
+      const char16_t converted = iconv_char(cd, bytes);
+      with_character += converted != 0;
+      const Decoded got = decode(bytes);
+      const bool default_char_itself = lead == 0x81 && trail == 0x45;
+      if (got.text != std::u16string(1, converted != 0 ? converted : u'\u30FB') ||
+          got.replaced != (converted != 0 || default_char_itself ? 0u : 1u)) {
+        ADD_FAILURE() << "bytes " << std::hex << lead << " " << trail;
+        ++mismatches;
+      }
+    }
+  }
+  iconv_close(cd);
+  // Code page 932 holds some 7,900 double-byte characters; a converter that
+  // refused them all would make every check above pass as the default one.
+  EXPECT_GT(with_character, 7000u);
 }
 
 TEST(CodePage932, Utf8ReadsAsTheTwoStepConversionDoes) {
