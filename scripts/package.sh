@@ -23,9 +23,7 @@ version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.
 static_program="build/native/src/cli/static/tellwick-export"
 native_program="build/native/src/cli/tellwick-export"
 guide="docs/guide-ja.md"
-# Shipped when the repository has one; none is made up here.
-license=()
-[ -f LICENSE ] && license=(LICENSE)
+license=(LICENSE)
 
 dist="$root/dist"
 stage="$(mktemp -d)"
