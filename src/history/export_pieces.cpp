@@ -11,6 +11,7 @@
 #endif
 
 #include "gamelog/entry_line.h"
+#include "history/byte_scans.h"
 #include "history/cp932_search.h"
 #include "history/export_lines.h"
 #include "history/export_text.h"
@@ -93,34 +94,8 @@ std::size_t cut_before_entry_line(const std::uint8_t* data, std::size_t size, Ex
   return 0;
 }
 
-// Line ends in bytes of a charset that uses one byte for them.
-std::size_t newlines_in(const std::uint8_t* data, std::size_t size) {
-  std::size_t count = 0;
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  // Each match subtracts one from its byte of `counts`, which is summed
-  // before any byte can wrap.
-  const __m128i newline = _mm_set1_epi8('\n');
-  while (i + 16 <= size) {
-    __m128i counts = _mm_setzero_si128();
-    for (int round = 0; round < 255 && i + 16 <= size; ++round, i += 16) {
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(b, newline));
-    }
-    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
-             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
-  }
-#endif
-  for (; i < size; ++i) count += data[i] == '\n';
-  return count;
-}
-
 std::size_t line_ends_in(const std::uint8_t* data, std::size_t size, ExportCharset charset) {
-  if (charset != ExportCharset::kUtf16) return newlines_in(data, size);
-  std::size_t count = 0;
-  for (std::size_t i = 0; i + 1 < size; i += 2) count += data[i] == '\n' && data[i + 1] == 0;
-  return count;
+  return charset == ExportCharset::kUtf16 ? wide_newlines_in(data, size) : newlines_in(data, size);
 }
 
 std::string count_text(std::size_t count, const char* one, const char* many) {
@@ -206,13 +181,13 @@ std::string utf16le_of(std::string_view utf8) {
   return bytes;
 }
 
-// Whether a UTF-16 piece holds a surrogate (which its decoding may have to
-// replace), and its line ends.
-bool has_surrogate(const std::uint8_t* data, std::size_t size) {
-  for (std::size_t i = 1; i < size; i += 2) {
-    if ((data[i] & 0xF8) == 0xD8) return true;
-  }
-  return false;
+// The UTF-16 bytes a search looks for: the zero high byte of a last ASCII
+// character is left out, since it would match at every ASCII character and
+// leave the first look at each place no choice.
+std::string wide_needle(std::string_view utf8) {
+  std::string bytes = utf16le_of(utf8);
+  if (bytes.size() > 2 && bytes.back() == '\0') bytes.pop_back();
+  return bytes;
 }
 
 // The entry that holds the UTF-16 bytes at `at`: from its entry line to the
@@ -251,10 +226,11 @@ void print_entries(PieceReading& r, std::string_view text) {
 // a stand-in; none when the search can never meet one.
 std::size_t next_wide_glyph(const PieceReading& r, const std::uint8_t* data, std::size_t size, std::size_t from) {
   if (!r.glyphs_may_match) return std::string_view::npos;
-  for (std::size_t i = from + 1; i < size; i += 2) {
-    if (data[i] == 0xE0 && r.glyphs.test(data[i - 1])) return i - 1;
+  for (std::size_t i = from;; i += 2) {
+    i = next_wide_unit_in_block(data, size, i, 0xE0);
+    if (i >= size) return std::string_view::npos;
+    if (r.glyphs.test(data[i])) return i;
   }
-  return std::string_view::npos;
 }
 
 // A UTF-16 piece without surrogates, after the first entry: only the
@@ -474,8 +450,8 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
     r.glyphs = glyphs_a_search_may_meet(r.search.needle);
     r.glyphs_may_match = r.glyphs.any();
     if (charset == ExportCharset::kUtf16) {
-      prepare_text_search(utf16le_of(r.search.needle), r.wide_search);
-      prepare_text_search(utf16le_of(kShownSequenceStart), r.wide_shown);
+      prepare_text_search(wide_needle(r.search.needle), r.wide_search);
+      prepare_text_search(wide_needle(kShownSequenceStart), r.wide_shown);
     }
     std::string narrow;
     if (charset == ExportCharset::kShiftJis && cp932_needle(r.search.needle, narrow)) {
