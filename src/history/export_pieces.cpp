@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "history/export_lines.h"
 #include "history/export_text.h"
 #include "history/game_glyphs.h"
+#include "history/ordered_pieces.h"
 #include "history/text_search.h"
 #include "platform/encoding.h"
 
@@ -392,6 +394,55 @@ void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
   r.lines = cursor.line;
 }
 
+// What a thread that formats pieces keeps from one piece to the next.
+struct PieceWorker {
+  HistoryPrinter printer;
+  ExportText decoded;
+};
+
+// A piece after the first entry, without a search, formatted on a worker as
+// take_piece would print it: every piece starts with an entry line, so none
+// holds a stray line.
+void format_piece(PieceWorker& w, ExportCharset charset, bool well_formed_utf8, const std::vector<std::uint8_t>& piece,
+                  PieceResult& result) {
+  const std::uint8_t* data = piece.data();
+  const std::size_t size = piece.size();
+  ExportCursor cursor;
+  if (well_formed_utf8) {
+    cursor.text = std::string_view(reinterpret_cast<const char*>(data), size);
+  } else {
+    decode_export_piece(data, size, charset, w.decoded);
+    result.replaced = w.decoded.replaced;
+    result.first_replaced_line = w.decoded.first_replaced_line;
+    result.odd_length = w.decoded.odd_length;
+    cursor.text = w.decoded.text;
+  }
+  result.line_ends = line_ends_in(data, size, charset);
+  // The piece's text is gathered whole in the result's own buffer.
+  w.printer.flush_size = static_cast<std::size_t>(-1);
+  w.printer.buffer.swap(result.text);
+  w.printer.buffer.clear();
+  ExportEntry entry;
+  for (;;) {
+    const ExportStep step = next_export_entry(cursor, entry);
+    if (step == ExportStep::kEnd) break;
+    if (step == ExportStep::kEntry) print_entry(w.printer, entry.time, entry.code, entry.text, true);
+  }
+  w.printer.buffer.swap(result.text);
+}
+
+// Hands a formatted piece to the printer's output, and its bad input to
+// what the reading tells at its end, as take_piece does.
+bool take_formatted(PieceReading& r, PieceResult& result) {
+  if (result.replaced > 0 && r.replaced == 0) r.first_replaced_line = r.raw_lines + result.first_replaced_line;
+  r.replaced += result.replaced;
+  if (r.replaced == 0) r.raw_lines += result.line_ends;
+  r.odd_length = r.odd_length || result.odd_length;
+  flush_history(r.printer);
+  if (!r.printer.stopped && !result.text.empty() && r.printer.sinks.history) r.printer.sinks.history(result.text);
+  return !r.printer.stopped;
+}
+
 void report_input(PieceReading& r, std::string_view name) {
   HistoryPrinter& printer = r.printer;
   if (r.odd_length) report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
@@ -471,11 +522,34 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
       }
     }
   }
-  const TakePiece print = [&r](const std::uint8_t* data, std::size_t size) {
+  // Once the first entry is known, pieces without a search are formatted
+  // on every core; a search is held up by the reading, not the formatting.
+  std::vector<PieceWorker> workers;
+  std::unique_ptr<OrderedPieces> formatted;
+  const TakePiece print = [&](const std::uint8_t* data, std::size_t size) {
+    if (r.any_entry && !r.searching) {
+      if (!formatted) {
+        workers.resize(static_cast<std::size_t>(std::max(piece_workers(), 1)));
+        for (PieceWorker& w : workers) {
+          w.printer.filter = printer.filter;
+          w.printer.format = printer.format;
+        }
+        formatted = std::make_unique<OrderedPieces>(
+            piece_workers(),
+            [&workers, &r](int worker, const std::vector<std::uint8_t>& piece, PieceResult& result) {
+              format_piece(workers[static_cast<std::size_t>(worker)], r.charset, r.well_formed_utf8, piece, result);
+            },
+            [&r](PieceResult& result) { return take_formatted(r, result); });
+      }
+      return formatted->give(data, size);
+    }
     take_piece(r, data, size);
     return !r.printer.stopped;
   };
-  if (!for_each_piece(read_at, mark, charset, cut_before_entry_line, buffer, print)) return false;
+  const bool read = for_each_piece(read_at, mark, charset, cut_before_entry_line, buffer, print);
+  // What was read before a failure is printed, as it would be by one thread.
+  if (formatted) formatted->finish();
+  if (!read) return false;
   report_input(r, name);
   return true;
 }

@@ -14,8 +14,6 @@
 namespace tellwick {
 namespace {
 
-constexpr std::size_t kFlushSize = 256 * 1024;
-
 void put_digits(char* out, int value, int width) {
   for (int i = width - 1; i >= 0; --i) {
     out[i] = static_cast<char>('0' + value % 10);
@@ -276,7 +274,7 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   } else {
     put_text_line(p, time, channel, fields);
   }
-  if (p.buffer.size() >= kFlushSize) flush_history(p);
+  if (p.buffer.size() >= p.flush_size) flush_history(p);
 }
 
 void report(HistoryPrinter& p, std::string_view message) {

@@ -40,6 +40,8 @@ struct HistoryPrinter {
   std::string scratch;        // the entry's text with control sequences as the game shows them
   std::string glyph_scratch;  // and with the game's own glyphs made readable
   LocalTimeCache time_cache;
+  // The buffer is handed out once it holds this much.
+  std::size_t flush_size = 256 * 1024;
   // Set by the history sink when its reader takes nothing more (a pipe
   // closed early): the reading ends at once instead of reading on for nobody.
   bool stopped = false;
