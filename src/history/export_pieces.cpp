@@ -394,6 +394,9 @@ void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
   r.lines = cursor.line;
 }
 
+// Pieces formatted on threads of their own are about this size.
+constexpr std::size_t kFormattedPart = std::size_t{1} << 20;
+
 // What a thread that formats pieces keeps from one piece to the next.
 struct PieceWorker {
   HistoryPrinter printer;
@@ -540,6 +543,14 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
               format_piece(workers[static_cast<std::size_t>(worker)], r.charset, r.well_formed_utf8, piece, result);
             },
             [&r](PieceResult& result) { return take_formatted(r, result); });
+      }
+      // In parts of their own, so that the pieces under way hold little.
+      while (size > kFormattedPart) {
+        const std::size_t cut = cut_before_entry_line(data, kFormattedPart, r.charset);
+        if (cut == 0) break;
+        if (!formatted->give(data, cut)) return false;
+        data += cut;
+        size -= cut;
       }
       return formatted->give(data, size);
     }
