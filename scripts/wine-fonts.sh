@@ -4,7 +4,7 @@
 # Needs the IPA P Gothic font (Debian/Ubuntu: fonts-ipafont-gothic).
 #
 # Tellwick no longer needs it: where MS UI Gothic is missing, it lays its
-# windows out in IPA P Gothic by itself. It stays for the test that proves a
+# windows out in an installed Japanese font by itself (src/ui/dialog_font.h). It stays for the test that proves a
 # prefix with the replacement still reads whole (the program then keeps its
 # templates' own face, as it does on Windows), and for players who want
 # other programs of the prefix to have the replacement too. A prefix that

@@ -32,12 +32,12 @@ bool face_installed(HDC dc, const wchar_t* face) {
 
 }  // namespace
 
-std::wstring_view choose_dialog_face(const std::vector<std::wstring>& installed) {
-  if (contains_face(installed, kDialogFace)) return {};
-  for (const wchar_t* stand_in : kDialogFaceStandIns) {
-    if (contains_face(installed, stand_in)) return stand_in;
+DialogFace choose_dialog_face(const std::vector<std::wstring>& installed) {
+  if (contains_face(installed, kDialogFace)) return {nullptr, 100};
+  for (const DialogFace& stand_in : kDialogFaceStandIns) {
+    if (contains_face(installed, stand_in.face)) return stand_in;
   }
-  return {};
+  return {nullptr, 100};
 }
 
 std::vector<std::wstring> installed_dialog_faces() {
@@ -45,15 +45,15 @@ std::vector<std::wstring> installed_dialog_faces() {
   const HDC dc = GetDC(nullptr);
   if (dc == nullptr) return installed;
   if (face_installed(dc, kDialogFace)) installed.emplace_back(kDialogFace);
-  for (const wchar_t* stand_in : kDialogFaceStandIns) {
-    if (face_installed(dc, stand_in)) installed.emplace_back(stand_in);
+  for (const DialogFace& stand_in : kDialogFaceStandIns) {
+    if (face_installed(dc, stand_in.face)) installed.emplace_back(stand_in.face);
   }
   ReleaseDC(nullptr, dc);
   return installed;
 }
 
-const std::wstring& dialog_face() {
-  static const std::wstring face(choose_dialog_face(installed_dialog_faces()));
+const DialogFace& dialog_face() {
+  static const DialogFace face = choose_dialog_face(installed_dialog_faces());
   return face;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/dialog_template.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "ui/dialog_font.h"
@@ -8,10 +9,12 @@
 namespace tellwick {
 namespace {
 
-// Where the template's typeface starts and where it ends (past its null).
-struct FaceSpan {
-  std::size_t start = 0;
-  std::size_t end = 0;
+// Where a template's fields that change are.
+struct TemplateLayout {
+  bool extended = false;       // DLGTEMPLATEEX rather than DLGTEMPLATE
+  std::size_t count_at = 0;    // the number of controls, then x, y, cx, cy
+  std::size_t face_start = 0;  // the typeface
+  std::size_t face_end = 0;    // past the typeface's null
 };
 
 // Reads a template's fields in order, never past its end: once a read would
@@ -56,40 +59,89 @@ class TemplateCursor {
   bool ok_ = true;
 };
 
-bool find_face(const std::uint8_t* data, std::size_t size, FaceSpan& face) {
-  TemplateCursor cursor(data, size);
+bool find_face(const std::uint8_t* data, std::size_t size, TemplateLayout& layout) {
+  TemplateCursor head(data, size);
   WORD version = 0, signature = 0;
   DWORD style = 0;
-  const bool extended = cursor.word(version) && cursor.word(signature) && version == 1 && signature == 0xFFFF;
+  layout.extended = head.word(version) && head.word(signature) && version == 1 && signature == 0xFFFF;
   // DLGTEMPLATEEX: help id, extended style, style; DLGTEMPLATE: style first.
-  const std::size_t style_at = extended ? 12 : 0;
+  const std::size_t style_at = layout.extended ? 12 : 0;
   if (size < style_at + sizeof style) return false;
   std::memcpy(&style, data + style_at, sizeof style);
   if ((style & DS_SETFONT) == 0) return false;
   // After the style: the extended style in DLGTEMPLATE only, then the
   // control count, position and size (five words).
-  const std::size_t menu_at = style_at + sizeof style + (extended ? 0 : sizeof(DWORD)) + 5 * sizeof(WORD);
+  layout.count_at = style_at + sizeof style + (layout.extended ? 0 : sizeof(DWORD));
   TemplateCursor fields(data, size);
-  if (!fields.skip(menu_at)) return false;
+  if (!fields.skip(layout.count_at + 5 * sizeof(WORD))) return false;
   if (!fields.skip_name_or_ordinal() || !fields.skip_name_or_ordinal() || !fields.skip_string()) return false;
   // Point size; then weight, italic and character set in the extended form.
-  if (!fields.skip(extended ? 3 * sizeof(WORD) : sizeof(WORD))) return false;
-  face.start = fields.at();
+  if (!fields.skip(layout.extended ? 3 * sizeof(WORD) : sizeof(WORD))) return false;
+  layout.face_start = fields.at();
   if (!fields.skip_string()) return false;
-  face.end = fields.at();
+  layout.face_end = fields.at();
   return true;
 }
 
 constexpr std::size_t align_to_dword(std::size_t offset) { return (offset + 3) & ~std::size_t{3}; }
 
+short widened(int value, int width_percent) {
+  const long scaled = std::lround(value * (width_percent / 100.0));
+  return static_cast<short>(std::clamp(scaled, -32768L, 32767L));
+}
+
+// Reads the short at `at` of `bytes`, widened.
+short widened_at(const std::vector<std::uint8_t>& bytes, std::size_t at, int width_percent) {
+  short value = 0;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return widened(value, width_percent);
+}
+
+void write_short(std::vector<std::uint8_t>& bytes, std::size_t at, short value) {
+  std::memcpy(bytes.data() + at, &value, sizeof value);
+}
+
+// Widens the dialog and each control's position and width in `copy`, whose
+// controls start at `controls`. Both edges of a control are widened, so that
+// controls that lined up still do. False when a control ends the template.
+bool widen(std::vector<std::uint8_t>& copy, const TemplateLayout& layout, std::size_t controls, int width_percent) {
+  WORD count = 0;
+  std::memcpy(&count, copy.data() + layout.count_at, sizeof count);
+  const std::size_t dialog_cx = layout.count_at + 3 * sizeof(WORD);
+  write_short(copy, dialog_cx, widened_at(copy, dialog_cx, width_percent));
+  // DLGITEMTEMPLATEEX: help id, extended style, style, then x, y, cx, cy and
+  // a DWORD id; DLGITEMTEMPLATE: style, extended style, the four, a WORD id.
+  const std::size_t x_offset = layout.extended ? 12 : 8;
+  const std::size_t class_offset = x_offset + 4 * sizeof(WORD) + (layout.extended ? sizeof(DWORD) : sizeof(WORD));
+  std::size_t item = controls;
+  for (WORD i = 0; i < count; ++i) {
+    item = align_to_dword(item);
+    TemplateCursor fields(copy.data(), copy.size());
+    if (!fields.skip(item + class_offset)) return false;
+    if (!fields.skip_name_or_ordinal() || !fields.skip_name_or_ordinal()) return false;
+    WORD creation_bytes = 0;
+    if (!fields.word(creation_bytes) || !fields.skip(creation_bytes)) return false;
+    short x = 0, cx = 0;
+    std::memcpy(&x, copy.data() + item + x_offset, sizeof x);
+    std::memcpy(&cx, copy.data() + item + x_offset + 2 * sizeof(WORD), sizeof cx);
+    const short left = widened(x, width_percent);
+    write_short(copy, item + x_offset, left);
+    write_short(copy, item + x_offset + 2 * sizeof(WORD), static_cast<short>(widened(x + cx, width_percent) - left));
+    item = fields.at();
+  }
+  return true;
+}
+
 std::vector<std::uint8_t> template_in_dialog_face(HINSTANCE instance, const wchar_t* name) {
-  if (dialog_face().empty()) return {};
+  const DialogFace& chosen = dialog_face();
+  if (chosen.face == nullptr) return {};
   const HRSRC found = FindResourceW(instance, name, RT_DIALOG);
   if (found == nullptr) return {};
   const HGLOBAL loaded = LoadResource(instance, found);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
   if (data == nullptr) return {};
-  return template_with_face(static_cast<const std::uint8_t*>(data), SizeofResource(instance, found), dialog_face());
+  return template_with_face(static_cast<const std::uint8_t*>(data), SizeofResource(instance, found), chosen.face,
+                            chosen.width_percent);
 }
 
 // A vector's storage comes from operator new, aligned for any DWORD in it.
@@ -99,20 +151,23 @@ const DLGTEMPLATE* as_template(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::vector<std::uint8_t> template_with_face(const std::uint8_t* data, std::size_t size, std::wstring_view face) {
-  FaceSpan old_face;
+std::vector<std::uint8_t> template_with_face(const std::uint8_t* data, std::size_t size, std::wstring_view face,
+                                             int width_percent) {
+  TemplateLayout layout;
   if (data == nullptr || face.empty() || face.size() >= LF_FACESIZE || face.find(L'\0') != face.npos ||
-      !find_face(data, size, old_face)) {
+      width_percent < 100 || width_percent > kMostWidthPercent || !find_face(data, size, layout)) {
     return {};
   }
   // The controls start at the first DWORD boundary after the typeface, and
   // each keeps its alignment as long as they start at one in the copy too.
-  const std::size_t controls = std::min(align_to_dword(old_face.end), size);
-  std::vector<std::uint8_t> copy(data, data + old_face.start);
+  const std::size_t controls = std::min(align_to_dword(layout.face_end), size);
+  std::vector<std::uint8_t> copy(data, data + layout.face_start);
   const std::size_t face_bytes = (face.size() + 1) * sizeof(wchar_t);
   copy.resize(align_to_dword(copy.size() + face_bytes), 0);
-  std::memcpy(copy.data() + old_face.start, face.data(), face.size() * sizeof(wchar_t));
+  std::memcpy(copy.data() + layout.face_start, face.data(), face.size() * sizeof(wchar_t));
+  const std::size_t copied_controls = copy.size();
   copy.insert(copy.end(), data + controls, data + size);
+  if (width_percent != 100 && !widen(copy, layout, copied_controls, width_percent)) return {};
   return copy;
 }
 

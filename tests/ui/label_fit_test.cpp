@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -82,17 +83,18 @@ std::wstring font_of(HDC dc) {
 }
 
 // The dialog as the program makes it, or in `face` when one is given.
-HWND create(const wchar_t* dialog_name, const std::wstring& face) {
-  if (face.empty()) return create_dialog(module_instance(), dialog_name, nullptr, no_handling, 0);
+HWND create(const wchar_t* dialog_name, const DialogFace& face) {
+  if (face.face == nullptr) return create_dialog(module_instance(), dialog_name, nullptr, no_handling, 0);
   const HRSRC found = FindResourceW(module_instance(), dialog_name, RT_DIALOG);
   const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(module_instance(), found)));
-  const std::vector<std::uint8_t> rewritten = template_with_face(data, SizeofResource(module_instance(), found), face);
+  const std::vector<std::uint8_t> rewritten =
+      template_with_face(data, SizeofResource(module_instance(), found), face.face, face.width_percent);
   if (rewritten.empty()) return nullptr;
   return CreateDialogIndirectParamW(module_instance(), reinterpret_cast<const DLGTEMPLATE*>(rewritten.data()), nullptr,
                                     no_handling, 0);
 }
 
-void expect_labels_fit(const wchar_t* dialog_name, const std::wstring& face) {
+void expect_labels_fit(const wchar_t* dialog_name, const DialogFace& face) {
   SCOPED_TRACE(utf8(dialog_name));
   const HWND dialog = create(dialog_name, face);
   ASSERT_NE(dialog, nullptr);
@@ -120,7 +122,7 @@ void expect_labels_fit(const wchar_t* dialog_name, const std::wstring& face) {
   DestroyWindow(dialog);
 }
 
-void expect_all_labels_fit(const std::wstring& face) {
+void expect_all_labels_fit(const DialogFace& face) {
   for (const wchar_t* name : {L"RECIPEBOX", L"CONFBOX", L"SETNAMEBOX"}) expect_labels_fit(name, face);
 }
 
@@ -159,7 +161,7 @@ int inked_pixels(HDC dc, const wchar_t* text, int height) {
 // The character list (a drop-down list) draws each name in a row of its item
 // height: the row must hold the font's whole cell, descent included, and the
 // underscore of a character folder's name must take ink inside that row.
-void expect_underscore_shows(const std::wstring& face) {
+void expect_underscore_shows(const DialogFace& face) {
   const HWND window = create(L"RECIPEBOX", face);
   ASSERT_NE(window, nullptr);
   const HWND list = GetDlgItem(window, IDC_CHARACTER_LIST);
@@ -183,17 +185,22 @@ void expect_underscore_shows(const std::wstring& face) {
   DestroyWindow(window);
 }
 
-TEST(LabelFit, EveryLabelFitsItsControl) { expect_all_labels_fit(L""); }
+TEST(LabelFit, EveryLabelFitsItsControl) { expect_all_labels_fit({nullptr, 100}); }
 
-TEST(LabelFit, CharacterListRowsShowTheUnderscore) { expect_underscore_shows(L""); }
+TEST(LabelFit, CharacterListRowsShowTheUnderscore) { expect_underscore_shows({nullptr, 100}); }
 
-// Whichever of them a player's system has first is the one the windows get.
+// Whichever of them a player's system has first is the one the windows get,
+// as wide as it asks.
 TEST(LabelFit, EveryInstalledStandInForTheDialogFontFitsTheLabels) {
-  for (const std::wstring& face : installed_dialog_faces()) {
-    if (face == kDialogFace) continue;
-    SCOPED_TRACE(utf8(face));
-    expect_all_labels_fit(face);
-    expect_underscore_shows(face);
+  const std::vector<std::wstring> installed = installed_dialog_faces();
+  for (const DialogFace& stand_in : kDialogFaceStandIns) {
+    if (std::find(installed.begin(), installed.end(), stand_in.face) == installed.end()) {
+      std::printf("%s is not installed\n", utf8(stand_in.face).c_str());
+      continue;
+    }
+    SCOPED_TRACE(utf8(stand_in.face));
+    expect_all_labels_fit(stand_in);
+    expect_underscore_shows(stand_in);
   }
 }
 

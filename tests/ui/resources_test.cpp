@@ -293,6 +293,33 @@ TEST(Resources, TemplatesInAnotherFaceKeepAllElse) {
   }
 }
 
+// Widened for a face with wider letters: the dialog and each control's two
+// edges moved out by the same factor, so that what lined up still does;
+// heights, texts and everything else as they were.
+TEST(Resources, TemplatesWidenedMoveEveryEdgeByTheSameFactor) {
+  const auto widened = [](int value) { return static_cast<short>((value * 125 + 50) / 100); };
+  for (const wchar_t* name : {L"RECIPEBOX", L"CONFBOX", L"SETNAMEBOX"}) {
+    DWORD size = 0;
+    const std::uint8_t* data = japanese_resource(RT_DIALOG, name, &size);
+    ASSERT_NE(data, nullptr);
+    const std::vector<std::uint8_t> copy = template_with_face(data, size, L"Noto Sans CJK JP", 125);
+    ASSERT_FALSE(copy.empty());
+    const Template before = parse_template(data);
+    const Template after = parse_template(copy.data());
+    EXPECT_EQ(after.font, L"Noto Sans CJK JP");
+    EXPECT_EQ(after.cx, widened(before.cx));
+    EXPECT_EQ(after.cy, before.cy);
+    EXPECT_EQ(after.caption, before.caption);
+    ASSERT_EQ(after.controls.size(), before.controls.size());
+    for (std::size_t i = 0; i < before.controls.size(); ++i) {
+      Control expected = before.controls[i];
+      expected.x = widened(expected.x);
+      expected.cx = static_cast<short>(widened(before.controls[i].x + before.controls[i].cx) - expected.x);
+      EXPECT_EQ(after.controls[i], expected) << i;
+    }
+  }
+}
+
 // No copy, and nothing read beyond the template, when it ends before its
 // face does, names no font, or the face cannot be a font's name.
 TEST(Resources, TemplatesThatCannotTakeAnotherFaceAreNotCopied) {
@@ -304,6 +331,8 @@ TEST(Resources, TemplatesThatCannotTakeAnotherFaceAreNotCopied) {
     // An exact-size copy, so that a read past the cut is a read past the block.
     const std::vector<std::uint8_t> start(data, data + cut);
     EXPECT_EQ(template_with_face(start.data(), start.size(), L"IPAPGothic").empty(), cut < font_end) << cut;
+    // Widened, every control is read: a template cut anywhere is not copied.
+    EXPECT_EQ(template_with_face(start.data(), start.size(), L"IPAPGothic", 125).empty(), cut < size) << cut;
   }
   std::vector<std::uint8_t> no_font(data, data + size);
   DWORD style = 0;
@@ -315,10 +344,13 @@ TEST(Resources, TemplatesThatCannotTakeAnotherFaceAreNotCopied) {
   EXPECT_TRUE(template_with_face(data, size, L"A face name of thirty-two letters").empty());
   EXPECT_TRUE(template_with_face(data, size, std::wstring(L"IPA\0PGothic", 11)).empty());
   EXPECT_TRUE(template_with_face(nullptr, 0, L"IPAPGothic").empty());
+  EXPECT_TRUE(template_with_face(data, size, L"IPAPGothic", 99).empty());
+  EXPECT_TRUE(template_with_face(data, size, L"IPAPGothic", kMostWidthPercent + 1).empty());
+  EXPECT_FALSE(template_with_face(data, size, L"IPAPGothic", kMostWidthPercent).empty());
 }
 
 // A template of the older form (DLGTEMPLATE, as a DIALOG statement makes)
-// takes another face too, and its controls get it.
+// takes another face and width too, and its controls get them.
 TEST(Resources, OlderFormTemplateInAnotherFace) {
   std::vector<WORD> words;
   const auto add_dword = [&words](DWORD value) {
@@ -343,7 +375,7 @@ TEST(Resources, OlderFormTemplateInAnotherFace) {
   words.push_back(0);  // no creation data
 
   const std::vector<std::uint8_t> copy = template_with_face(reinterpret_cast<const std::uint8_t*>(words.data()),
-                                                            words.size() * sizeof(WORD), L"IPAPGothic");
+                                                            words.size() * sizeof(WORD), L"IPAPGothic", 150);
   ASSERT_FALSE(copy.empty());
   const HWND dialog = CreateDialogIndirectParamW(
       module_instance(), reinterpret_cast<const DLGTEMPLATE*>(copy.data()), nullptr,
@@ -357,6 +389,14 @@ TEST(Resources, OlderFormTemplateInAnotherFace) {
   LOGFONTW font{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
   EXPECT_STREQ(font.lfFaceName, L"IPAPGothic");
+  // Widened by half: 7 and 87 dialog units become 11 (10.5 rounded) and 131.
+  RECT expected{11, 7, 131, 15};
+  MapDialogRect(dialog, &expected);
+  RECT placed{};
+  GetWindowRect(label, &placed);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.left, expected.left);
+  EXPECT_EQ(placed.right, expected.right);
   DestroyWindow(dialog);
 }
 
