@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need; does nothing when
-# they are all there already.
+# they are all there already. Two of the Japanese fonts the windows can be laid
+# out in under Wine: IPA P Gothic, the one they take first, and VL P Gothic, one
+# that widens them, so that the tests see both kinds fit.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 wine wine64
-  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
+  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-vlgothic
   clang libclang-rt-14-dev
   locales python3
   help2man zip unzip groff-base man-db

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Gives a Wine prefix a Japanese dialog font that Tellwick's windows read
-# whole in: usage `scripts/wine-fonts.sh [PREFIX]` (default: $WINEPREFIX, else
-# ~/.wine). Needs the IPA P Gothic font (Debian/Ubuntu: fonts-ipafont-gothic).
+# Makes IPA P Gothic stand in for "MS UI Gothic" in a Wine prefix's registry:
+# usage `scripts/wine-fonts.sh [PREFIX]` (default: $WINEPREFIX, else ~/.wine).
+# Needs the IPA P Gothic font (Debian/Ubuntu: fonts-ipafont-gothic).
 #
-# Under a Japanese locale Wine draws dialogs in "MS UI Gothic", which it does
-# not have; it falls back to the fixed-pitch IPA Gothic, whose wide letters
-# overrun the labels and whose underscore vanishes at dialog size. The
-# proportional IPA P Gothic, standing in for MS UI Gothic, fits them. A prefix
-# that holds the real MS UI Gothic keeps it: Wine replaces only missing fonts.
+# Tellwick no longer needs it: where MS UI Gothic is missing, it lays its
+# windows out in an installed Japanese font by itself (src/ui/dialog_font.h). It stays for the test that proves a
+# prefix with the replacement still reads whole (the program then keeps its
+# templates' own face, as it does on Windows), and for players who want
+# other programs of the prefix to have the replacement too. A prefix that
+# holds the real MS UI Gothic keeps it: Wine replaces only missing fonts.
 set -eu
 prefix="${1:-${WINEPREFIX:-$HOME/.wine}}"
 if ! fc-list 'IPAPGothic' family | grep -q .; then

@@ -5,6 +5,7 @@
 #include "gamelog/game_folders.h"
 #include "resource_ids.h"
 #include "ui/character_list.h"
+#include "ui/dialog_template.h"
 #include "ui/info_panel.h"
 #include "ui/main_commands.h"
 #include "ui/program_state.h"
@@ -101,7 +102,7 @@ INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 HWND create_main_window(HINSTANCE instance) {
-  return CreateDialogParamW(instance, L"RECIPEBOX", nullptr, main_window_proc, 0);
+  return create_dialog(instance, L"RECIPEBOX", nullptr, main_window_proc, 0);
 }
 
 }  // namespace tellwick

@@ -3,6 +3,7 @@
 #include "gamelog/game_folders.h"
 #include "resource_ids.h"
 #include "settings/character_record.h"
+#include "ui/dialog_template.h"
 #include "ui/program_state.h"
 #include "ui/wide_text.h"
 
@@ -50,7 +51,7 @@ INT_PTR CALLBACK name_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
 }
 
 INT_PTR run_name_dialog(HWND owner, int character_index) {
-  return DialogBoxParamW(module_instance(), L"SETNAMEBOX", owner, name_dialog_proc, character_index);
+  return run_dialog(module_instance(), L"SETNAMEBOX", owner, name_dialog_proc, character_index);
 }
 
 }  // namespace tellwick

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "resource_ids.h"
+#include "ui/dialog_template.h"
 #include "ui/program_state.h"
 #include "ui/shell_folder.h"
 #include "ui/wide_text.h"
@@ -88,7 +89,7 @@ INT_PTR CALLBACK settings_dialog_proc(HWND dialog, UINT message, WPARAM wparam, 
 }
 
 INT_PTR run_settings_dialog(HWND owner) {
-  return DialogBoxParamW(module_instance(), L"CONFBOX", owner, settings_dialog_proc, 0);
+  return run_dialog(module_instance(), L"CONFBOX", owner, settings_dialog_proc, 0);
 }
 
 }  // namespace tellwick

@@ -1,16 +1,21 @@
 // Every label of the three windows reads whole in the font the window really
 // gets: each text's extent, measured in its control's own font, fits the room
 // the control draws it in, and the character list's rows hold the font's full
-// height, so that an underscore under the baseline still shows.
+// height, so that an underscore under the baseline still shows. The same holds
+// in each stand-in for the dialog font that this system has.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "resource_ids.h"
+#include "ui/dialog_font.h"
+#include "ui/dialog_template.h"
 #include "ui/program_state.h"
 
 namespace tellwick::test {
@@ -77,9 +82,21 @@ std::wstring font_of(HDC dc) {
   return reinterpret_cast<const wchar_t*>(buffer.data() + reinterpret_cast<std::uintptr_t>(metrics->otmpFullName));
 }
 
-void expect_labels_fit(const wchar_t* dialog_name) {
+// The dialog as the program makes it, or in `face` when one is given.
+HWND create(const wchar_t* dialog_name, const DialogFace& face) {
+  if (face.face == nullptr) return create_dialog(module_instance(), dialog_name, nullptr, no_handling, 0);
+  const HRSRC found = FindResourceW(module_instance(), dialog_name, RT_DIALOG);
+  const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(module_instance(), found)));
+  const std::vector<std::uint8_t> rewritten =
+      template_with_face(data, SizeofResource(module_instance(), found), face.face, face.width_percent);
+  if (rewritten.empty()) return nullptr;
+  return CreateDialogIndirectParamW(module_instance(), reinterpret_cast<const DLGTEMPLATE*>(rewritten.data()), nullptr,
+                                    no_handling, 0);
+}
+
+void expect_labels_fit(const wchar_t* dialog_name, const DialogFace& face) {
   SCOPED_TRACE(utf8(dialog_name));
-  const HWND dialog = CreateDialogParamW(module_instance(), dialog_name, nullptr, no_handling, 0);
+  const HWND dialog = create(dialog_name, face);
   ASSERT_NE(dialog, nullptr);
   int measured = 0;
   for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
@@ -105,8 +122,8 @@ void expect_labels_fit(const wchar_t* dialog_name) {
   DestroyWindow(dialog);
 }
 
-TEST(LabelFit, EveryLabelFitsItsControl) {
-  for (const wchar_t* name : {L"RECIPEBOX", L"CONFBOX", L"SETNAMEBOX"}) expect_labels_fit(name);
+void expect_all_labels_fit(const DialogFace& face) {
+  for (const wchar_t* name : {L"RECIPEBOX", L"CONFBOX", L"SETNAMEBOX"}) expect_labels_fit(name, face);
 }
 
 // Rows of `height` pixels of `text` drawn in the font selected into `dc`,
@@ -144,8 +161,8 @@ int inked_pixels(HDC dc, const wchar_t* text, int height) {
 // The character list (a drop-down list) draws each name in a row of its item
 // height: the row must hold the font's whole cell, descent included, and the
 // underscore of a character folder's name must take ink inside that row.
-TEST(LabelFit, CharacterListRowsShowTheUnderscore) {
-  const HWND window = CreateDialogParamW(module_instance(), L"RECIPEBOX", nullptr, no_handling, 0);
+void expect_underscore_shows(const DialogFace& face) {
+  const HWND window = create(L"RECIPEBOX", face);
   ASSERT_NE(window, nullptr);
   const HWND list = GetDlgItem(window, IDC_CHARACTER_LIST);
   const HDC dc = GetDC(list);
@@ -166,6 +183,25 @@ TEST(LabelFit, CharacterListRowsShowTheUnderscore) {
   SelectObject(dc, before);
   ReleaseDC(list, dc);
   DestroyWindow(window);
+}
+
+TEST(LabelFit, EveryLabelFitsItsControl) { expect_all_labels_fit({nullptr, 100}); }
+
+TEST(LabelFit, CharacterListRowsShowTheUnderscore) { expect_underscore_shows({nullptr, 100}); }
+
+// Whichever of them a player's system has first is the one the windows get,
+// as wide as it asks.
+TEST(LabelFit, EveryInstalledStandInForTheDialogFontFitsTheLabels) {
+  const std::vector<std::wstring> installed = installed_dialog_faces();
+  for (const DialogFace& stand_in : kDialogFaceStandIns) {
+    if (std::find(installed.begin(), installed.end(), stand_in.face) == installed.end()) {
+      std::printf("%s is not installed\n", utf8(stand_in.face).c_str());
+      continue;
+    }
+    SCOPED_TRACE(utf8(stand_in.face));
+    expect_all_labels_fit(stand_in);
+    expect_underscore_shows(stand_in);
+  }
 }
 
 }  // namespace

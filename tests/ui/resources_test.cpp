@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "resource_ids.h"
+#include "ui/dialog_template.h"
 #include "ui/program_state.h"
 
 namespace tellwick::test {
@@ -40,6 +41,7 @@ struct Template {
   WORD point_size = 0;
   WORD weight = 0;
   std::wstring font;
+  std::size_t font_end = 0;  // the offset past the typeface's null
   std::vector<Control> controls;
 };
 
@@ -88,6 +90,7 @@ class TemplateReader {
   void align_to_dword() {
     while ((at_ - start_) % 4 != 0) ++at_;
   }
+  std::size_t offset() const { return static_cast<std::size_t>(at_ - start_); }
 
  private:
   const std::uint8_t* at_;
@@ -101,10 +104,8 @@ const std::uint8_t* japanese_resource(const wchar_t* type, const wchar_t* name, 
   return static_cast<const std::uint8_t*>(LockResource(LoadResource(module_instance(), found)));
 }
 
-Template read_template(const wchar_t* name) {
+Template parse_template(const std::uint8_t* data) {
   Template t;
-  const std::uint8_t* data = japanese_resource(RT_DIALOG, name);
-  if (data == nullptr) return t;
   TemplateReader r(data);
   EXPECT_EQ(r.read<WORD>(), 1);       // version
   EXPECT_EQ(r.read<WORD>(), 0xFFFF);  // extended template
@@ -124,6 +125,7 @@ Template read_template(const wchar_t* name) {
   r.read<BYTE>();  // italic
   r.read<BYTE>();  // character set
   t.font = r.read_string();
+  t.font_end = r.offset();
   for (WORD i = 0; i < count; ++i) {
     r.align_to_dword();
     Control c;
@@ -142,6 +144,11 @@ Template read_template(const wchar_t* name) {
     t.controls.push_back(c);
   }
   return t;
+}
+
+Template read_template(const wchar_t* name) {
+  const std::uint8_t* data = japanese_resource(RT_DIALOG, name);
+  return data != nullptr ? parse_template(data) : Template{};
 }
 
 constexpr int kNoId = -1;
@@ -228,13 +235,13 @@ TEST(Resources, NameDialogTemplate) {
   EXPECT_EQ(t.controls, expected);
 }
 
-// The windows made from the templates: Japanese texts intact, and Tab
-// walking the controls in template order.
+// The windows made from the templates, in the face the program lays them out
+// in: Japanese texts intact, and Tab walking the controls in template order.
 TEST(Resources, CreatedWindowsShowTheTextsAndTabInTemplateOrder) {
   for (const wchar_t* name : {L"RECIPEBOX", L"CONFBOX", L"SETNAMEBOX"}) {
     SCOPED_TRACE(testing::Message() << static_cast<const void*>(name));
     const Template t = read_template(name);
-    const HWND dialog = CreateDialogParamW(
+    const HWND dialog = create_dialog(
         module_instance(), name, nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     ASSERT_NE(dialog, nullptr);
     std::vector<HWND> tab_order;
@@ -256,6 +263,141 @@ TEST(Resources, CreatedWindowsShowTheTextsAndTabInTemplateOrder) {
     }
     DestroyWindow(dialog);
   }
+}
+
+// A copy naming another face, as the program lays the windows out in where
+// their own face is missing: the face replaced, every other field and every
+// control as they were. Faces of one letter and of the longest a font name
+// takes put the controls at each alignment.
+TEST(Resources, TemplatesInAnotherFaceKeepAllElse) {
+  for (const wchar_t* name : {L"RECIPEBOX", L"CONFBOX", L"SETNAMEBOX"}) {
+    for (const std::wstring face : {L"IPAPGothic", L"X", L"XY", L"XYZ", L"A face name of 31 letters, long"}) {
+      SCOPED_TRACE(testing::Message() << face.size() << " letters");
+      DWORD size = 0;
+      const std::uint8_t* data = japanese_resource(RT_DIALOG, name, &size);
+      ASSERT_NE(data, nullptr);
+      const std::vector<std::uint8_t> copy = template_with_face(data, size, face);
+      ASSERT_FALSE(copy.empty());
+      const Template before = parse_template(data);
+      const Template after = parse_template(copy.data());
+      EXPECT_EQ(before.font, L"MS Shell Dlg");
+      EXPECT_EQ(after.font, face);
+      EXPECT_EQ(after.style, before.style);
+      EXPECT_EQ(after.cx, before.cx);
+      EXPECT_EQ(after.cy, before.cy);
+      EXPECT_EQ(after.caption, before.caption);
+      EXPECT_EQ(after.point_size, before.point_size);
+      EXPECT_EQ(after.weight, before.weight);
+      EXPECT_EQ(after.controls, before.controls);
+    }
+  }
+}
+
+// Widened for a face with wider letters: the dialog and each control's two
+// edges moved out by the same factor, so that what lined up still does;
+// heights, texts and everything else as they were.
+TEST(Resources, TemplatesWidenedMoveEveryEdgeByTheSameFactor) {
+  const auto widened = [](int value) { return static_cast<short>((value * 125 + 50) / 100); };
+  for (const wchar_t* name : {L"RECIPEBOX", L"CONFBOX", L"SETNAMEBOX"}) {
+    DWORD size = 0;
+    const std::uint8_t* data = japanese_resource(RT_DIALOG, name, &size);
+    ASSERT_NE(data, nullptr);
+    const std::vector<std::uint8_t> copy = template_with_face(data, size, L"Noto Sans CJK JP", 125);
+    ASSERT_FALSE(copy.empty());
+    const Template before = parse_template(data);
+    const Template after = parse_template(copy.data());
+    EXPECT_EQ(after.font, L"Noto Sans CJK JP");
+    EXPECT_EQ(after.cx, widened(before.cx));
+    EXPECT_EQ(after.cy, before.cy);
+    EXPECT_EQ(after.caption, before.caption);
+    ASSERT_EQ(after.controls.size(), before.controls.size());
+    for (std::size_t i = 0; i < before.controls.size(); ++i) {
+      Control expected = before.controls[i];
+      expected.x = widened(expected.x);
+      expected.cx = static_cast<short>(widened(before.controls[i].x + before.controls[i].cx) - expected.x);
+      EXPECT_EQ(after.controls[i], expected) << i;
+    }
+  }
+}
+
+// No copy, and nothing read beyond the template, when it ends before its
+// face does, names no font, or the face cannot be a font's name.
+TEST(Resources, TemplatesThatCannotTakeAnotherFaceAreNotCopied) {
+  DWORD size = 0;
+  const std::uint8_t* data = japanese_resource(RT_DIALOG, L"SETNAMEBOX", &size);
+  ASSERT_NE(data, nullptr);
+  const std::size_t font_end = parse_template(data).font_end;
+  for (std::size_t cut = 0; cut <= size; ++cut) {
+    // An exact-size copy, so that a read past the cut is a read past the block.
+    const std::vector<std::uint8_t> start(data, data + cut);
+    EXPECT_EQ(template_with_face(start.data(), start.size(), L"IPAPGothic").empty(), cut < font_end) << cut;
+    // Widened, every control is read: a template cut anywhere is not copied.
+    EXPECT_EQ(template_with_face(start.data(), start.size(), L"IPAPGothic", 125).empty(), cut < size) << cut;
+  }
+  std::vector<std::uint8_t> no_font(data, data + size);
+  DWORD style = 0;
+  std::memcpy(&style, no_font.data() + 12, sizeof style);
+  style &= ~static_cast<DWORD>(DS_SETFONT);
+  std::memcpy(no_font.data() + 12, &style, sizeof style);
+  EXPECT_TRUE(template_with_face(no_font.data(), no_font.size(), L"IPAPGothic").empty());
+  EXPECT_TRUE(template_with_face(data, size, L"").empty());
+  EXPECT_TRUE(template_with_face(data, size, L"A face name of thirty-two letters").empty());
+  EXPECT_TRUE(template_with_face(data, size, std::wstring(L"IPA\0PGothic", 11)).empty());
+  EXPECT_TRUE(template_with_face(nullptr, 0, L"IPAPGothic").empty());
+  EXPECT_TRUE(template_with_face(data, size, L"IPAPGothic", 99).empty());
+  EXPECT_TRUE(template_with_face(data, size, L"IPAPGothic", kMostWidthPercent + 1).empty());
+  EXPECT_FALSE(template_with_face(data, size, L"IPAPGothic", kMostWidthPercent).empty());
+}
+
+// A template of the older form (DLGTEMPLATE, as a DIALOG statement makes)
+// takes another face and width too, and its controls get them.
+TEST(Resources, OlderFormTemplateInAnotherFace) {
+  std::vector<WORD> words;
+  const auto add_dword = [&words](DWORD value) {
+    words.push_back(LOWORD(value));
+    words.push_back(HIWORD(value));
+  };
+  const auto add_text = [&words](const wchar_t* text) {
+    for (; *text != L'\0'; ++text) words.push_back(*text);
+    words.push_back(0);
+  };
+  add_dword(WS_POPUP | WS_CAPTION | DS_SETFONT);
+  add_dword(0);                                         // extended style
+  words.insert(words.end(), {1, 0, 0, 100, 40, 0, 0});  // one control; x, y, cx, cy; no menu, no class
+  add_text(L"older");
+  words.push_back(8);  // point size
+  add_text(L"MS Shell Dlg");
+  if (words.size() % 2 != 0) words.push_back(0);
+  add_dword(WS_CHILD | WS_VISIBLE | SS_LEFT);
+  add_dword(0);
+  words.insert(words.end(), {7, 7, 80, 8, 100, 0xFFFF, 0x0082});  // x, y, cx, cy, id, the static class
+  add_text(L"ラベル");
+  words.push_back(0);  // no creation data
+
+  const std::vector<std::uint8_t> copy = template_with_face(reinterpret_cast<const std::uint8_t*>(words.data()),
+                                                            words.size() * sizeof(WORD), L"IPAPGothic", 150);
+  ASSERT_FALSE(copy.empty());
+  const HWND dialog = CreateDialogIndirectParamW(
+      module_instance(), reinterpret_cast<const DLGTEMPLATE*>(copy.data()), nullptr,
+      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  ASSERT_NE(dialog, nullptr);
+  const HWND label = GetDlgItem(dialog, 100);
+  ASSERT_NE(label, nullptr);
+  wchar_t text[16] = {};
+  GetWindowTextW(label, text, 16);
+  EXPECT_STREQ(text, L"ラベル");
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
+  EXPECT_STREQ(font.lfFaceName, L"IPAPGothic");
+  // Widened by half: 7 and 87 dialog units become 11 (10.5 rounded) and 131.
+  RECT expected{11, 7, 131, 15};
+  MapDialogRect(dialog, &expected);
+  RECT placed{};
+  GetWindowRect(label, &placed);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.left, expected.left);
+  EXPECT_EQ(placed.right, expected.right);
+  DestroyWindow(dialog);
 }
 
 TEST(Resources, IconIsOne32By32ImageWith256Colours) {
