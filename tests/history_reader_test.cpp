@@ -296,6 +296,36 @@ TEST_F(HistoryReaderTest, PiecesOfAnySizeReadAsTheWholeText) {
   }
 }
 
+// The charset is told from the file's start; bad input far beyond it is
+// still found, replaced and told with its line, in pieces of any size and
+// on every core, as when the whole text is read at once.
+TEST_F(HistoryReaderTest, BadInputFarIntoALongFileIsTold) {
+  const struct {
+    const char* label;
+    std::string line;  // one entry line, holding Japanese text
+    std::string bad;   // a line with bytes that cannot be decoded
+  } cases[] = {
+      {"UTF-8", "6B0F2741000A:Aaa Bbb:あいうえおかきくけこ text\r\n", "6B0F2742000A:Aaa Bbb:bad \xFF byte\r\n"},
+      {"code page 932", "6B0F2741000A:Aaa Bbb:\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8 text\r\n",
+       "6B0F2742000A:Aaa Bbb:bad \x85\x40 pair\r\n"},
+  };
+  for (const auto& c : cases) {
+    std::string bytes;
+    for (int line = 1; line <= 30000; ++line) bytes += line == 25000 ? c.bad : c.line;
+    const std::string expected = read_whole_text(bytes, HistoryFilter{}, HistoryFormat::kText);
+    ASSERT_NE(expected.find(c.label[0] == 'U' ? "bad \xEF\xBF\xBD byte" : "bad ・ pair"), std::string::npos) << c.label;
+    for (const std::size_t piece : {bytes.size() + 1, std::size_t{65536}, std::size_t{4000}}) {
+      Reading r;
+      read_export_bytes(r.printer, "x.log", reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), piece);
+      flush_history(r.printer);
+      EXPECT_EQ(r.out, expected) << c.label << ", piece " << piece;
+      ASSERT_EQ(r.messages.size(), 1u) << c.label;
+      EXPECT_NE(r.messages[0].find("1 "), std::string::npos) << r.messages[0];
+      EXPECT_NE(r.messages[0].find("(the first on line 25000)"), std::string::npos) << r.messages[0];
+    }
+  }
+}
+
 TEST_F(HistoryReaderTest, TheLogFolderIsReadOldestFirstWithoutRecipeFiles) {
   write_file("2014.03.05.2107_10.log", "5316F4A3000Ad\r\n");
   write_file("2014.03.05.2107_2.log", "5316F4A2000Ac\r\n");

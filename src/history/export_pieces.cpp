@@ -491,7 +491,8 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
     if (!for_each_piece(read_at, 0, charset, cut_after_line_end, buffer, count)) return false;
     if (again && !for_each_piece(read_at, 0, charset, cut_after_line_end, buffer, count)) return false;
     charset = charset_of_census(census);
-    well_formed_utf8 = census.well_formed_utf8;
+    // Settled early, the rest is checked piece by piece as it is read.
+    well_formed_utf8 = census.well_formed_utf8 && !census_is_settled(census);
     if (!read_at(0, buffer.data(), std::min(buffer.size(), kSmallestPiece), got)) return false;
   }
   const std::size_t mark = mark_length(charset, buffer.data(), got);

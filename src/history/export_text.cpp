@@ -12,6 +12,8 @@
 namespace tellwick {
 namespace {
 
+constexpr std::size_t kEnoughUtf8Characters = 4096;
+
 constexpr std::uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
 constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
 
@@ -179,7 +181,13 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
 bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& census) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   if (!census.counting) {
-    if (first_invalid_utf8(bytes) == size) return true;
+    if (first_invalid_utf8(bytes) == size) {
+      // Each well-formed character beyond ASCII starts with one byte 0xC2 or above.
+      for (std::size_t i = 0; i < size && census.utf8_characters < kEnoughUtf8Characters; ++i) {
+        census.utf8_characters += data[i] >= 0xC2;
+      }
+      return true;
+    }
     census.well_formed_utf8 = false;
     census.counting = true;
     return false;
@@ -193,7 +201,8 @@ bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& ce
 
 bool census_is_settled(const CharsetCensus& census) {
   constexpr std::size_t kEnoughSequences = 65536;
-  return census.counting && census.utf8.well_formed + census.utf8.ill_formed >= kEnoughSequences;
+  if (!census.counting) return census.utf8_characters >= kEnoughUtf8Characters;
+  return census.utf8.well_formed + census.utf8.ill_formed >= kEnoughSequences;
 }
 
 bool charset_of_start(const std::uint8_t* data, std::size_t size, ExportCharset& charset) {

@@ -41,7 +41,9 @@ struct ExportText {
 // charsets). Most files are well-formed UTF-8 throughout: the counts are
 // taken only once a piece proves otherwise, and then from the file's start.
 struct CharsetCensus {
-  bool well_formed_utf8 = true;
+  bool well_formed_utf8 = true;  // every piece so far
+  // Multi-byte characters in those pieces, as far as they were counted.
+  std::size_t utf8_characters = 0;
   bool counting = false;
   Utf8Census utf8;
   std::size_t cp932_faults = 0;
@@ -49,10 +51,12 @@ struct CharsetCensus {
 // False when the census must start over from the file's first piece.
 bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& census);
 
-// Whether the census has seen enough to tell the charset: a file that is
-// not well-formed UTF-8 throughout is told by its first 65,536 sequences
-// beyond ASCII (a few hundred kilobytes of Japanese text), not its whole
-// length, since an export file has one charset from its first line to its last.
+// Whether the census has seen enough to tell the charset, since an export
+// file has one charset from its first line to its last: well-formed UTF-8
+// holding 4,096 characters beyond ASCII (about a dozen kilobytes of Japanese
+// text) is UTF-8; once a piece proves otherwise, the file is told by its
+// first 65,536 sequences beyond ASCII (a few hundred kilobytes), not its
+// whole length. A settled census has not looked at the rest of the file.
 bool census_is_settled(const CharsetCensus& census);
 
 // The charset told by the file's first bytes alone (a byte order mark, or
