@@ -5,6 +5,10 @@
 #include <memory>
 
 #include "gamelog/entry_line.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "history/cp932_table.h"
 #include "history/utf8_repair.h"
 #include "platform/encoding.h"
@@ -96,20 +100,34 @@ void decode_utf16(const std::uint8_t* data, std::size_t size, ExportText& result
   auto unit = [data](std::size_t i) { return static_cast<std::uint32_t>(data[2 * i] | data[2 * i + 1] << 8); };
   char* const begin = text_buffer(result, units * 3);
   char* out = begin;
-  std::size_t line = 1;
-  for (std::size_t i = 0; i < units; ++i) {
+  std::size_t i = 0;
+  while (i < units) {
+#if defined(__SSE2__)
+    // Runs of ASCII, eight units at a time.
+    const __m128i high_bits = _mm_set1_epi16(static_cast<short>(0xFF80));
+    while (i + 8 <= units) {
+      const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 2 * i));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(eight, high_bits), _mm_setzero_si128())) != 0xFFFF) break;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(eight, eight));
+      out += 8;
+      i += 8;
+    }
+    if (i >= units) break;
+#endif
     std::uint32_t cp = unit(i);
-    if (cp == '\n') ++line;
     if (cp >= 0xD800 && cp <= 0xDFFF) {
       if (cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
         cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
         ++i;
       } else {
-        if (result.replaced++ == 0) result.first_replaced_line = line;
+        // Each line end of the text so far is one of the input's.
+        const auto written = static_cast<std::size_t>(out - begin);
+        if (result.replaced++ == 0) result.first_replaced_line = line_of(std::string_view(begin, written), written);
         cp = 0xFFFD;
       }
     }
     out = put_utf8(out, cp);
+    ++i;
   }
   result.text = std::string_view(begin, static_cast<std::size_t>(out - begin));
 }
