@@ -192,26 +192,33 @@ std::string wide_needle(std::string_view utf8) {
   return bytes;
 }
 
-// The entry that holds the UTF-16 bytes at `at`: from its entry line to the
-// next one (or the piece's end), both not before `from`.
-void wide_entry_around(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t at, std::size_t& start,
-                       std::size_t& end) {
+// Whether the `unit` bytes before `p` are a line end in code units of that
+// size (UTF-16 little-endian for 2).
+bool line_end_before(const std::uint8_t* data, std::size_t p, std::size_t unit) {
+  return p >= unit && data[p - unit] == '\n' && (unit == 1 || data[p - 1] == 0);
+}
+
+// The entry that holds the code unit at `at` of a piece: from its entry line
+// to the next one (or the piece's end), both not before `from`, which is on
+// a unit's first byte as `at` is.
+void entry_around(const std::uint8_t* data, std::size_t size, std::size_t unit, std::size_t from, std::size_t at,
+                  std::size_t& start, std::size_t& end) {
   start = at;
   for (;;) {
-    while (start > from && !(data[start - 2] == '\n' && data[start - 1] == 0)) start -= 2;
-    if (start <= from || entry_line_at(data, size, start, 2)) break;
-    start -= 2;
+    while (start > from && !line_end_before(data, start, unit)) start -= unit;
+    if (start <= from || entry_line_at(data, size, start, unit)) break;
+    start -= unit;
   }
   if (start < from) start = from;
-  end = at + 2;
+  end = at + unit;
   for (;;) {
-    while (end < size && !(end >= 2 && data[end - 2] == '\n' && data[end - 1] == 0)) end += 2;
+    while (end < size && !line_end_before(data, end, unit)) end += unit;
     if (end >= size) {
       end = size;
       return;
     }
-    if (entry_line_at(data, size, end, 2)) return;
-    end += 2;
+    if (entry_line_at(data, size, end, unit)) return;
+    end += unit;
   }
 }
 
@@ -257,34 +264,10 @@ void take_wide_piece(PieceReading& r, const std::uint8_t* data, std::size_t size
     const std::size_t at = std::min({found, shown, glyph});
     if (at == std::string_view::npos) return;
     std::size_t start, end;
-    wide_entry_around(data, size, pos, at, start, end);
+    entry_around(data, size, 2, pos, at, start, end);
     decode_export_piece(data + start, end - start, r.charset, r.decoded);
     print_entries(r, r.decoded.text);
     pos = end;
-  }
-}
-
-// The entry that holds the byte at `at` in a charset whose line ends are
-// single bytes: from its entry line to the next one (or the piece's end),
-// both not before `from`.
-void narrow_entry_around(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t at,
-                         std::size_t& start, std::size_t& end) {
-  start = at;
-  for (;;) {
-    while (start > from && data[start - 1] != '\n') --start;
-    if (start <= from || entry_line_at(data, size, start, 1)) break;
-    --start;
-  }
-  if (start < from) start = from;
-  end = at + 1;
-  for (;;) {
-    while (end < size && data[end - 1] != '\n') ++end;
-    if (end >= size) {
-      end = size;
-      return;
-    }
-    if (entry_line_at(data, size, end, 1)) return;
-    ++end;
   }
 }
 
@@ -333,7 +316,7 @@ void take_cp932_piece(PieceReading& r, const std::uint8_t* data, std::size_t siz
     const std::size_t at = std::min({found, shown, glyph});
     if (at == std::string_view::npos) return;
     std::size_t start, end;
-    narrow_entry_around(data, size, pos, at, start, end);
+    entry_around(data, size, 1, pos, at, start, end);
     decode_export_piece(data + start, end - start, r.charset, r.decoded);
     print_entries(r, r.decoded.text);
     pos = end;
