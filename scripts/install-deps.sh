@@ -12,7 +12,7 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-vlgothic
   clang libclang-rt-14-dev
   locales python3
-  help2man zip unzip groff-base man-db
+  help2man zip unzip groff-base man-db python3-markdown
 )
 
 missing=()

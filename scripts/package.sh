@@ -42,6 +42,9 @@ scripts/make-manual.sh "$native_program" "$stage/tellwick-export.1"
 windows="$stage/windows"
 mkdir -p "$windows"
 cp build/windows/src/ui/tellwick.exe build/windows/src/cli/tellwick-export.exe "$guide" "${license[@]}" "$windows/"
+# The guide also as a page a double click opens, its pictures inside it
+# (Debian's Python, where python3-markdown is installed).
+/usr/bin/python3 scripts/render-guide.py "$guide" "$windows/guide-ja.html"
 stamp "$windows"
 zip_name="tellwick-$version-windows-x64.zip"
 (cd "$windows" && zip -qX -r "$dist/$zip_name" .)

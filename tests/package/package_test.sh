@@ -54,9 +54,12 @@ case "$kind" in
     windows_build="$(realpath "$4")"
     zip="$dist/tellwick-$version-windows-x64.zip"
     need_package "$zip"
-    expect_list "$zip" "$( (printf '%s\n' guide-ja.md tellwick-export.exe tellwick.exe; license_listed LICENSE) | sort)" \
+    expect_list "$zip" "$( (printf '%s\n' guide-ja.html guide-ja.md tellwick-export.exe tellwick.exe; license_listed LICENSE) | sort)" \
       "$(unzip -Z1 "$zip" | sort)"
     unzip -q "$zip" -d "$work/unpacked" || fail "unzip failed"
+    # The guide's page stands alone: its pictures are inside it.
+    grep -q '<meta charset="utf-8">' "$work/unpacked/guide-ja.html" || fail "guide-ja.html declares no charset"
+    grep -q 'src="data:image/png;base64,' "$work/unpacked/guide-ja.html" || fail "guide-ja.html holds no picture"
     # Windows 10 and 11 have these; nothing else may be needed beside the programs.
     system_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
                   psapi.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll ws2_32.dll "
