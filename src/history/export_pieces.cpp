@@ -429,6 +429,36 @@ bool take_formatted(PieceReading& r, PieceResult& result) {
   return !r.printer.stopped;
 }
 
+// Reads from `offset` on in parts that end before an entry line, straight
+// into the buffers of the pieces that `formatted` works on. False when a
+// read failed.
+bool give_parts(const ReadAt& read_at, std::uint64_t offset, ExportCharset charset, OrderedPieces& formatted) {
+  std::vector<std::uint8_t> carry;  // what lies after the last cut
+  for (;;) {
+    std::vector<std::uint8_t> part = formatted.spare_piece();
+    part.resize(std::max({part.size(), kFormattedPart, carry.size() * 2}));
+    std::copy(carry.begin(), carry.end(), part.begin());
+    std::size_t have = carry.size();
+    std::size_t cut = 0;
+    while (cut == 0) {
+      std::size_t got = 0;
+      if (!read_at(offset, part.data() + have, part.size() - have, got)) return false;
+      offset += got;
+      have += got;
+      if (have < part.size()) {  // the end of the file
+        part.resize(have);
+        if (have > 0) formatted.give(std::move(part));
+        return true;
+      }
+      cut = cut_before_entry_line(part.data(), have, charset);
+      if (cut == 0) part.resize(part.size() * 2);  // one entry longer than the part
+    }
+    carry.assign(part.begin() + static_cast<std::ptrdiff_t>(cut), part.begin() + static_cast<std::ptrdiff_t>(have));
+    part.resize(cut);
+    if (!formatted.give(std::move(part))) return true;
+  }
+}
+
 void report_input(PieceReading& r, std::string_view name) {
   HistoryPrinter& printer = r.printer;
   if (r.odd_length) report(printer, std::string(name) + ": UTF-16 text of odd length; its last byte is left out");
@@ -511,40 +541,36 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   }
   // Once the first entry is known, pieces without a search are formatted
   // on every core; a search is held up by the reading, not the formatting.
-  std::vector<PieceWorker> workers;
-  std::unique_ptr<OrderedPieces> formatted;
+  const int threads = piece_workers();
+  std::uint64_t taken = mark;
+  bool handed_over = false;
   const TakePiece print = [&](const std::uint8_t* data, std::size_t size) {
-    if (r.any_entry && !r.searching) {
-      if (!formatted) {
-        workers.resize(static_cast<std::size_t>(std::max(piece_workers(), 1)));
-        for (PieceWorker& w : workers) {
-          w.printer.filter = printer.filter;
-          w.printer.format = printer.format;
-        }
-        formatted = std::make_unique<OrderedPieces>(
-            piece_workers(),
-            [&workers, &r](int worker, const std::vector<std::uint8_t>& piece, PieceResult& result) {
-              format_piece(workers[static_cast<std::size_t>(worker)], r.charset, r.well_formed_utf8, piece, result);
-            },
-            [&r](PieceResult& result) { return take_formatted(r, result); });
-      }
-      // In parts of their own, so that the pieces under way hold little.
-      while (size > kFormattedPart) {
-        const std::size_t cut = cut_before_entry_line(data, kFormattedPart, r.charset);
-        if (cut == 0) break;
-        if (!formatted->give(data, cut)) return false;
-        data += cut;
-        size -= cut;
-      }
-      return formatted->give(data, size);
+    if (threads > 0 && r.any_entry && !r.searching) {
+      handed_over = true;
+      return false;
     }
     take_piece(r, data, size);
+    taken += size;
     return !r.printer.stopped;
   };
-  const bool read = for_each_piece(read_at, mark, charset, cut_before_entry_line, buffer, print);
-  // What was read before a failure is printed, as it would be by one thread.
-  if (formatted) formatted->finish();
-  if (!read) return false;
+  if (!for_each_piece(read_at, mark, charset, cut_before_entry_line, buffer, print)) return false;
+  if (handed_over) {
+    std::vector<PieceWorker> workers(static_cast<std::size_t>(threads));
+    for (PieceWorker& w : workers) {
+      w.printer.filter = printer.filter;
+      w.printer.format = printer.format;
+    }
+    OrderedPieces formatted(
+        threads,
+        [&workers, &r](int worker, const std::vector<std::uint8_t>& piece, PieceResult& result) {
+          format_piece(workers[static_cast<std::size_t>(worker)], r.charset, r.well_formed_utf8, piece, result);
+        },
+        [&r](PieceResult& result) { return take_formatted(r, result); });
+    const bool read = give_parts(read_at, taken, charset, formatted);
+    // What was read before a failure is printed, as it would be by one thread.
+    formatted.finish();
+    if (!read) return false;
+  }
   report_input(r, name);
   return true;
 }

@@ -58,7 +58,18 @@ std::size_t OrderedPieces::jobs_size() {
   return jobs_.size();
 }
 
+std::vector<std::uint8_t> OrderedPieces::spare_piece() {
+  if (spare_.empty()) return {};
+  return std::move(spare_.back()->piece);
+}
+
 bool OrderedPieces::give(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint8_t> piece = spare_piece();
+  piece.assign(data, data + size);
+  return give(std::move(piece));
+}
+
+bool OrderedPieces::give(std::vector<std::uint8_t>&& piece) {
   if (!taking_) return false;
   // Buffers are used again: allocating pieces anew would cost a page fault
   // for every few kilobytes read.
@@ -72,7 +83,7 @@ bool OrderedPieces::give(const std::uint8_t* data, std::size_t size) {
     job->result = PieceResult{std::move(job->result.text)};
     job->done = false;
   }
-  job->piece.assign(data, data + size);
+  job->piece = std::move(piece);
   if (threads_.empty()) {
     work_(0, job->piece, job->result);
     taking_ = take_(job->result);

@@ -45,6 +45,11 @@ class OrderedPieces {
   // many pieces are under way, so that memory stays bounded. False once the
   // taker said false.
   bool give(const std::uint8_t* data, std::size_t size);
+  // The same for a piece read into a buffer of spare_piece(), taken as it is.
+  bool give(std::vector<std::uint8_t>&& piece);
+  // A buffer of a piece already taken, to read the next one into without
+  // allocating; empty when there is none yet.
+  std::vector<std::uint8_t> spare_piece();
   // Takes every result still to come. False once the taker said false.
   bool finish();
 
