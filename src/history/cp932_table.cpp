@@ -29,6 +29,12 @@ std::unique_ptr<Cp932Table> make_table() {
       table->pair[b - 0x80][trail] = sole_character(bytes, 2);
     }
   }
+  for (int i = 0; i < 128; ++i) {
+    table->single_utf8[i] = table->single[i] == 0 ? 0 : packed_utf8(table->single[i]);
+    for (int trail = 0; trail < 256; ++trail) {
+      table->pair_utf8[i][trail] = table->pair[i][trail] == 0 ? 0 : packed_utf8(table->pair[i][trail]);
+    }
+  }
   return table;
 }
 

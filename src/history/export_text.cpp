@@ -1,6 +1,7 @@
 #include "history/export_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -151,7 +152,7 @@ std::size_t ascii_end(const std::uint8_t* data, std::size_t from, std::size_t si
 void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result) {
   const Cp932Table& table = cp932_table();
   // Three bytes of UTF-8 at most for each byte.
-  char* const begin = text_buffer(result, size * 3);
+  char* const begin = text_buffer(result, size * 3 + 4);
   char* out = begin;
   std::u16string wide;
   std::size_t i = 0;
@@ -165,16 +166,19 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
     bool to_platform = false;
     while (run < size && data[run] >= 0x80) {
       const std::uint8_t b = data[run];
-      char16_t unit = 0;
+      std::uint32_t utf8 = 0;
       if (!is_cp932_lead(b)) {
-        unit = table.single[b - 0x80];
+        utf8 = table.single_utf8[b - 0x80];
         run += 1;
       } else {
-        if (run + 1 < size) unit = table.pair[b - 0x80][data[run + 1]];
+        if (run + 1 < size) utf8 = table.pair_utf8[b - 0x80][data[run + 1]];
         run += 2;
       }
-      if (unit == 0) to_platform = true;
-      if (!to_platform) out = put_utf8(out, unit);
+      if (utf8 == 0) to_platform = true;
+      if (!to_platform) {
+        std::memcpy(out, &utf8, 4);  // the buffer has room for a byte more than the text
+        out += utf8 >> 24;
+      }
     }
     run = std::min(run, size);
     if (to_platform) {
@@ -196,6 +200,8 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
 
 }  // namespace
 
+static_assert(std::endian::native == std::endian::little, "packed UTF-8 is stored as the bytes of a word");
+
 bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& census) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   if (!census.counting) {
@@ -210,10 +216,23 @@ bool add_to_census(const std::uint8_t* data, std::size_t size, CharsetCensus& ce
     census.counting = true;
     return false;
   }
-  const Utf8Census piece = utf8_census(bytes);
-  census.utf8.well_formed += piece.well_formed;
-  census.utf8.ill_formed += piece.ill_formed;
-  census.cp932_faults += cp932_faults(data, size);
+  // A slice at a time, ended after a line end, which ends every sequence in
+  // both charsets: counting stops once the census is settled.
+  constexpr std::size_t kSlice = 64 * 1024;
+  std::size_t from = 0;
+  while (from < size && !census_is_settled(census)) {
+    std::size_t to = size;
+    if (size - from > kSlice) {
+      std::size_t end = from + kSlice;
+      while (end > from && data[end - 1] != '\n') --end;
+      if (end > from) to = end;
+    }
+    const Utf8Census slice = utf8_census(bytes.substr(from, to - from));
+    census.utf8.well_formed += slice.well_formed;
+    census.utf8.ill_formed += slice.ill_formed;
+    census.cp932_faults += cp932_faults(data + from, to - from);
+    from = to;
+  }
   return true;
 }
 
