@@ -553,6 +553,12 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
     taken += size;
     return !r.printer.stopped;
   };
+  // What comes before the first entry is read alone: in a small piece, so
+  // that the other cores start soon.
+  if (threads > 0 && !r.searching && buffer.size() > kFormattedPart) {
+    buffer.resize(kFormattedPart);
+    buffer.shrink_to_fit();
+  }
   if (!for_each_piece(read_at, mark, charset, cut_before_entry_line, buffer, print)) return false;
   if (handed_over) {
     std::vector<PieceWorker> workers(static_cast<std::size_t>(threads));
