@@ -187,42 +187,62 @@ void put_json_string(std::string& out, std::string_view text) {
 struct Rewrites {
   bool sequences = false;
   bool glyphs = false;
+  bool controls = false;  // a byte that may start a control character
 };
 
 Rewrites rewrites_of(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t i = 0;
-  unsigned brackets = 0, glyph_leads = 0;
+  unsigned brackets = 0, glyph_leads = 0, controls = 0;
 #if defined(__SSE2__)
   const __m128i bracket = _mm_set1_epi8('[');
   const __m128i glyph_lead = _mm_set1_epi8(static_cast<char>(0xEE));
-  __m128i seen_brackets = _mm_setzero_si128(), seen_leads = _mm_setzero_si128();
+  const __m128i below_space = _mm_set1_epi8(0x1F);
+  const __m128i del = _mm_set1_epi8(0x7F);
+  const __m128i c2 = _mm_set1_epi8(static_cast<char>(0xC2));
+  const __m128i e2 = _mm_set1_epi8(static_cast<char>(0xE2));
+  __m128i seen_brackets = _mm_setzero_si128(), seen_leads = _mm_setzero_si128(), seen_controls = _mm_setzero_si128();
   for (; i + 16 <= text.size(); i += 16) {
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     seen_brackets = _mm_or_si128(seen_brackets, _mm_cmpeq_epi8(b, bracket));
     seen_leads = _mm_or_si128(seen_leads, _mm_cmpeq_epi8(b, glyph_lead));
+    seen_controls =
+        _mm_or_si128(seen_controls,
+                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, del)),
+                                  _mm_or_si128(_mm_cmpeq_epi8(b, c2), _mm_cmpeq_epi8(b, e2))));
   }
   brackets = static_cast<unsigned>(_mm_movemask_epi8(seen_brackets));
   glyph_leads = static_cast<unsigned>(_mm_movemask_epi8(seen_leads));
+  controls = static_cast<unsigned>(_mm_movemask_epi8(seen_controls));
 #endif
   for (; i < text.size(); ++i) {
     brackets |= s[i] == '[';
     glyph_leads |= s[i] == 0xEE;
+    controls |= may_start_control(s[i]);
   }
-  return {brackets != 0, glyph_leads != 0};
+  return {brackets != 0, glyph_leads != 0, controls != 0};
 }
 
-void put_text_line(HistoryPrinter& p, std::int64_t time, int channel, const EntryFields& fields) {
+// `plain`: the fields hold no control character, and go out as they are.
+void put_text_line(HistoryPrinter& p, std::int64_t time, int channel, const EntryFields& fields, bool plain) {
   std::string& out = p.buffer;
   if (!put_time(p.time_cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
   out += " [";
   out += printed_channel_name(channel);
   out += "] ";
   if (!fields.sender.empty()) {
-    put_plain(out, fields.sender);
+    if (plain) {
+      out += fields.sender;
+    } else {
+      put_plain(out, fields.sender);
+    }
     out += ": ";
   }
-  put_plain(out, fields.message);
+  if (plain) {
+    out += fields.message;
+  } else {
+    put_plain(out, fields.message);
+  }
   out += '\n';
 }
 
@@ -257,22 +277,26 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   const int channel = channel_of_code(code);
   if (!time_and_channel_pass(p.filter, time, channel)) return;
   const Rewrites rewrites = rewrites_of(text);
+  // A shown sequence may become a line break: rewritten text is looked at again.
+  bool plain = !rewrites.controls;
   if (shown_sequences && rewrites.sequences) {
     p.scratch.clear();
     append_with_shown_sequences(text, p.scratch);
     text = p.scratch;
+    plain = false;
   }
   if (rewrites.glyphs) {
     p.glyph_scratch.clear();
     append_with_game_glyphs(text, p.glyph_scratch);
     text = p.glyph_scratch;
+    plain = false;
   }
   const EntryFields fields = split_entry_text(text);
   if (!fields_pass(p.filter, fields.sender, fields.message)) return;
   if (p.format == HistoryFormat::kJson) {
     put_json_line(p, time, code, fields);
   } else {
-    put_text_line(p, time, channel, fields);
+    put_text_line(p, time, channel, fields, plain);
   }
   if (p.buffer.size() >= p.flush_size) flush_history(p);
 }
