@@ -193,6 +193,24 @@ constexpr bool all_in_one_block() {
 }
 static_assert(all_in_one_block(), "the glyph index covers U+E000..U+E0FF");
 
+// A line of text is written without looking at stand-ins again: none may
+// hold a control character (C0, DEL, C1, U+2028, U+2029).
+constexpr bool no_control_characters() {
+  for (const GameGlyph& glyph : kGameGlyphs) {
+    const std::string_view s = glyph.stand_in;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      const auto b = static_cast<unsigned char>(s[i]);
+      const auto next = [&](std::size_t k) { return i + k < s.size() ? static_cast<unsigned char>(s[i + k]) : 0; };
+      if (b < 0x20 || b == 0x7F || (b == 0xC2 && next(1) <= 0x9F) ||
+          (b == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9))) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(no_control_characters(), "stand-ins are written as they are");
+
 constexpr GlyphIndex kGlyphIndex = make_glyph_index();
 
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.

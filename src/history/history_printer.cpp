@@ -288,8 +288,7 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   if (rewrites.glyphs) {
     p.glyph_scratch.clear();
     append_with_game_glyphs(text, p.glyph_scratch);
-    text = p.glyph_scratch;
-    plain = false;
+    text = p.glyph_scratch;  // stand-ins hold no control character
   }
   const EntryFields fields = split_entry_text(text);
   if (!fields_pass(p.filter, fields.sender, fields.message)) return;
