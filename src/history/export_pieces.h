@@ -1,6 +1,7 @@
 // An export file read in pieces, so that memory does not grow with the
-// file: one pass tells the charset, the next decodes and prints. Filters
-// look at each piece before any entry is taken apart.
+// file: a look at its start tells the charset, then a pass decodes and
+// prints, on every core once the first entry is known. Filters look at each
+// piece's raw bytes before any entry is taken apart.
 #pragma once
 
 #include <cstddef>
