@@ -144,20 +144,6 @@ void put_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void put_text_line(HistoryPrinter& p, std::int64_t time, int channel, const EntryFields& fields) {
-  std::string& out = p.buffer;
-  if (!put_time(p.time_cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
-  out += " [";
-  out += printed_channel_name(channel);
-  out += "] ";
-  if (!fields.sender.empty()) {
-    put_plain(out, fields.sender);
-    out += ": ";
-  }
-  put_plain(out, fields.message);
-  out += '\n';
-}
-
 void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields) {
   std::string& out = p.buffer;
   out += "{\"time\":";
@@ -199,10 +185,14 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   }
   const EntryFields fields = split_entry_text(text);
   if (!fields_pass(p.filter, fields.sender, fields.message)) return;
+  if (p.sinks.entry) {
+    p.sinks.entry(time, code, fields.sender, fields.message);
+    return;
+  }
   if (p.format == HistoryFormat::kJson) {
     put_json_line(p, time, code, fields);
   } else {
-    put_text_line(p, time, channel, fields);
+    append_text_line(p.time_cache, time, channel, fields.sender, fields.message, p.buffer);
   }
   if (p.buffer.size() >= kFlushSize) flush_history(p);
 }
@@ -214,6 +204,20 @@ void report(HistoryPrinter& p, std::string_view message) {
 void flush_history(HistoryPrinter& p) {
   if (!p.buffer.empty() && p.sinks.history) p.sinks.history(p.buffer);
   p.buffer.clear();
+}
+
+void append_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
+                      std::string_view message, std::string& out) {
+  if (!put_time(cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
+  out += " [";
+  out += printed_channel_name(channel);
+  out += "] ";
+  if (!sender.empty()) {
+    put_plain(out, sender);
+    out += ": ";
+  }
+  put_plain(out, message);
+  out += '\n';
 }
 
 std::string local_time_text(LocalTimeCache& cache, std::int64_t unix_seconds) {
