@@ -47,14 +47,18 @@ std::u16string export_file_label(std::u16string_view path) {
   return label;
 }
 
-std::u16string counted_label(std::u16string_view label, std::size_t entries) {
-  std::string digits = std::to_string(entries);
+std::u16string grouped_number(std::size_t n) {
+  const std::string digits = std::to_string(n);
   std::u16string grouped;
   for (std::size_t i = 0; i < digits.size(); ++i) {
     if (i > 0 && (digits.size() - i) % 3 == 0) grouped += u',';
     grouped += static_cast<char16_t>(digits[i]);
   }
-  return std::u16string(label) + u"  " + grouped + u"件";
+  return grouped;
+}
+
+std::u16string counted_label(std::u16string_view label, std::size_t entries) {
+  return std::u16string(label) + u"  " + grouped_number(entries) + u"件";
 }
 
 void read_history_source(HistoryPrinter& printer, const HistorySource& source) {

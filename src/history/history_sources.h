@@ -29,6 +29,9 @@ std::vector<HistorySource> history_sources(const std::u16string& character_folde
 // "…_2.log" (a path or a name): the time the series began, as the name keeps it.
 std::u16string export_file_label(std::u16string_view name);
 
+// "1,234,567".
+std::u16string grouped_number(std::size_t n);
+
 // The label with the number of entries: "2024/05/01 21:07  1,234件".
 std::u16string counted_label(std::u16string_view label, std::size_t entries);
 
