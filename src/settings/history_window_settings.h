@@ -23,7 +23,7 @@ struct HistoryWindowSettings {
   int top = 0;
   int width = 820;
   int height = 560;
-  int columns[kHistoryColumnCount] = {140, 110, 140, 400};
+  int columns[kHistoryColumnCount] = {150, 110, 140, 400};
   std::string channel;  // the channel choice's key; empty: all
   std::u16string search;
 };

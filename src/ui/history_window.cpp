@@ -40,7 +40,8 @@ constexpr wchar_t kDefaultSaveName[] = L"履歴.txt";
 struct HistoryWindowState {
   std::u16string character_folder;
   std::vector<HistorySource> sources;
-  std::vector<std::wstring> source_labels;
+  std::vector<std::wstring> source_names;   // as the hit list names them
+  std::vector<std::wstring> source_labels;  // as the source box shows them, counted once known
   std::size_t source = 0;
 
   HistorySession session;
@@ -505,7 +506,8 @@ void create_controls(HWND window, HistoryWindowState& s) {
   set_search_text(window, s, wide(s.kept.search));
 
   for (std::size_t i = 0; i < s.sources.size(); ++i) {
-    s.source_labels.push_back(i == 0 ? kSourceCurrentLog : wide(export_file_label(s.sources[i].path)));
+    s.source_names.push_back(i == 0 ? kSourceCurrentLog : wide(export_file_label(s.sources[i].path)));
+    s.source_labels.push_back(s.source_names.back());
     SendMessageW(item(window, kHistorySourceBox), CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(s.source_labels[i].c_str()));
   }
@@ -578,7 +580,7 @@ LRESULT on_notify(HWND window, HistoryWindowState& s, NMHDR& header) {
       int column = info.item.iSubItem;
       if (hits) {
         if (column == 0) {
-          fill_cell(info, s.source_labels[s.hit_sources[rows[row]]]);
+          fill_cell(info, s.source_names[s.hit_sources[rows[row]]]);
           return 0;
         }
         --column;

@@ -3,6 +3,7 @@
 // pane, its filters, and closing it while a long history still loads.
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
@@ -16,12 +17,15 @@
 #include "history/channel_choices.h"
 #include "history/history_session.h"
 #include "history/history_sources.h"
+#include "history/history_reader.h"
 #include "history/read_command.h"
 #include "history/session_view.h"
 #include "resource_ids.h"
+#include "settings/history_window_settings.h"
 #include "support/chunk_files.h"
 #include "support/main_window_fixture.h"
 #include "support/message_pump.h"
+#include "support/modal_dialog.h"
 #include "support/screenshots.h"
 #include "support/temp_dir.h"
 #include "ui/history_list.h"
@@ -141,6 +145,33 @@ int threads_of_this_process() {
   }
   CloseHandle(snapshot);
   return count;
+}
+
+std::wstring clipboard_text() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<no clipboard>";
+  const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (data != nullptr) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+// The lines a reading in text format prints for the series, as the window
+// copies them: one per entry, each ending in "\r\n".
+std::vector<std::wstring> printed_lines(const std::u16string& character_folder) {
+  HistoryPrinter printer;
+  std::string out;
+  printer.sinks.history = [&](std::string_view text) { out += text; };
+  read_chunk_history(printer, character_folder);
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(wide_of_utf8(std::string_view(out).substr(start, end - start)) + L"\r\n");
+  }
+  return lines;
 }
 
 // What a reading with these --channel and --grep values shows of the series.
@@ -300,6 +331,221 @@ TEST_F(HistoryWindowTest, FiltersNarrowTheListAsTheReadingsFiltersDo) {
   SendMessageW(history_, WM_COMMAND, kHistoryAllSendersCommand, 0);
   pump_messages();
   EXPECT_EQ(rows(), 3000);
+}
+
+class HistoryWindowUseTest : public HistoryWindowTest {
+ protected:
+  void SetUp() override {
+    HistoryWindowTest::SetUp();
+    add_character(kCharacter);
+    write_chunk(character(), 0,
+                chunk_bytes(0, {{kFirstEntryTime, 0x000A, ":Aaa Bbb:hello"},
+                                {kFirstEntryTime + 1, 0x000D, ":Ccc Ddd:こんにちは" + kNewLine + "二行目"},
+                                {kFirstEntryTime + 2, 0x0039, "::Welcome"},
+                                {kFirstEntryTime + 60, 0x000E, ":Aaa Bbb:Party HELLO"}}),
+                file_time_of_unix(kFirstEntryTime));
+    fs::create_directories(work_ / "log");
+    const std::string older = "5316F48C000A:Eee Fff:nothing here\r\n5316F48D000A:Eee Fff:say Hello\r\n";
+    const std::string newer = "5316F48C000E:Ggg:one\r\n5316F48D000E:Ggg:two\r\n5316F48E000E:Ggg:hello three\r\n";
+    write_bytes(work_ / "log" / "2014.03.04.1200.log", std::vector<unsigned char>(older.begin(), older.end()));
+    write_bytes(work_ / "log" / "2014.03.05.2107.log", std::vector<unsigned char>(newer.begin(), newer.end()));
+  }
+
+  std::u16string character_folder() { return character().u16string() + u"\\"; }
+};
+
+TEST_F(HistoryWindowUseTest, CopiesTheSelectedRowsAsTheReadingPrintsThem) {
+  ASSERT_NE(start(), nullptr);
+  ASSERT_NE(open_history(), nullptr);
+  ASSERT_TRUE(wait_loaded());
+  const std::vector<std::wstring> lines = printed_lines(character_folder());
+  ASSERT_EQ(lines.size(), 4u);
+
+  // Ctrl+C in the list: the selected rows, in order.
+  select_row(1);
+  LVITEMW also{};
+  also.stateMask = LVIS_SELECTED;
+  also.state = LVIS_SELECTED;
+  SendMessageW(control(kHistoryEntryList), LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&also));
+  SetFocus(control(kHistoryEntryList));
+  press_control_key(history_, 'C');
+  EXPECT_EQ(clipboard_text(), lines[1] + lines[3]);
+
+  // The context menu's copy, of a filtered list: the rows as shown.
+  SetWindowTextW(control(kHistorySearchBox), L"hello");
+  pump_messages();
+  ASSERT_EQ(rows(), 2);
+  select_row(1);
+  SendMessageW(history_, WM_COMMAND, kHistoryCopyCommand, 0);
+  pump_messages();
+  EXPECT_EQ(clipboard_text(), lines[3]);
+
+  // Ctrl+A selects every row shown.
+  SetFocus(control(kHistoryEntryList));
+  press_control_key(history_, 'A');
+  press_control_key(history_, 'C');
+  EXPECT_EQ(clipboard_text(), lines[0] + lines[3]);
+}
+
+TEST_F(HistoryWindowUseTest, SavesTheRowsShownAsUtf8ButNeverIntoTheGameFolder) {
+  ASSERT_NE(start(), nullptr);
+  ASSERT_NE(open_history(), nullptr);
+  ASSERT_TRUE(wait_loaded());
+  choose(kHistoryChannelBox, static_cast<int>(channel_choice_of_key("TellOutgoing,TellIncoming")));
+  SetWindowTextW(control(kHistorySearchBox), L"");
+  pump_messages();
+  ASSERT_EQ(rows(), 1);
+  const std::vector<std::wstring> lines = printed_lines(character_folder());
+
+  struct Case {
+    fs::path path;
+    bool saved;
+  } cases[] = {
+      {dir_.path() / "saved.txt", true},
+      {character() / "log" / "saved.txt", false},      // inside the game folder
+      {work_ / "log" / "2014.03.04.1200.log", false},  // an export file
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.string());
+    const auto before = fs::exists(c.path) ? read_bytes(c.path) : std::vector<unsigned char>{};
+    // The standard save dialog, as the user fills it in; a file that is
+    // there already is to be replaced, as the dialog then asks.
+    const bool there = fs::exists(c.path);
+    ASSERT_TRUE(with_modal_dialog(
+        history_, [&] { click_button(history_, kHistorySaveButton); },
+        [&](HWND dialog) {
+          HWND name = GetDlgItem(dialog, cmb13);
+          if (name == nullptr) name = GetDlgItem(dialog, edt1);
+          ASSERT_NE(name, nullptr);
+          SetWindowTextW(name, c.path.wstring().c_str());
+          if (!there) {
+            click_button(dialog, IDOK);
+            return;
+          }
+          with_modal_dialog(
+              dialog, [&] { click_button(dialog, IDOK); }, [](HWND question) { click_button(question, IDYES); });
+        }));
+    pump_messages();
+    if (c.saved) {
+      const auto bytes = read_bytes(c.path);
+      EXPECT_EQ(wide_of_utf8(std::string(bytes.begin(), bytes.end())), lines[1]);
+      EXPECT_NE(text(kHistoryStatusLine).find(L"に保存しました。"), std::wstring::npos);
+    } else {
+      EXPECT_EQ(fs::exists(c.path) ? read_bytes(c.path) : std::vector<unsigned char>{}, before);
+      EXPECT_NE(text(kHistoryStatusLine).find(L"保存できません"), std::wstring::npos);
+    }
+  }
+}
+
+TEST_F(HistoryWindowUseTest, KeepsItsPlaceColumnsAndFilterAcrossARestart) {
+  write_settings("[GENERIC]\r\nOBSERVE=0\r\n");
+  ASSERT_NE(start(), nullptr);
+  ASSERT_NE(open_history(), nullptr);
+  ASSERT_TRUE(wait_loaded());
+  MoveWindow(history_, 40, 50, 700, 480, TRUE);
+  SendMessageW(control(kHistoryEntryList), LVM_SETCOLUMNWIDTH, 2, 222);
+  const int tells = static_cast<int>(channel_choice_of_key("TellOutgoing,TellIncoming"));
+  choose(kHistoryChannelBox, tells);
+  SetWindowTextW(control(kHistorySearchBox), L"にち");
+  pump_messages();
+  SendMessageW(history_, WM_CLOSE, 0, 0);
+  pump_messages();
+  EXPECT_EQ(setting(u"History", u"WIDTH"), L"700");
+  EXPECT_EQ(setting(u"History", u"SENDERCOLUMN"), L"222");
+  EXPECT_EQ(setting(u"History", u"CHANNEL"), L"TellOutgoing,TellIncoming");
+  EXPECT_EQ(setting(u"GENERIC", u"OBSERVE"), L"0");  // the program's own keys stay
+
+  // The program again, as after a restart.
+  DestroyWindow(window_);
+  pump_messages();
+  forget_quit();
+  ASSERT_NE(start(), nullptr);
+  ASSERT_NE(open_history(), nullptr);
+  ASSERT_TRUE(wait_loaded());
+  RECT place{};
+  GetWindowRect(history_, &place);
+  EXPECT_EQ(place.left, 40);
+  EXPECT_EQ(place.top, 50);
+  EXPECT_EQ(place.right - place.left, 700);
+  EXPECT_EQ(place.bottom - place.top, 480);
+  EXPECT_EQ(SendMessageW(control(kHistoryEntryList), LVM_GETCOLUMNWIDTH, 2, 0), 222);
+  EXPECT_EQ(SendMessageW(control(kHistoryChannelBox), CB_GETCURSEL, 0, 0), tells);
+  EXPECT_EQ(text(kHistorySearchBox), L"にち");
+  EXPECT_EQ(rows(), 1);
+  SendMessageW(history_, WM_CLOSE, 0, 0);
+
+  // Damaged values give the defaults.
+  write_settings("[History]\r\nWIDTH=wide\r\nSENDERCOLUMN=-5\r\nCHANNEL=Nothing\r\n");
+  ASSERT_NE(open_history(), nullptr);
+  const HistoryWindowSettings defaults;
+  GetWindowRect(history_, &place);
+  EXPECT_EQ(place.right - place.left, defaults.width);
+  EXPECT_EQ(SendMessageW(control(kHistoryEntryList), LVM_GETCOLUMNWIDTH, 2, 0), defaults.columns[2]);
+  EXPECT_EQ(SendMessageW(control(kHistoryChannelBox), CB_GETCURSEL, 0, 0), 0);
+}
+
+TEST_F(HistoryWindowUseTest, SearchesEverySessionAndOpensAHitWhereItIs) {
+  ASSERT_NE(start(), nullptr);
+  ASSERT_NE(open_history(), nullptr);
+  ASSERT_TRUE(wait_loaded());
+  SetWindowTextW(control(kHistorySearchBox), L"HELLO");
+  pump_messages();
+  click_button(history_, kHistorySearchAllButton);
+  ASSERT_TRUE(pump_until([&] { return text(kHistoryStatusLine).find(L"検索中") == std::wstring::npos; }));
+  EXPECT_TRUE(IsWindowVisible(control(kHistoryHitList)));
+  EXPECT_FALSE(IsWindowVisible(control(kHistoryEntryList)));
+  // Every session in the order the source box lists them, each hit with its session and time.
+  ASSERT_EQ(rows(kHistoryHitList), 4);
+  const std::vector<std::vector<std::wstring>> expected = {
+      {L"現在のログ", L"2014-03-05 18:55:24", L"Say", L"Aaa Bbb", L"hello"},
+      {L"現在のログ", L"2014-03-05 18:56:24", L"Party", L"Aaa Bbb", L"Party HELLO"},
+      {L"2014/03/05 21:07", L"2014-03-05 18:55:26", L"Party", L"Ggg", L"hello three"},
+      {L"2014/03/04 12:00", L"2014-03-05 18:55:25", L"Say", L"Eee Fff", L"say Hello"},
+  };
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(cell(r, c, kHistoryHitList), expected[r][c]) << r << "," << c;
+  }
+  EXPECT_NE(text(kHistoryStatusLine).find(L"「HELLO」: 4件"), std::wstring::npos);
+
+  // Opening a hit shows its session, filters off, at that entry.
+  select_row(2, kHistoryHitList);
+  SendMessageW(history_, WM_COMMAND, kHistoryOpenHitCommand, 0);
+  ASSERT_TRUE(wait_loaded());
+  EXPECT_TRUE(IsWindowVisible(control(kHistoryEntryList)));
+  EXPECT_EQ(SendMessageW(control(kHistorySourceBox), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(text(kHistorySearchBox), L"");
+  ASSERT_EQ(rows(), 3);
+  EXPECT_EQ(selected_rows(control(kHistoryEntryList)), (std::vector<std::uint32_t>{2}));
+  EXPECT_EQ(text(kHistoryDetailBox), L"2014-03-05 18:55:26 [Party] Ggg\r\nhello three");
+
+  // Searching for nothing asks for a word.
+  click_button(history_, kHistorySearchAllButton);
+  pump_messages();
+  EXPECT_NE(text(kHistoryStatusLine).find(L"検索する言葉を入力してください。"), std::wstring::npos);
+  EXPECT_TRUE(IsWindowVisible(control(kHistoryEntryList)));
+}
+
+TEST_F(HistoryWindowUseTest, NamesAFileThatCannotBeReadAndShowsTheRest) {
+  // An export file that another program holds without sharing: it cannot be read.
+  const fs::path held = work_ / "log" / "2014.03.06.0000.log";
+  write_bytes(held, std::vector<unsigned char>{'x'});
+  const HANDLE holder = CreateFileW(held.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ASSERT_NE(start(), nullptr);
+  ASSERT_NE(open_history(), nullptr);
+  ASSERT_TRUE(wait_loaded());
+  const std::vector<std::wstring> sources = combo_items(kHistorySourceBox);
+  ASSERT_EQ(sources.size(), 4u);
+  choose(kHistorySourceBox, 1);
+  ASSERT_TRUE(wait_loaded());
+  EXPECT_EQ(rows(), 0);
+  EXPECT_NE(text(kHistoryStatusLine).find(L"2014.03.06.0000.log: cannot be read"), std::wstring::npos)
+      << text(kHistoryStatusLine);
+  choose(kHistorySourceBox, 2);
+  ASSERT_TRUE(wait_loaded());
+  EXPECT_EQ(rows(), 3);
+  EXPECT_EQ(text(kHistoryStatusLine).find(L"cannot be read"), std::wstring::npos);
+  CloseHandle(holder);
 }
 
 // Long enough that its reading is under way when the first rows show.
