@@ -455,9 +455,9 @@ void lay_out(HWND window) {
 
   // The status line at the bottom, the detail pane above it, the list between.
   const int status_y = height - kMargin - line;
-  place(kHistoryProgressBar, kMargin, status_y, kProgressWidth, line);
-  place(kHistoryStatusLine, kMargin + kProgressWidth + kGap, status_y, width - 2 * kMargin - kProgressWidth - kGap,
-        line);
+  // The bar at the end, so that the status line starts at the margin whether it shows or not.
+  place(kHistoryStatusLine, kMargin, status_y, width - 2 * kMargin - kProgressWidth - kGap, line);
+  place(kHistoryProgressBar, width - kMargin - kProgressWidth, status_y, kProgressWidth, line);
   const int detail_height = line * kDetailLines + 8;
   const int detail_y = status_y - kGap - detail_height;
   place(kHistoryDetailBox, kMargin, detail_y, width - 2 * kMargin, detail_height);
