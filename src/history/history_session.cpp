@@ -34,8 +34,9 @@ void add_session_entry(HistorySession& session, std::uint32_t time, std::uint32_
   }
   const std::size_t size = sender.size() + message.size();
   TextBlock& block = block_for(session, size);
-  std::memcpy(block.bytes.get() + block.used, sender.data(), sender.size());
-  std::memcpy(block.bytes.get() + block.used + sender.size(), message.data(), message.size());
+  // An empty view may hold no pointer at all, which memcpy must not see.
+  if (!sender.empty()) std::memcpy(block.bytes.get() + block.used, sender.data(), sender.size());
+  if (!message.empty()) std::memcpy(block.bytes.get() + block.used + sender.size(), message.data(), message.size());
 
   SessionEntry& entry = session.pages[session.count / kSessionPageEntries][session.count % kSessionPageEntries];
   entry.time = time;

@@ -59,8 +59,9 @@ struct HistoryWindowState {
 
   bool one_sender = false;  // "この発言者だけ"
   std::string sender;
-  std::vector<std::string> messages;
-  std::wstring note;  // the last thing done (saved, refused)
+  std::vector<std::string> messages;  // about the source shown
+  std::string folder_problem;         // about the log folder, for as long as the window is open
+  std::wstring note;                  // the last thing done (saved, refused)
   HistoryWorker loader;
   HistoryWorker counter;
   HistoryWorker searcher;
@@ -145,6 +146,7 @@ void show_status(HWND window, HistoryWindowState& s) {
     if (s.loading) text += L"  読み込み中…";
     if (s.view.filter.one_sender) text += L"  発言者: " + wide_of_utf8(s.view.filter.sender);
   }
+  if (!s.folder_problem.empty()) text += L"  ⚠ " + wide_of_utf8(s.folder_problem);
   if (!s.messages.empty()) {
     text += L"  ⚠ " + wide_of_utf8(s.messages.front());
     if (s.messages.size() > 1) text += L" ほか" + grouped(s.messages.size() - 1) + L"件";
@@ -293,11 +295,14 @@ void search_all(HWND window, HistoryWindowState& s) {
   s.hit_indices.clear();
   s.all_hits.clear();
   s.hits_text = text;
+  s.messages.clear();
   s.showing_hits = true;
   s.searching = true;
   s.note.clear();
   ShowWindow(item(window, kHistoryEntryList), SW_HIDE);
   ShowWindow(item(window, kHistoryHitList), SW_SHOW);
+  // No source is shown now: picking any one, the last one too, goes back to it.
+  SendMessageW(item(window, kHistorySourceBox), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   show_progress(window, WorkerMail{}, true);
   SendMessageW(item(window, kHistoryProgressBar), PBM_SETPOS, 0, 0);
   show_rows(window, s, false);
@@ -703,7 +708,7 @@ HWND open_history_window(const std::u16string& character, const std::wstring& la
   state->character_folder = game_user_folder_path(character.c_str());
   bool listed = false;
   state->sources = history_sources(state->character_folder, settings().log_folder, listed);
-  if (!listed) state->messages.push_back(utf8_of(settings().log_folder) + ": the log folder cannot be read");
+  if (!listed) state->folder_problem = utf8_of(settings().log_folder) + ": the log folder cannot be read";
   state->kept = load_history_window_settings();
   const HistoryWindowSettings& k = state->kept;
   const std::wstring title = std::wstring(kHistoryTitle) + L" - " + label;
