@@ -16,6 +16,7 @@
 #define IDC_OPEN_LOG_FOLDER 950
 #define IDC_EXTRACT 2525
 #define IDC_INFO_PANEL 5678
+#define IDC_HISTORY 2526
 
 // Settings dialog (CONFBOX)
 #define IDC_BROWSE_FOLDER 951

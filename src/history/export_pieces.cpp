@@ -541,7 +541,9 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   }
   // Once the first entry is known, pieces without a search are formatted
   // on every core; a search is held up by the reading, not the formatting.
-  const int threads = piece_workers();
+  // Entries handed out one by one (to the history window) come from this
+  // thread alone.
+  const int threads = printer.sinks.entry ? 0 : piece_workers();
   std::uint64_t taken = mark;
   bool handed_over = false;
   const TakePiece print = [&](const std::uint8_t* data, std::size_t size) {

@@ -223,25 +223,26 @@ Rewrites rewrites_of(std::string_view text) {
   return {brackets != 0, glyph_leads != 0, controls != 0};
 }
 
-// `plain`: the fields hold no control character, and go out as they are.
-void put_text_line(HistoryPrinter& p, std::int64_t time, int channel, const EntryFields& fields, bool plain) {
-  std::string& out = p.buffer;
-  if (!put_time(p.time_cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
+// One entry's text line; `plain`: sender and message hold no control
+// character, and go out as they are.
+void put_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
+                   std::string_view message, bool plain, std::string& out) {
+  if (!put_time(cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
   out += " [";
   out += printed_channel_name(channel);
   out += "] ";
-  if (!fields.sender.empty()) {
+  if (!sender.empty()) {
     if (plain) {
-      out += fields.sender;
+      out += sender;
     } else {
-      put_plain(out, fields.sender);
+      put_plain(out, sender);
     }
     out += ": ";
   }
   if (plain) {
-    out += fields.message;
+    out += message;
   } else {
-    put_plain(out, fields.message);
+    put_plain(out, message);
   }
   out += '\n';
 }
@@ -292,10 +293,14 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   }
   const EntryFields fields = split_entry_text(text);
   if (!fields_pass(p.filter, fields.sender, fields.message)) return;
+  if (p.sinks.entry) {
+    p.sinks.entry(time, code, fields.sender, fields.message);
+    return;
+  }
   if (p.format == HistoryFormat::kJson) {
     put_json_line(p, time, code, fields);
   } else {
-    put_text_line(p, time, channel, fields, plain);
+    put_text_line(p.time_cache, time, channel, fields.sender, fields.message, plain, p.buffer);
   }
   if (p.buffer.size() >= p.flush_size) flush_history(p);
 }
@@ -307,6 +312,11 @@ void report(HistoryPrinter& p, std::string_view message) {
 void flush_history(HistoryPrinter& p) {
   if (!p.buffer.empty() && p.sinks.history) p.sinks.history(p.buffer);
   p.buffer.clear();
+}
+
+void append_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
+                      std::string_view message, std::string& out) {
+  put_text_line(cache, time, channel, sender, message, false, out);
 }
 
 std::string local_time_text(LocalTimeCache& cache, std::int64_t unix_seconds) {

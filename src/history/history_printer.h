@@ -16,10 +16,14 @@ namespace tellwick {
 enum class HistoryFormat { kText, kJson };
 
 // What one reading writes: the history, and messages about bad input. Both
-// receive UTF-8; each message is one line without its line end.
+// receive UTF-8; each message is one line without its line end. A reader
+// that keeps the entries themselves (the history window) sets `entry`: each
+// entry that passes the filter then goes there, taken apart, instead of
+// being formatted into the history.
 struct HistorySinks {
   std::function<void(std::string_view)> history;
   std::function<void(std::string_view)> message;
+  std::function<void(std::uint32_t time, std::uint32_t code, std::string_view sender, std::string_view message)> entry;
 };
 
 // Entry times are mostly in order and many share a minute: the local time
@@ -58,6 +62,11 @@ void report(HistoryPrinter& printer, std::string_view message);
 
 // Hands out what the buffer holds.
 void flush_history(HistoryPrinter& printer);
+
+// The text line of one entry, as a reading in text format prints it, with
+// its line end "\n", appended to `out`.
+void append_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
+                      std::string_view message, std::string& out);
 
 // "2014-03-05 21:07:40" and "2014-03-05T21:07:40+09:00" of a moment.
 std::string local_time_text(LocalTimeCache& cache, std::int64_t unix_seconds);

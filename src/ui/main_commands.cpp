@@ -9,6 +9,7 @@
 #include "materia/dropped_file.h"
 #include "resource_ids.h"
 #include "ui/character_list.h"
+#include "ui/history_window.h"
 #include "ui/info_panel.h"
 #include "ui/name_dialog.h"
 #include "ui/program_state.h"
@@ -57,6 +58,14 @@ void change_character_name(HWND window) {
 }
 
 void open_log_folder(HWND window) { explore_folder(window, wide(settings().log_folder)); }
+
+void show_history(HWND window) {
+  const int index = selected_character(window);
+  if (index < 0) return;
+  wchar_t label[kListLabelCapacity] = {};
+  SendDlgItemMessageW(window, IDC_CHARACTER_LIST, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(label));
+  open_history_window(character_table().names[index], label);
+}
 
 void take_dropped_file(HDROP drop) {
   wchar_t path[kDroppedPathCapacity] = {};

@@ -20,6 +20,9 @@ void change_character_name(HWND window);
 // Opens the log folder in the file manager.
 void open_log_folder(HWND window);
 
+// Opens the history window on the selected character.
+void show_history(HWND window);
+
 // Runs the materia detector over the first dropped file.
 void take_dropped_file(HDROP drop);
 

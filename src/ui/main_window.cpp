@@ -46,6 +46,7 @@ INT_PTR on_command(HWND window, WORD command, WORD notification) {
     case IDC_OPEN_LOG_FOLDER: open_log_folder(window); return FALSE;
     case kInfoPanelRefreshCommand: refresh_info_panel(window); return FALSE;
     case IDC_EXTRACT: manual_export(window); return TRUE;
+    case IDC_HISTORY: show_history(window); return FALSE;
   }
   return FALSE;
 }

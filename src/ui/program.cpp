@@ -10,6 +10,7 @@
 #include "gamelog/game_folders.h"
 #include "platform/local_time.h"
 #include "settings/game_dir_setting.h"
+#include "ui/history_window.h"
 #include "ui/main_window.h"
 #include "ui/program_state.h"
 #include "ui/running_instance.h"
@@ -71,10 +72,12 @@ int run_program(HINSTANCE instance) {
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (history_window_message(message)) continue;
     if (IsWindow(window) && IsDialogMessageW(window, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  close_history_windows();
   if (SUCCEEDED(com)) CoUninitialize();
   return 0;
 }

@@ -177,6 +177,8 @@ TEST(Resources, MainWindowTemplate) {
        66},
       {IDC_CHARACTER_LIST, L"COMBOBOX", kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, L"", 7, 20, 131, 81},
       {IDC_CHANGE_NAME, L"BUTTON", push, 0, L"変更", 140, 19, 32, 15},
+      // Between the settings and log folder buttons; last in tab order.
+      {IDC_HISTORY, L"BUTTON", push, 0, L"履歴", 48, 126, 38, 14},
   };
   EXPECT_EQ(t.controls, expected);
 }

@@ -1,5 +1,6 @@
 #include "support/message_pump.h"
 
+#include "ui/history_window.h"
 #include "ui/program_state.h"
 
 namespace tellwick::test {
@@ -19,6 +20,7 @@ void pump_messages() {
       quit_seen() = true;
       continue;
     }
+    if (history_window_message(message)) continue;
     const HWND window = main_window();
     if (window != nullptr && IsWindow(window) && IsDialogMessageW(window, &message)) continue;
     TranslateMessage(&message);
@@ -34,6 +36,29 @@ void press_key(HWND window, WPARAM key) {
   if (target == nullptr) target = window;
   PostMessageW(target, WM_KEYDOWN, key, 1);
   PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+void press_control_key(HWND window, WPARAM key) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  const BYTE before = keys[VK_CONTROL];
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  press_key(window, key);
+  pump_messages();
+  keys[VK_CONTROL] = before;
+  SetKeyboardState(keys);
+}
+
+bool pump_until(const std::function<bool()>& done, DWORD limit_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    pump_messages();
+    if (done()) return true;
+    if (GetTickCount() - start > limit_ms) return false;
+    // Wakes as soon as a message (a worker's notice) arrives.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
 }
 
 void click_close_box(HWND window) { SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }

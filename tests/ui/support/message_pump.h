@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace tellwick::test {
 
 // Dispatches everything queued, offering each message to the main window's
@@ -16,6 +18,13 @@ void forget_quit();
 // Presses a key in the window that has the keyboard focus (or `window` when
 // none has), through the message queue, as a keyboard would.
 void press_key(HWND window, WPARAM key);
+
+// The same with the Ctrl key held down.
+void press_control_key(HWND window, WPARAM key);
+
+// Runs messages until `done` says true, waiting for more in between; false
+// when `limit_ms` passed first.
+bool pump_until(const std::function<bool()>& done, DWORD limit_ms = 30000);
 
 // What the close box of the title bar sends.
 void click_close_box(HWND window);
