@@ -159,6 +159,9 @@ TEST_F(HistoryReaderTest, ExportFilesOfEveryCharsetReadAsTheChunkSeries) {
 
 // The whole text decoded at once, every entry taken apart and then filtered:
 // what a reading in pieces, which filters first, must print exactly.
+// The size of the parts a long reading is formatted in, on several threads.
+constexpr std::size_t kFormattedTestPart = std::size_t{1} << 20;
+
 std::string read_whole_text(const std::string& bytes, const HistoryFilter& filter, HistoryFormat format) {
   Reading r(format);
   r.printer.filter = filter;
@@ -324,6 +327,33 @@ TEST_F(HistoryReaderTest, BadInputFarIntoALongFileIsTold) {
       EXPECT_NE(r.messages[0].find("(the first on line 25000)"), std::string::npos) << r.messages[0];
     }
   }
+}
+
+// A reader that takes entries one by one (the history window) gets every
+// entry of a file far longer than a piece, in order, though text readings
+// of such a file are formatted on several threads.
+TEST_F(HistoryReaderTest, EntriesTakenOneByOneComeWholeAndInOrder) {
+  std::string bytes;
+  constexpr std::uint32_t kEntries = 120000;
+  char line[64];
+  for (std::uint32_t i = 0; i < kEntries; ++i) {
+    std::snprintf(line, sizeof line, "%08X000A:Aaa Bbb:message %u ほげ\r\n", 0x6B0F2740u + i, static_cast<unsigned>(i));
+    bytes += line;
+  }
+  ASSERT_GT(bytes.size(), 3 * kFormattedTestPart);
+  Reading r;
+  std::uint32_t taken = 0;
+  bool in_order = true;
+  r.printer.sinks.entry = [&](std::uint32_t time, std::uint32_t, std::string_view sender, std::string_view message) {
+    in_order = in_order && time == 0x6B0F2740u + taken && sender == "Aaa Bbb" &&
+               message == "message " + std::to_string(taken) + " ほげ";
+    ++taken;
+  };
+  read_export_bytes(r.printer, "x.log", reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  flush_history(r.printer);
+  EXPECT_EQ(taken, kEntries);
+  EXPECT_TRUE(in_order);
+  EXPECT_TRUE(r.out.empty());
 }
 
 TEST_F(HistoryReaderTest, TheLogFolderIsReadOldestFirstWithoutRecipeFiles) {

@@ -318,7 +318,9 @@ TEST(Cp932Search, NeedlesThatTheBytesCanFind) {
   for (const auto& c : cases) {
     std::string bytes;
     EXPECT_EQ(cp932_needle(c.needle, bytes), c.certain) << c.needle;
-    if (c.certain) EXPECT_EQ(bytes, c.bytes) << c.needle;
+    if (c.certain) {
+      EXPECT_EQ(bytes, c.bytes) << c.needle;
+    }
   }
   const std::string plain = "6B0F2741000A::\x82\xA0 x\r\n";
   EXPECT_TRUE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(plain.data()), plain.size()));
