@@ -27,7 +27,7 @@ TEST(OrderedPieces, ResultsComeInTheOrderGiven) {
     });
     std::string expected;
     for (std::uint8_t i = 0; i < 200; ++i) {
-      ASSERT_TRUE(pieces.give(&i, 1));
+      ASSERT_TRUE(pieces.give({i}));
       expected += std::to_string(i) + ",";
     }
     EXPECT_TRUE(pieces.finish());
@@ -41,7 +41,7 @@ TEST(OrderedPieces, ATakerThatHasEnoughEndsTheWork) {
     OrderedPieces pieces(workers, work, [&](PieceResult&) { return ++taken < 5; });
     bool given = true;
     std::uint8_t i = 0;
-    for (; i < 100 && given; ++i) given = pieces.give(&i, 1);
+    for (; i < 100 && given; ++i) given = pieces.give({i});
     EXPECT_FALSE(given);
     EXPECT_FALSE(pieces.finish());
     EXPECT_EQ(taken, 5) << workers << " workers";

@@ -432,11 +432,12 @@ bool take_formatted(PieceReading& r, PieceResult& result) {
 // Reads from `offset` on in parts that end before an entry line, straight
 // into the buffers of the pieces that `formatted` works on. False when a
 // read failed.
-bool give_parts(const ReadAt& read_at, std::uint64_t offset, ExportCharset charset, OrderedPieces& formatted) {
+bool give_parts(const ReadAt& read_at, std::uint64_t offset, ExportCharset charset, std::size_t part_size,
+                OrderedPieces& formatted) {
   std::vector<std::uint8_t> carry;  // what lies after the last cut
   for (;;) {
     std::vector<std::uint8_t> part = formatted.spare_piece();
-    part.resize(std::max({part.size(), kFormattedPart, carry.size() * 2}));
+    part.resize(std::max({part.size(), part_size, carry.size() * 2}));
     std::copy(carry.begin(), carry.end(), part.begin());
     std::size_t have = carry.size();
     std::size_t cut = 0;
@@ -574,7 +575,7 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
           format_piece(workers[static_cast<std::size_t>(worker)], r.charset, r.well_formed_utf8, piece, result);
         },
         [&r](PieceResult& result) { return take_formatted(r, result); });
-    const bool read = give_parts(read_at, taken, charset, formatted);
+    const bool read = give_parts(read_at, taken, charset, std::min(piece_size, kFormattedPart), formatted);
     // What was read before a failure is printed, as it would be by one thread.
     formatted.finish();
     if (!read) return false;

@@ -224,10 +224,6 @@ std::string_view game_glyph_stand_in(std::uint32_t code_point) {
   return at == 0 ? std::string_view() : kGameGlyphs[at - 1].stand_in;
 }
 
-bool may_hold_game_glyphs(std::string_view text) {
-  return std::memchr(text.data(), kGlyphLead, text.size()) != nullptr;
-}
-
 GlyphSet glyphs_a_search_may_meet(std::string_view needle) {
   GlyphSet glyphs;
   if (needle.empty()) return glyphs;
@@ -258,8 +254,6 @@ GlyphSet glyphs_a_search_may_meet(std::string_view needle) {
   }
   return glyphs;
 }
-
-bool search_may_meet_game_glyphs(std::string_view needle) { return glyphs_a_search_may_meet(needle).any(); }
 
 void append_with_game_glyphs(std::string_view text, std::string& out) {
   std::size_t run = 0;

@@ -63,12 +63,6 @@ std::vector<std::uint8_t> OrderedPieces::spare_piece() {
   return std::move(spare_.back()->piece);
 }
 
-bool OrderedPieces::give(const std::uint8_t* data, std::size_t size) {
-  std::vector<std::uint8_t> piece = spare_piece();
-  piece.assign(data, data + size);
-  return give(std::move(piece));
-}
-
 bool OrderedPieces::give(std::vector<std::uint8_t>&& piece) {
   if (!taking_) return false;
   // Buffers are used again: allocating pieces anew would cost a page fault

@@ -41,11 +41,9 @@ class OrderedPieces {
   OrderedPieces(const OrderedPieces&) = delete;
   OrderedPieces& operator=(const OrderedPieces&) = delete;
 
-  // Queues a copy of the piece; takes the results that are ready while too
-  // many pieces are under way, so that memory stays bounded. False once the
-  // taker said false.
-  bool give(const std::uint8_t* data, std::size_t size);
-  // The same for a piece read into a buffer of spare_piece(), taken as it is.
+  // Queues the piece (best read into a buffer of spare_piece()); takes the
+  // results that are ready while too many pieces are under way, so that
+  // memory stays bounded. False once the taker said false.
   bool give(std::vector<std::uint8_t>&& piece);
   // A buffer of a piece already taken, to read the next one into without
   // allocating; empty when there is none yet.
