@@ -13,18 +13,11 @@ std::size_t line_end(std::string_view text, std::size_t pos) {
   return found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
 }
 
-std::uint32_t hex_value(const char* digits, int count) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < count; ++i) value = value << 4 | static_cast<std::uint32_t>(hex_digit_value(digits[i]));
-  return value;
-}
+}  // namespace
 
-// Whether the line from `start` to `end` is an entry line, and its time and
-// code when it is: the twelve digits are looked at once.
-bool parse_entry_line(std::string_view text, std::size_t start, std::size_t end, std::uint32_t& time,
-                      std::uint32_t& code) {
-  if (end - start < kEntryLinePrefix) return false;
-  const auto* digits = reinterpret_cast<const unsigned char*>(text.data() + start);
+bool read_entry_prefix(std::string_view line, std::uint32_t& time, std::uint32_t& code) {
+  if (line.size() < kEntryLinePrefix) return false;
+  const auto* digits = reinterpret_cast<const unsigned char*>(line.data());
   std::uint64_t value = 0;
   int faults = 0;
   for (std::size_t i = 0; i < kEntryLinePrefix; ++i) {
@@ -38,19 +31,9 @@ bool parse_entry_line(std::string_view text, std::size_t start, std::size_t end,
   return true;
 }
 
-}  // namespace
-
 bool is_entry_line(std::string_view line) {
-  if (line.size() < kEntryLinePrefix) return false;
-  for (std::size_t i = 0; i < kEntryLinePrefix; ++i) {
-    if (hex_digit_value(static_cast<unsigned char>(line[i])) < 0) return false;
-  }
-  return true;
-}
-
-void read_entry_prefix(const char* prefix, std::uint32_t& time, std::uint32_t& code) {
-  time = hex_value(prefix, 8);
-  code = hex_value(prefix + 8, 4);
+  std::uint32_t time, code;
+  return read_entry_prefix(line, time, code);
 }
 
 ExportStep next_export_entry(ExportCursor& cursor, ExportEntry& entry) {
@@ -66,7 +49,7 @@ ExportStep next_export_entry(ExportCursor& cursor, ExportEntry& entry) {
     entry.code = cursor.known_code;
   } else {
     end = line_end(text, start);
-    if (!parse_entry_line(text, start, end, entry.time, entry.code)) {
+    if (!read_entry_prefix(text.substr(start, end - start), entry.time, entry.code)) {
       cursor.pos = end + 1;
       return ExportStep::kStray;
     }
@@ -76,7 +59,7 @@ ExportStep next_export_entry(ExportCursor& cursor, ExportEntry& entry) {
     const std::size_t next = end + 1;
     if (next >= text.size()) break;
     const std::size_t next_end = line_end(text, next);
-    if (parse_entry_line(text, next, next_end, cursor.known_time, cursor.known_code)) {
+    if (read_entry_prefix(text.substr(next, next_end - next), cursor.known_time, cursor.known_code)) {
       cursor.known_start = next;
       cursor.known_end = next_end;
       break;

@@ -33,11 +33,12 @@ enum class ExportStep {
   kEnd,
 };
 
+// Whether a line starts with the twelve hex digits of an entry line, and
+// the entry time and code they stand for when it does.
+bool read_entry_prefix(std::string_view line, std::uint32_t& time, std::uint32_t& code);
+
 // Whether a line starts with the twelve hex digits of an entry line.
 bool is_entry_line(std::string_view line);
-
-// The entry time and code that the twelve hex digits at `prefix` stand for.
-void read_entry_prefix(const char* prefix, std::uint32_t& time, std::uint32_t& code);
 
 ExportStep next_export_entry(ExportCursor& cursor, ExportEntry& entry);
 

@@ -151,8 +151,8 @@ std::size_t ascii_end(const std::uint8_t* data, std::size_t from, std::size_t si
 // after it, ASCII or not.
 void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result) {
   const Cp932Table& table = cp932_table();
-  // Three bytes of UTF-8 at most for each byte.
-  // Room for sixteen bytes stored at once past the text, too.
+  // Three bytes of UTF-8 at most for each byte, and room for the sixteen
+  // stored at once past the text.
   char* const begin = text_buffer(result, size * 3 + 16);
   char* out = begin;
   std::u16string wide;

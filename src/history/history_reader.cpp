@@ -131,7 +131,7 @@ void read_chunk_bytes(HistoryPrinter& printer, std::string_view name, const std:
     }
     // The code as the export file would show it: its first four hex digits.
     std::uint32_t time, code;
-    read_entry_prefix(line, time, code);
+    read_entry_prefix(std::string_view(line, line_length), time, code);
     print_entry(printer, time, code, text, false);
   }
   if (replaced > 0) {
