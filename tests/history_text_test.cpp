@@ -140,6 +140,31 @@ TEST(ExportLines, ContinuationLinesStayWithTheirEntry) {
   EXPECT_TRUE(entries_of("").empty());
 }
 
+// The twelve digits are read in one go: every byte in every place is
+// told as the hex table tells it, and the digits give the same numbers.
+TEST(ExportLines, EntryPrefixesAgreeWithTheHexTable) {
+  const std::string base = "5316f48C0A9f";
+  for (std::size_t place = 0; place < kEntryLinePrefix; ++place) {
+    for (int byte = 0; byte < 256; ++byte) {
+      std::string line = base;
+      line[place] = static_cast<char>(byte);
+      std::uint32_t time = 0, code = 0;
+      const bool read = read_entry_prefix(line, time, code);
+      ASSERT_EQ(read, hex_digit_value(byte) >= 0) << place << " " << byte;
+      if (!read) continue;
+      std::uint64_t value = 0;
+      for (const char c : line) value = value << 4 | static_cast<std::uint64_t>(hex_digit_value(c & 0xFF));
+      ASSERT_EQ(time, value >> 16) << place << " " << byte;
+      ASSERT_EQ(code, value & 0xFFFF) << place << " " << byte;
+    }
+  }
+  std::uint32_t time = 0, code = 0;
+  EXPECT_FALSE(read_entry_prefix(std::string_view(base).substr(0, 11), time, code));
+  EXPECT_TRUE(read_entry_prefix("FFFFFFFFFFFF", time, code));
+  EXPECT_EQ(time, 0xFFFFFFFFu);
+  EXPECT_EQ(code, 0xFFFFu);
+}
+
 std::string with_shown(const std::string& text) {
   std::string out;
   append_with_shown_sequences(text, out);
@@ -579,6 +604,39 @@ TEST(HistoryPrinter, C1ControlsAndSeparatorsAreShownAsControls) {
             "{\"time\":\"2014-03-05T18:55:24+09:00\",\"unix\":1394013324,\"channel\":\"Say\",\"code\":10,"
             "\"sender\":\"\",\"message\":\"a\\u0085b\\u2028c\\u2029d\\u009fe\\u0080f\\u007f"
             "g\xC2\xA0h\xE2\x80\xA6i\xE2\x80\xAAj\xC2\"}\n");
+}
+
+// A text line is written as it stands only when its fields hold no control
+// character: one at any place of texts of any length (the text is looked at
+// sixteen bytes at a time), beside the separators the split takes out or
+// beyond them, shows as a space.
+TEST(HistoryPrinter, ControlsAtAnyPlaceOfTextsOfAnyLength) {
+  const char* const controls[] = {"\x1F", "\x01", "\n", "\xC2\x85", "\xE2\x80\xA8"};
+  const struct {
+    const char* head;  // before the message
+    const char* sender;
+  } forms[] = {{"\x1F" "Aaa\x1F", "Aaa: "}, {"Aaa\x1F", "Aaa: "}, {":Aaa:", "Aaa: "}, {"", ""}};
+  for (const auto& form : forms) {
+    for (std::size_t length = 1; length <= 40; ++length) {
+      for (std::size_t place = 0; place < length; ++place) {
+        for (const char* control : controls) {
+          std::string message(length, 'x');
+          message.replace(place, 1, control);
+          // Without a sender field, a unit separator splits the message itself.
+          if (form.head[0] == '\0' && control[0] == '\x1F') continue;
+          HistoryPrinter p;
+          std::string out;
+          p.sinks.history = [&](std::string_view s) { out += s; };
+          print_entry(p, 0x5316F48C, 0x000A, std::string(form.head) + message, false);
+          flush_history(p);
+          std::string shown(length, 'x');
+          shown[place] = ' ';
+          ASSERT_EQ(out, "2014-03-05 18:55:24 [Say] " + std::string(form.sender) + shown + "\n")
+              << form.head << " " << length << " " << place << " " << static_cast<int>(control[0] & 0xFF);
+        }
+      }
+    }
+  }
 }
 
 TEST(HistoryPrinter, LocalTimesAcrossMinutesAndDays) {

@@ -167,13 +167,14 @@ void append_with_raw_sequences(const char* text, std::size_t length, std::string
 
 EntryFields split_entry_text(std::string_view text) {
   if (!text.empty() && (text[0] == ':' || text[0] == kUnitSeparator)) {
+    const int separators = text[0] == kUnitSeparator ? 1 : 0;
     const std::size_t close = text.find(text[0], 1);
-    if (close == std::string_view::npos) return {{}, text.substr(1)};
-    return {text.substr(1, close - 1), text.substr(close + 1)};
+    if (close == std::string_view::npos) return {{}, text.substr(1), separators};
+    return {text.substr(1, close - 1), text.substr(close + 1), 2 * separators};
   }
   const std::size_t separator = text.find(kUnitSeparator);
   if (separator == std::string_view::npos) return {{}, text};
-  return {text.substr(0, separator), text.substr(separator + 1)};
+  return {text.substr(0, separator), text.substr(separator + 1), 1};
 }
 
 }  // namespace tellwick

@@ -48,6 +48,9 @@ void append_with_raw_sequences(const char* text, std::size_t length, std::string
 struct EntryFields {
   std::string_view sender;  // empty when the entry has none
   std::string_view message;
+  // How many unit separators (0x1F) the split took out of the text: when
+  // the text holds no more, the fields hold none.
+  int unit_separators = 0;
 };
 
 EntryFields split_entry_text(std::string_view text);

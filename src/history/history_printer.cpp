@@ -183,44 +183,62 @@ void put_json_string(std::string& out, std::string_view text) {
 }
 
 // What an entry's text may need before it is shown, found in one look at
-// its bytes: a control sequence in its shown form ("[02 …]"), a game glyph.
+// its bytes: a control sequence in its shown form ("[02 …]"), a game glyph,
+// a control character. Nearly every entry holds a unit separator (0x1F)
+// between its fields, which the split takes out: those are counted apart.
 struct Rewrites {
   bool sequences = false;
   bool glyphs = false;
-  bool controls = false;  // a byte that may start a control character
+  bool controls = false;  // a byte but 0x1F that may start a control character
+  int unit_separators = 0;
 };
+
+#if defined(__SSE2__)
+// Adds what the sixteen bytes at `block` hold, of the lanes set in `lanes`.
+void add_block(const unsigned char* block, unsigned lanes, unsigned& brackets, unsigned& glyph_leads,
+               unsigned& controls, int& unit_separators) {
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+  const __m128i below_space = _mm_set1_epi8(0x1F);
+  const auto mask = [lanes](__m128i hits) { return static_cast<unsigned>(_mm_movemask_epi8(hits)) & lanes; };
+  brackets |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8('[')));
+  glyph_leads |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE))));
+  const __m128i separator = _mm_cmpeq_epi8(b, below_space);
+  // One or two in an entry: counted bit by bit, as the baseline has no popcount instruction.
+  for (unsigned bits = mask(separator); bits != 0; bits &= bits - 1) ++unit_separators;
+  const __m128i control =
+      _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, _mm_set1_epi8(0x7F))),
+                   _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xC2))),
+                                _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xE2)))));
+  controls |= mask(_mm_andnot_si128(separator, control));
+}
+#endif
 
 Rewrites rewrites_of(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  std::size_t i = 0;
+  const std::size_t size = text.size();
   unsigned brackets = 0, glyph_leads = 0, controls = 0;
+  int unit_separators = 0;
 #if defined(__SSE2__)
-  const __m128i bracket = _mm_set1_epi8('[');
-  const __m128i glyph_lead = _mm_set1_epi8(static_cast<char>(0xEE));
-  const __m128i below_space = _mm_set1_epi8(0x1F);
-  const __m128i del = _mm_set1_epi8(0x7F);
-  const __m128i c2 = _mm_set1_epi8(static_cast<char>(0xC2));
-  const __m128i e2 = _mm_set1_epi8(static_cast<char>(0xE2));
-  __m128i seen_brackets = _mm_setzero_si128(), seen_leads = _mm_setzero_si128(), seen_controls = _mm_setzero_si128();
-  for (; i + 16 <= text.size(); i += 16) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    seen_brackets = _mm_or_si128(seen_brackets, _mm_cmpeq_epi8(b, bracket));
-    seen_leads = _mm_or_si128(seen_leads, _mm_cmpeq_epi8(b, glyph_lead));
-    seen_controls =
-        _mm_or_si128(seen_controls,
-                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, del)),
-                                  _mm_or_si128(_mm_cmpeq_epi8(b, c2), _mm_cmpeq_epi8(b, e2))));
+  std::size_t i = 0;
+  for (; i + 16 <= size; i += 16) add_block(s + i, 0xFFFF, brackets, glyph_leads, controls, unit_separators);
+  const std::size_t rest = size - i;
+  if (rest > 0 && size >= 16) {
+    // The last sixteen bytes, of which the ones not yet looked at count.
+    add_block(s + size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, glyph_leads, controls, unit_separators);
+  } else if (rest > 0) {
+    unsigned char block[16] = {};
+    std::memcpy(block, s, size);
+    add_block(block, (1u << size) - 1, brackets, glyph_leads, controls, unit_separators);
   }
-  brackets = static_cast<unsigned>(_mm_movemask_epi8(seen_brackets));
-  glyph_leads = static_cast<unsigned>(_mm_movemask_epi8(seen_leads));
-  controls = static_cast<unsigned>(_mm_movemask_epi8(seen_controls));
-#endif
-  for (; i < text.size(); ++i) {
+#else
+  for (std::size_t i = 0; i < size; ++i) {
     brackets |= s[i] == '[';
     glyph_leads |= s[i] == 0xEE;
-    controls |= may_start_control(s[i]);
+    unit_separators += s[i] == 0x1F;
+    controls |= s[i] != 0x1F && may_start_control(s[i]);
   }
-  return {brackets != 0, glyph_leads != 0, controls != 0};
+#endif
+  return {brackets != 0, glyph_leads != 0, controls != 0, unit_separators};
 }
 
 // One entry's text line; `plain`: sender and message hold no control
@@ -292,6 +310,8 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
     text = p.glyph_scratch;  // stand-ins hold no control character
   }
   const EntryFields fields = split_entry_text(text);
+  // Glyph stand-ins hold no unit separator either.
+  plain = plain && fields.unit_separators == rewrites.unit_separators;
   if (!fields_pass(p.filter, fields.sender, fields.message)) return;
   if (p.sinks.entry) {
     p.sinks.entry(time, code, fields.sender, fields.message);
