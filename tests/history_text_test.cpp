@@ -20,6 +20,7 @@
 #include "history/history_filter.h"
 #include "history/history_printer.h"
 #include "history/text_search.h"
+#include "platform/encoding.h"
 
 namespace tellwick {
 namespace {
@@ -98,6 +99,38 @@ TEST(ExportText, CodePage932WithoutAMappingIsCounted) {
   EXPECT_EQ(t.charset, ExportCharset::kShiftJis);
   EXPECT_EQ(t.replaced, 2u);
   EXPECT_EQ(t.first_replaced_line, 2u);
+}
+
+// Code page 932 is decoded through a table, run by run, with the platform
+// taking any run the table cannot: random texts of every kind of byte read
+// as the platform converts them whole, with the same count of characters
+// it could not map.
+TEST(ExportText, CodePage932ReadsAsThePlatformConvertsIt) {
+  const std::uint8_t kinds[][2] = {{'a', 'z'},   {'\n', '\n'}, {0x40, 0x7E}, {0x80, 0x80}, {0x81, 0x9F},
+                                   {0xA0, 0xA0}, {0xA1, 0xDF},   {0xE0, 0xEF}, {0xF0, 0xF9}, {0xFA, 0xFC},
+                                   {0xFD, 0xFF}, {0x00, 0x1F}};
+  std::uint32_t seed = 932;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  ExportText t;
+  for (int round = 0; round < 20000; ++round) {
+    Bytes text(next() % 48);
+    for (std::uint8_t& b : text) {
+      const auto& kind = kinds[next() % std::size(kinds)];
+      b = static_cast<std::uint8_t>(kind[0] + next() % (kind[1] - kind[0] + 1u));
+    }
+    std::u16string wide(text.size(), u'\0');
+    std::size_t replaced = 0;
+    wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(text.data()), text.size(), wide.data(), wide.size(),
+                               replaced));
+    std::string expected(wide.size() * 3, '\0');
+    expected.resize(utf16_to_utf8(wide.data(), wide.size(), expected.data(), expected.size()));
+    decode_export_piece(text.data(), text.size(), ExportCharset::kShiftJis, t);
+    ASSERT_EQ(std::string(t.text), expected) << round;
+    ASSERT_EQ(t.replaced, replaced) << round;
+  }
 }
 
 std::vector<std::string> entries_of(const std::string& text) {

@@ -133,16 +133,12 @@ void decode_utf16(const std::uint8_t* data, std::size_t size, ExportText& result
   result.text = std::string_view(begin, static_cast<std::size_t>(out - begin));
 }
 
-// The end of the ASCII that starts at data[from].
-std::size_t ascii_end(const std::uint8_t* data, std::size_t from, std::size_t size) {
-  std::size_t i = from;
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, data + i, 8);
-    if ((word & 0x8080808080808080ULL) != 0) break;
-  }
-  while (i < size && data[i] < 0x80) ++i;
-  return i;
+// The end of the run of bytes 0x80 and above that starts at data[from], a
+// lead byte taking the byte after it whatever that is.
+std::size_t high_run_end(const std::uint8_t* data, std::size_t from, std::size_t size) {
+  std::size_t run = from;
+  while (run < size && data[run] >= 0x80) run += is_cp932_lead(data[run]) ? 2 : 1;
+  return std::min(run, size);
 }
 
 // ASCII passes as it is; each run of other bytes is looked up in the table,
@@ -170,32 +166,38 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
       if (ascii < 16) break;
     }
 #endif
-    std::size_t run = ascii_end(data, i, size);
-    std::memcpy(out, data + i, run - i);
-    out += run - i;
-    i = run;
+    while (i < size && data[i] < 0x80) *out++ = static_cast<char>(data[i++]);
     if (i >= size) break;
+    // The characters of the run, while the table knows them; the last byte
+    // of the text is left to the careful loop below.
     char* const run_out = out;
-    bool to_platform = false;
-    while (run < size && data[run] >= 0x80) {
+    std::size_t run = i;
+    std::uint32_t utf8 = 1;
+    while (run + 1 < size && data[run] >= 0x80) {
       const std::uint8_t b = data[run];
-      std::uint32_t utf8 = 0;
-      if (!is_cp932_lead(b)) {
+      if (is_cp932_lead(b)) {
+        utf8 = table.pair_utf8[b - 0x80][data[run + 1]];
+        run += 2;
+      } else {
         utf8 = table.single_utf8[b - 0x80];
         run += 1;
-      } else {
-        if (run + 1 < size) utf8 = table.pair_utf8[b - 0x80][data[run + 1]];
-        run += 2;
       }
-      if (utf8 == 0) to_platform = true;
-      if (!to_platform) {
-        std::memcpy(out, &utf8, 4);  // the buffer has room for a byte more than the text
+      if (utf8 == 0) break;
+      std::memcpy(out, &utf8, 4);  // the buffer has room for a byte more than the text
+      out += utf8 >> 24;
+    }
+    if (utf8 != 0 && run + 1 == size && data[run] >= 0x80) {
+      utf8 = is_cp932_lead(data[run]) ? 0 : table.single_utf8[data[run] - 0x80];
+      if (utf8 != 0) {
+        std::memcpy(out, &utf8, 4);
         out += utf8 >> 24;
       }
+      ++run;
     }
-    run = std::min(run, size);
-    if (to_platform) {
+    if (utf8 == 0) {
+      // The run goes through the platform whole, from its start.
       out = run_out;
+      run = high_run_end(data, i, size);
       wide.resize(run - i);
       std::size_t replaced = 0;
       wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(data) + i, run - i, wide.data(), wide.size(), replaced));
@@ -206,7 +208,7 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
       result.replaced += replaced;
       out += utf16_to_utf8(wide.data(), wide.size(), out, wide.size() * 3);
     }
-    i = run;
+    i = std::min(run, size);
   }
   result.text = std::string_view(begin, static_cast<std::size_t>(out - begin));
 }
