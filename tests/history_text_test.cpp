@@ -672,6 +672,36 @@ TEST(HistoryPrinter, ControlsAtAnyPlaceOfTextsOfAnyLength) {
   }
 }
 
+// A plain text line takes glyph stand-ins in on its way out, field by
+// field; the same line comes out when the glyphs are replaced first (a
+// field filter, a unit separator inside a field), and in every text form.
+TEST(HistoryPrinter, GlyphsInEveryFieldForm) {
+  const struct {
+    const char* text;
+    const char* line;
+    const char* search;  // found in the message
+  } cases[] = {
+      {"\x1F\uE090" "Aaa\x1F\uE06F hi\uE03C", "①Aaa: → hi(HQ)", "i(hq"},
+      {"Aaa\x1F\uE090 hi\x1Fthere", "Aaa: ① hi there", "① hi"},
+      {"\x1F" "Aaa\x1F\uE090 hi\x1Fthere\uE0BB", "Aaa: ① hi there↗", "e↗"},
+      {":Aaa\uE05D" "Bbb:\uE0BB x", "Aaa@Bbb: ↗ x", "↗"},
+      {"\uE090 no sender \uE001\uE0FF", "① no sender \uE001\uE0FF", "sender"},
+      {"\uE090" "Aaa\x1Fone", "①Aaa: one", "one"},
+      {"\x1F\x1F\uE06F", "→", "→"},
+  };
+  for (const auto& c : cases) {
+    for (const bool filtered : {false, true}) {
+      HistoryPrinter p;
+      std::string out;
+      p.sinks.history = [&](std::string_view s) { out += s; };
+      if (filtered) set_text_filter(c.search, p.filter);
+      print_entry(p, 0x5316F48C, 0x000A, c.text, false);
+      flush_history(p);
+      EXPECT_EQ(out, "2014-03-05 18:55:24 [Say] " + std::string(c.line) + "\n") << c.text << " " << filtered;
+    }
+  }
+}
+
 TEST(HistoryPrinter, LocalTimesAcrossMinutesAndDays) {
   LocalTimeCache cache;
   EXPECT_EQ(local_time_text(cache, 1394013324), "2014-03-05 18:55:24");

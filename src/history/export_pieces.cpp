@@ -378,7 +378,7 @@ void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
 }
 
 // Pieces formatted on threads of their own are about this size.
-constexpr std::size_t kFormattedPart = std::size_t{1} << 20;
+constexpr std::size_t kFormattedPart = std::size_t{1} << 18;
 
 // What a thread that formats pieces keeps from one piece to the next.
 struct PieceWorker {
@@ -489,7 +489,17 @@ void report_input(PieceReading& r, std::string_view name) {
 }  // namespace
 
 bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const ReadAt& read_at, std::size_t piece_size) {
-  std::vector<std::uint8_t> buffer(std::max(piece_size, kSmallestPiece));
+  const HistoryFilter& filter = printer.filter;
+  const bool searching = !filter.text.empty() || !filter.sender.empty();
+  // Once the first entry is known, pieces without a search are formatted
+  // on every core; a search is held up by the reading, not the formatting.
+  // Entries handed out one by one (to the history window) come from this
+  // thread alone.
+  const int threads = printer.sinks.entry ? 0 : piece_workers();
+  const bool parted = threads > 0 && !searching;
+  // What comes before the first entry is read alone: in a small piece when
+  // the rest is parted out, so that the other cores start soon.
+  std::vector<std::uint8_t> buffer(std::max(parted ? std::min(piece_size, kFormattedPart) : piece_size, kSmallestPiece));
   std::size_t got = 0;
   if (!read_at(0, buffer.data(), buffer.size(), got)) return false;
   ExportCharset charset = ExportCharset::kUtf8;
@@ -512,8 +522,7 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   const std::size_t mark = mark_length(charset, buffer.data(), got);
 
   PieceReading r{printer, charset, well_formed_utf8};
-  const HistoryFilter& filter = printer.filter;
-  if (!filter.text.empty() || !filter.sender.empty()) {
+  if (searching) {
     r.searching = true;
     prepare_text_search(filter.text.empty() ? filter.sender : filter.text, r.search);
     r.glyphs = glyphs_a_search_may_meet(r.search.needle);
@@ -540,15 +549,10 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
       }
     }
   }
-  // Once the first entry is known, pieces without a search are formatted
-  // on every core; a search is held up by the reading, not the formatting.
-  // Entries handed out one by one (to the history window) come from this
-  // thread alone.
-  const int threads = printer.sinks.entry ? 0 : piece_workers();
   std::uint64_t taken = mark;
   bool handed_over = false;
   const TakePiece print = [&](const std::uint8_t* data, std::size_t size) {
-    if (threads > 0 && r.any_entry && !r.searching) {
+    if (parted && r.any_entry) {
       handed_over = true;
       return false;
     }
@@ -556,12 +560,6 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
     taken += size;
     return !r.printer.stopped;
   };
-  // What comes before the first entry is read alone: in a small piece, so
-  // that the other cores start soon.
-  if (threads > 0 && !r.searching && buffer.size() > kFormattedPart) {
-    buffer.resize(kFormattedPart);
-    buffer.shrink_to_fit();
-  }
   if (!for_each_piece(read_at, mark, charset, cut_before_entry_line, buffer, print)) return false;
   if (handed_over) {
     std::vector<PieceWorker> workers(static_cast<std::size_t>(threads));

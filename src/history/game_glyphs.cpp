@@ -211,6 +211,17 @@ constexpr bool no_control_characters() {
 }
 static_assert(no_control_characters(), "stand-ins are written as they are");
 
+// Nor a field separator (the unit separator is a control character): an
+// entry's text splits into sender and message the same before and after its
+// glyphs are replaced.
+constexpr bool no_field_separators() {
+  for (const GameGlyph& glyph : kGameGlyphs) {
+    if (glyph.stand_in.find(':') != std::string_view::npos) return false;
+  }
+  return true;
+}
+static_assert(no_field_separators(), "stand-ins may be put in after an entry is taken apart");
+
 constexpr GlyphIndex kGlyphIndex = make_glyph_index();
 
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.

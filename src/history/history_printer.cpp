@@ -1,5 +1,6 @@
 #include "history/history_printer.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -43,9 +44,20 @@ void format_offset(int offset, char* out) {
   put_digits(out + 4, magnitude / 60 % 60, 2);
 }
 
+// "00" to "59", for the seconds.
+constexpr auto kTwoDigits = [] {
+  std::array<char, 120> digits{};
+  for (int i = 0; i < 60; ++i) {
+    digits[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    digits[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return digits;
+}();
+
 // Entry times are mostly in order and many share a minute: its text is
-// made once, and each entry adds its seconds.
-bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out) {
+// made once, and each entry adds its seconds. Writes the 25 bytes of
+// "YYYY-MM-DD HH:MM:SS+hh:mm" into `line`.
+bool write_time(LocalTimeCache& cache, std::int64_t t, char* line) {
   const std::int64_t minute = t >= 0 ? t / 60 : (t - 59) / 60;
   if (!cache.valid || minute != cache.minute) {
     cache.valid = local_calendar_second(minute * 60, cache.start);
@@ -54,20 +66,25 @@ bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out)
     format_local_time(cache.start, cache.text);
     format_offset(cache.start.utc_offset, cache.offset);
   }
-  char line[25];
   const int second = cache.start.second + static_cast<int>(t - minute * 60);
   if (second < 60) {
     std::memcpy(line, cache.text, sizeof cache.text);
-    put_digits(line + 17, second, 2);
+    std::memcpy(line + 17, kTwoDigits.data() + 2 * second, 2);
     std::memcpy(line + 19, cache.offset, sizeof cache.offset);
-  } else {
-    // Only an offset from UTC with seconds of its own moves the minute.
-    CalendarSecond local;
-    if (!local_calendar_second(t, local)) return false;
-    format_local_time(local, line);
-    put_digits(line + 17, local.second, 2);
-    format_offset(local.utc_offset, line + 19);
+    return true;
   }
+  // Only an offset from UTC with seconds of its own moves the minute.
+  CalendarSecond local;
+  if (!local_calendar_second(t, local)) return false;
+  format_local_time(local, line);
+  put_digits(line + 17, local.second, 2);
+  format_offset(local.utc_offset, line + 19);
+  return true;
+}
+
+bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out) {
+  char line[25];
+  if (!write_time(cache, t, line)) return false;
   if (iso) line[10] = 'T';
   out.append(line, iso ? 25 : 19);
   return true;
@@ -195,7 +212,7 @@ struct Rewrites {
 
 #if defined(__SSE2__)
 // Adds what the sixteen bytes at `block` hold, of the lanes set in `lanes`.
-void add_block(const unsigned char* block, unsigned lanes, unsigned& brackets, unsigned& glyph_leads,
+[[gnu::always_inline]] inline void add_block(const unsigned char* block, unsigned lanes, unsigned& brackets, unsigned& glyph_leads,
                unsigned& controls, int& unit_separators) {
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
   const __m128i below_space = _mm_set1_epi8(0x1F);
@@ -241,27 +258,59 @@ Rewrites rewrites_of(std::string_view text) {
   return {brackets != 0, glyph_leads != 0, controls != 0, unit_separators};
 }
 
+// Makes room for a text line's time and channel and `rest` bytes after
+// them, writes the time and channel, and returns where the rest goes.
+char* put_line_head(LocalTimeCache& cache, std::int64_t time, int channel, std::size_t rest, std::string& out) {
+  constexpr std::size_t kTime = 19;
+  const std::string_view name = printed_channel_name(channel);
+  const std::size_t head = kTime + 2 + name.size() + 2;
+  const std::size_t start = out.size();
+  out.resize(start + head + rest);
+  char* p = out.data() + start;
+  char time_text[25];
+  // A moment the C library cannot place shows as zeros.
+  std::memcpy(p, write_time(cache, time, time_text) ? time_text : "0000-00-00 00:00:00", kTime);
+  std::memcpy(p + kTime, " [", 2);
+  std::memcpy(p + kTime + 2, name.data(), name.size());
+  std::memcpy(p + head - 2, "] ", 2);
+  return p + head;
+}
+
 // One entry's text line; `plain`: sender and message hold no control
-// character, and go out as they are.
+// character, and go out as they are, written in place.
 void put_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
                    std::string_view message, bool plain, std::string& out) {
-  if (!put_time(cache, time, false, out)) out += "0000-00-00 00:00:00";  // a moment the C library cannot place
-  out += " [";
-  out += printed_channel_name(channel);
-  out += "] ";
-  if (!sender.empty()) {
-    if (plain) {
-      out += sender;
-    } else {
+  if (!plain) {
+    put_line_head(cache, time, channel, 0, out);
+    if (!sender.empty()) {
       put_plain(out, sender);
+      out += ": ";
     }
+    put_plain(out, message);
+    out += '\n';
+    return;
+  }
+  char* p = put_line_head(cache, time, channel, (sender.empty() ? 0 : sender.size() + 2) + message.size() + 1, out);
+  if (!sender.empty()) {
+    std::memcpy(p, sender.data(), sender.size());
+    p += sender.size();
+    std::memcpy(p, ": ", 2);
+    p += 2;
+  }
+  if (!message.empty()) std::memcpy(p, message.data(), message.size());
+  p[message.size()] = '\n';
+}
+
+// The same for fields that hold no control character but game glyphs,
+// which get their stand-ins on the way.
+void put_text_line_with_glyphs(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
+                               std::string_view message, std::string& out) {
+  put_line_head(cache, time, channel, 0, out);
+  if (!sender.empty()) {
+    append_with_game_glyphs(sender, out);
     out += ": ";
   }
-  if (plain) {
-    out += message;
-  } else {
-    put_plain(out, message);
-  }
+  append_with_game_glyphs(message, out);
   out += '\n';
 }
 
@@ -288,6 +337,12 @@ void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, con
   out += "}\n";
 }
 
+std::string_view with_game_glyphs(HistoryPrinter& p, std::string_view text) {
+  p.glyph_scratch.clear();
+  append_with_game_glyphs(text, p.glyph_scratch);
+  return p.glyph_scratch;
+}
+
 }  // namespace
 
 void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std::string_view text,
@@ -304,14 +359,22 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
     text = p.scratch;
     plain = false;
   }
-  if (rewrites.glyphs) {
-    p.glyph_scratch.clear();
-    append_with_game_glyphs(text, p.glyph_scratch);
-    text = p.glyph_scratch;  // stand-ins hold no control character
-  }
-  const EntryFields fields = split_entry_text(text);
-  // Glyph stand-ins hold no unit separator either.
+  // Stand-ins hold neither a control character nor a field separator: the
+  // fields are the same taken apart before or after the glyphs are
+  // replaced, and a plain text line takes them straight into the history.
+  const bool glyphs_on_the_way = rewrites.glyphs && plain && p.format == HistoryFormat::kText && !p.sinks.entry &&
+                                 p.filter.sender.empty() && p.filter.text.empty();
+  if (rewrites.glyphs && !glyphs_on_the_way) text = with_game_glyphs(p, text);
+  EntryFields fields = split_entry_text(text);
   plain = plain && fields.unit_separators == rewrites.unit_separators;
+  if (glyphs_on_the_way) {
+    if (plain) {
+      put_text_line_with_glyphs(p.time_cache, time, channel, fields.sender, fields.message, p.buffer);
+      if (p.buffer.size() >= p.flush_size) flush_history(p);
+      return;
+    }
+    fields = split_entry_text(with_game_glyphs(p, text));
+  }
   if (!fields_pass(p.filter, fields.sender, fields.message)) return;
   if (p.sinks.entry) {
     p.sinks.entry(time, code, fields.sender, fields.message);
