@@ -381,9 +381,30 @@ TEST(Cp932Search, NeedlesThatTheBytesCanFind) {
   }
   const std::string plain = "6B0F2741000A::\x82\xA0 x\r\n";
   EXPECT_TRUE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(plain.data()), plain.size()));
-  for (const std::string bytes : {"a\x85\x40", "a\x82", "\x82\x0A"}) {
-    EXPECT_FALSE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  for (const std::string bytes : {"a\x85\x40", "a\x82", "\x82\x0A", "\x82\xA0\x82\xA0\x85\x40", "\x82\xA0\x82"}) {
+    EXPECT_FALSE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) << bytes;
   }
+}
+
+// The plain check notes the user-defined characters a search wants where
+// they stand as characters: not an F0 that is a trail byte, nor one that
+// is not wanted, whether two-byte characters come in pairs or alone.
+TEST(Cp932Search, WantedGlyphsAreNotedWhereTheyStand) {
+  NarrowGlyphs wanted;
+  wanted.set(0x4F);          // F0 4F
+  wanted.set(1u << 8 | 0x9E);  // F1 9E
+  const std::string bytes =
+      "ab\xF0\x4F"           // alone after ASCII
+      "\x82\xA0\xF0\x4F"   // second of a pair
+      "\xF0\x4F\x82\xA0"   // first of a pair
+      "\x82\xF0\xF0\x4F"   // a trail F0, then a wanted one
+      "\xF0\x50\xF1\x9E"   // one not wanted, then the other lead
+      "\xB1\xF1\x9E";       // after a single byte, at the end
+  std::vector<std::size_t> found;
+  ASSERT_TRUE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), wanted, found));
+  EXPECT_EQ(found, (std::vector<std::size_t>{2, 6, 8, 14, 18, 21}));
+  ASSERT_TRUE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), NarrowGlyphs{}, found));
+  EXPECT_TRUE(found.empty());
 }
 
 TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {

@@ -4,6 +4,10 @@
 #include <memory>
 #include <unordered_map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "history/cp932_table.h"
 
 namespace tellwick {
@@ -65,6 +69,39 @@ std::uint32_t next_code_point(std::string_view text, std::size_t i, std::size_t&
   return code;
 }
 
+// What the plain check needs of the table, small enough to stay in the
+// fastest cache: what each byte is, and one bit for each lead and trail.
+constexpr std::uint8_t kAscii = 0, kSingle = 1, kLead = 2, kFault = 3;
+
+struct PlainBytes {
+  std::uint8_t kinds[256] = {};
+  std::uint64_t pairs[128 * 256 / 64] = {};
+
+  bool pair_mapped(std::uint8_t lead, std::uint8_t trail) const {
+    const unsigned bit = static_cast<unsigned>(lead - 0x80) << 8 | trail;
+    return (pairs[bit >> 6] >> (bit & 63) & 1) != 0;
+  }
+};
+
+const PlainBytes& plain_bytes() {
+  static const PlainBytes plain = [] {
+    PlainBytes made;
+    const Cp932Table& table = cp932_table();
+    for (int b = 0x80; b <= 0xFF; ++b) {
+      const auto byte = static_cast<std::uint8_t>(b);
+      made.kinds[b] = is_cp932_lead(byte) ? kLead : table.single[b - 0x80] != 0 ? kSingle : kFault;
+      if (!is_cp932_lead(byte)) continue;
+      for (int trail = 0; trail <= 0xFF; ++trail) {
+        if (table.pair[b - 0x80][trail] == 0) continue;
+        const unsigned bit = static_cast<unsigned>(b - 0x80) << 8 | static_cast<unsigned>(trail);
+        made.pairs[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+      }
+    }
+    return made;
+  }();
+  return plain;
+}
+
 }  // namespace
 
 bool cp932_needle(std::string_view needle, std::string& bytes) {
@@ -86,28 +123,57 @@ bool cp932_needle(std::string_view needle, std::string& bytes) {
   return true;
 }
 
-bool cp932_bytes_are_plain(const std::uint8_t* data, std::size_t size) {
-  const Cp932Table& table = cp932_table();
+bool cp932_bytes_are_plain(const std::uint8_t* data, std::size_t size, const NarrowGlyphs& wanted,
+                           std::vector<std::size_t>& found) {
+  const PlainBytes& plain = plain_bytes();
+  found.clear();
+  const bool glyphs = wanted.any();
   std::size_t i = 0;
   while (i < size) {
-    for (; i + 8 <= size; i += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, data + i, 8);
-      if ((word & 0x8080808080808080ULL) != 0) break;
-    }
-    while (i < size && data[i] < 0x80) ++i;
-    while (i < size && data[i] >= 0x80) {
-      const std::uint8_t b = data[i];
-      if (!is_cp932_lead(b)) {
-        if (table.single[b - 0x80] == 0) return false;
-        ++i;
-      } else {
-        if (i + 1 >= size || table.pair[b - 0x80][data[i + 1]] == 0) return false;
-        i += 2;
+#if defined(__SSE2__)
+    for (; i + 16 <= size; i += 16) {
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      if (const int high = _mm_movemask_epi8(b); high != 0) {
+        i += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+        break;
       }
+    }
+#endif
+    while (i < size && data[i] < 0x80) ++i;
+    // Rare: only a search that a glyph's stand-in may meet wants any.
+    const auto note_glyph = [&](std::size_t at) {
+      if (wanted[(data[at] & 1u) << 8 | data[at + 1]]) found.push_back(at);
+    };
+    while (i < size) {
+      // Two characters of two bytes a step, as Japanese text mostly is.
+      while (i + 3 < size && plain.kinds[data[i]] == kLead && plain.kinds[data[i + 2]] == kLead) {
+        if (!plain.pair_mapped(data[i], data[i + 1]) || !plain.pair_mapped(data[i + 2], data[i + 3])) return false;
+        if (glyphs && ((data[i] & 0xFE) == 0xF0 || (data[i + 2] & 0xFE) == 0xF0)) {
+          if ((data[i] & 0xFE) == 0xF0) note_glyph(i);
+          if ((data[i + 2] & 0xFE) == 0xF0) note_glyph(i + 2);
+        }
+        i += 4;
+      }
+      if (i >= size) break;
+      const std::uint8_t b = data[i];
+      const std::uint8_t kind = plain.kinds[b];
+      if (kind == kAscii) break;
+      if (kind == kFault) return false;
+      if (kind == kSingle) {
+        ++i;
+        continue;
+      }
+      if (i + 1 >= size || !plain.pair_mapped(b, data[i + 1])) return false;
+      if (glyphs && (b & 0xFE) == 0xF0) note_glyph(i);
+      i += 2;
     }
   }
   return true;
+}
+
+bool cp932_bytes_are_plain(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::size_t> found;
+  return cp932_bytes_are_plain(data, size, NarrowGlyphs{}, found);
 }
 
 }  // namespace tellwick

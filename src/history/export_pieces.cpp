@@ -135,7 +135,8 @@ struct PieceReading {
   bool narrow_needle = false;
   TextSearch narrow_search;
   // The glyphs the search may meet by their bytes: lead F0 or F1 (bit 8), trail.
-  std::bitset<512> narrow_glyphs;
+  NarrowGlyphs narrow_glyphs;
+  std::vector<std::size_t> narrow_glyph_offsets;  // of those in the piece at hand
   // The search text could be found in a glyph's stand-in: an entry holding
   // a glyph is always looked at.
   bool glyphs_may_match = false;
@@ -271,34 +272,6 @@ void take_wide_piece(PieceReading& r, const std::uint8_t* data, std::size_t size
   }
 }
 
-// The first byte from `from` on that may lead one of the glyphs the search
-// may meet, in code page 932 (user-defined characters, lead bytes F0 and
-// F1); none when the search can never meet a glyph.
-std::size_t next_narrow_glyph(const PieceReading& r, const std::uint8_t* data, std::size_t size, std::size_t from) {
-  if (!r.glyphs_may_match) return std::string_view::npos;
-  const auto is_glyph = [&](std::size_t i) {
-    return (data[i] & 0xFE) == 0xF0 && i + 1 < size && r.narrow_glyphs.test((data[i] & 1u) << 8 | data[i + 1]);
-  };
-  std::size_t i = from;
-#if defined(__SSE2__)
-  const __m128i mask = _mm_set1_epi8(static_cast<char>(0xFE));
-  const __m128i lead = _mm_set1_epi8(static_cast<char>(0xF0));
-  for (; i + 16 <= size; i += 16) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(b, mask), lead)));
-    while (hits != 0) {
-      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(hits));
-      if (is_glyph(at)) return at;
-      hits &= hits - 1;
-    }
-  }
-#endif
-  for (; i < size; ++i) {
-    if (is_glyph(i)) return i;
-  }
-  return std::string_view::npos;
-}
-
 // A code page 932 piece that the table decodes alone, after the first
 // entry: only the entries whose bytes hold the search text (or a shown
 // control sequence, or a glyph the search may meet) are decoded.
@@ -308,11 +281,17 @@ void take_cp932_piece(PieceReading& r, const std::uint8_t* data, std::size_t siz
   std::size_t pos = 0;
   std::size_t found = find_text(r.narrow_search, bytes, 0);
   std::size_t shown = bytes.find(kShownSequenceStart);
-  std::size_t glyph = next_narrow_glyph(r, data, size, 0);
+  // The glyphs the search may meet, found by the plain check.
+  auto glyph_at = r.narrow_glyph_offsets.begin();
+  const auto next_glyph_from = [&](std::size_t from) {
+    while (glyph_at != r.narrow_glyph_offsets.end() && *glyph_at < from) ++glyph_at;
+    return glyph_at == r.narrow_glyph_offsets.end() ? std::string_view::npos : *glyph_at;
+  };
+  std::size_t glyph = next_glyph_from(0);
   while (!r.printer.stopped) {
     if (found != std::string_view::npos && found < pos) found = find_text(r.narrow_search, bytes, pos);
     if (shown != std::string_view::npos && shown < pos) shown = bytes.find(kShownSequenceStart, pos);
-    if (glyph != std::string_view::npos && glyph < pos) glyph = next_narrow_glyph(r, data, size, pos);
+    if (glyph != std::string_view::npos && glyph < pos) glyph = next_glyph_from(pos);
     const std::size_t at = std::min({found, shown, glyph});
     if (at == std::string_view::npos) return;
     std::size_t start, end;
@@ -329,7 +308,7 @@ void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
     return;
   }
   if (r.charset == ExportCharset::kShiftJis && r.searching && r.any_entry && r.narrow_needle &&
-      cp932_bytes_are_plain(data, size)) {
+      cp932_bytes_are_plain(data, size, r.narrow_glyphs, r.narrow_glyph_offsets)) {
     take_cp932_piece(r, data, size);
     return;
   }
