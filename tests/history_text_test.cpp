@@ -422,12 +422,23 @@ TEST(EntryText, SenderAndMessageAreSplitAtTheSeparators) {
       {":no second separator", "", "no second separator"},
       {"plain text: with a colon", "", "plain text: with a colon"},
       {"", "", ""},
+      {"\x1F" "Aaa\x1F" "b\x1F" "c", "Aaa", "b\x1F" "c"},
+      {"Aaa\x1F" "b\x1F" "c", "Aaa", "b\x1F" "c"},
+      {"\x1F", "", ""},
   };
   // clang-format on
   for (const auto& c : cases) {
     const EntryFields f = split_entry_text(c.text);
     EXPECT_EQ(f.sender, c.sender) << c.text;
     EXPECT_EQ(f.message, c.message) << c.text;
+    // Told where the separators are, as the printer's look at the bytes finds them.
+    const std::string_view text = c.text;
+    const std::size_t first = text.find('\x1F');
+    const std::size_t second = first == std::string_view::npos ? first : text.find('\x1F', first + 1);
+    const EntryFields told = split_entry_text(text, first, second);
+    EXPECT_EQ(told.sender, c.sender) << c.text;
+    EXPECT_EQ(told.message, c.message) << c.text;
+    EXPECT_EQ(told.unit_separators, f.unit_separators) << c.text;
   }
 }
 

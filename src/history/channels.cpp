@@ -1,10 +1,9 @@
 #include "history/channels.h"
 
 #include <array>
-#include <string>
+#include <string_view>
 
 #include "gamelog/entry_line.h"
-#include "gamelog/hex_digits.h"
 
 namespace tellwick {
 namespace {
@@ -41,23 +40,30 @@ constexpr int kChatChannels[] = {0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11,
 // clang-format on
 constexpr int kBattleChannels[] = {0x29, 0x2A, 0x2B, 0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x3A};
 
-struct NameTable {
-  std::array<std::string, kChannelCount> names;
+// "0x00" to "0x7F", what a channel without a name of its own shows.
+struct HexNames {
+  char text[kChannelCount][4];
 };
 
-const NameTable& name_table() {
-  static const NameTable table = [] {
-    NameTable t;
-    for (int c = 0; c < kChannelCount; ++c) {
-      char hex[2];
-      put_hex_byte(hex, static_cast<std::uint32_t>(c));
-      t.names[c] = std::string("0x") + hex[0] + hex[1];
-    }
-    for (const NamedChannel& n : kNamedChannels) t.names[n.channel] = n.name;
-    return t;
-  }();
-  return table;
-}
+constexpr HexNames kHexNames = [] {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  HexNames hex{};
+  for (int c = 0; c < kChannelCount; ++c) {
+    hex.text[c][0] = '0';
+    hex.text[c][1] = 'x';
+    hex.text[c][2] = kDigits[c >> 4];
+    hex.text[c][3] = kDigits[c & 0xF];
+  }
+  return hex;
+}();
+
+// Looked up for every line printed: made when the program is built.
+constexpr auto kChannelNames = [] {
+  std::array<std::string_view, kChannelCount> names{};
+  for (int c = 0; c < kChannelCount; ++c) names[c] = std::string_view(kHexNames.text[c], 4);
+  for (const NamedChannel& n : kNamedChannels) names[n.channel] = n.name;
+  return names;
+}();
 
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -76,7 +82,7 @@ void add_all(const int (&list)[N], ChannelSet& channels) {
 
 }  // namespace
 
-std::string_view printed_channel_name(int channel) { return name_table().names[channel & 0x7F]; }
+std::string_view printed_channel_name(int channel) { return kChannelNames[channel & 0x7F]; }
 
 bool channels_of_name(std::string_view name, ChannelSet& channels) {
   if (same_ignoring_case(name, "chat")) {
@@ -99,9 +105,8 @@ bool channels_of_name(std::string_view name, ChannelSet& channels) {
     channels.set(static_cast<std::size_t>(channel));
     return true;
   }
-  const NameTable& table = name_table();
   for (int c = 0; c < kChannelCount; ++c) {
-    if (same_ignoring_case(name, table.names[c])) {
+    if (same_ignoring_case(name, kChannelNames[c])) {
       channels.set(static_cast<std::size_t>(c));
       return true;
     }

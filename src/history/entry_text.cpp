@@ -166,15 +166,21 @@ void append_with_raw_sequences(const char* text, std::size_t length, std::string
 }
 
 EntryFields split_entry_text(std::string_view text) {
-  if (!text.empty() && (text[0] == ':' || text[0] == kUnitSeparator)) {
-    const int separators = text[0] == kUnitSeparator ? 1 : 0;
-    const std::size_t close = text.find(text[0], 1);
-    if (close == std::string_view::npos) return {{}, text.substr(1), separators};
-    return {text.substr(1, close - 1), text.substr(close + 1), 2 * separators};
+  if (!text.empty() && text[0] == ':') return split_entry_text(text, 0, 0);
+  const std::size_t first = text.find(kUnitSeparator);
+  return split_entry_text(text, first, first == 0 ? text.find(kUnitSeparator, 1) : std::string_view::npos);
+}
+
+EntryFields split_entry_text(std::string_view text, std::size_t first_separator, std::size_t second_separator) {
+  if (!text.empty() && text[0] == ':') {
+    const std::size_t close = text.find(':', 1);
+    if (close == std::string_view::npos) return {{}, text.substr(1), 0};
+    return {text.substr(1, close - 1), text.substr(close + 1), 0};
   }
-  const std::size_t separator = text.find(kUnitSeparator);
-  if (separator == std::string_view::npos) return {{}, text};
-  return {text.substr(0, separator), text.substr(separator + 1), 1};
+  if (first_separator == std::string_view::npos) return {{}, text};
+  if (first_separator != 0) return {text.substr(0, first_separator), text.substr(first_separator + 1), 1};
+  if (second_separator == std::string_view::npos) return {{}, text.substr(1), 1};
+  return {text.substr(1, second_separator - 1), text.substr(second_separator + 1), 2};
 }
 
 }  // namespace tellwick

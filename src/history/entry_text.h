@@ -54,5 +54,8 @@ struct EntryFields {
 };
 
 EntryFields split_entry_text(std::string_view text);
+// The same, told where the text's first two unit separators are (npos
+// where it holds fewer), as a look at its bytes already found.
+EntryFields split_entry_text(std::string_view text, std::size_t first_separator, std::size_t second_separator);
 
 }  // namespace tellwick

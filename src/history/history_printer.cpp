@@ -1,5 +1,6 @@
 #include "history/history_printer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -82,11 +83,21 @@ bool write_time(LocalTimeCache& cache, std::int64_t t, char* line) {
   return true;
 }
 
+// The time is written where it goes: copied from a buffer of its own, its
+// bytes would be read back before the pieces they were written in settle.
 bool put_time(LocalTimeCache& cache, std::int64_t t, bool iso, std::string& out) {
-  char line[25];
-  if (!write_time(cache, t, line)) return false;
-  if (iso) line[10] = 'T';
-  out.append(line, iso ? 25 : 19);
+  const std::size_t start = out.size();
+  out.resize(start + 25);
+  char* line = out.data() + start;
+  if (!write_time(cache, t, line)) {
+    out.resize(start);
+    return false;
+  }
+  if (iso) {
+    line[10] = 'T';
+  } else {
+    out.resize(start + 19);
+  }
   return true;
 }
 
@@ -208,12 +219,15 @@ struct Rewrites {
   bool glyphs = false;
   bool controls = false;  // a byte but 0x1F that may start a control character
   int unit_separators = 0;
+  // Where the first two are: the split takes them from here.
+  std::size_t separator_at[2] = {std::string_view::npos, std::string_view::npos};
 };
 
 #if defined(__SSE2__)
 // Adds what the sixteen bytes at `block` hold, of the lanes set in `lanes`.
-[[gnu::always_inline]] inline void add_block(const unsigned char* block, unsigned lanes, unsigned& brackets, unsigned& glyph_leads,
-               unsigned& controls, int& unit_separators) {
+[[gnu::always_inline]] inline void add_block(const unsigned char* block, std::size_t offset, unsigned lanes,
+                                             unsigned& brackets, unsigned& glyph_leads, unsigned& controls,
+                                             Rewrites& rewrites) {
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
   const __m128i below_space = _mm_set1_epi8(0x1F);
   const auto mask = [lanes](__m128i hits) { return static_cast<unsigned>(_mm_movemask_epi8(hits)) & lanes; };
@@ -221,7 +235,12 @@ struct Rewrites {
   glyph_leads |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE))));
   const __m128i separator = _mm_cmpeq_epi8(b, below_space);
   // One or two in an entry: counted bit by bit, as the baseline has no popcount instruction.
-  for (unsigned bits = mask(separator); bits != 0; bits &= bits - 1) ++unit_separators;
+  for (unsigned bits = mask(separator); bits != 0; bits &= bits - 1) {
+    if (rewrites.unit_separators < 2) {
+      rewrites.separator_at[rewrites.unit_separators] = offset + static_cast<std::size_t>(__builtin_ctz(bits));
+    }
+    ++rewrites.unit_separators;
+  }
   const __m128i control =
       _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, _mm_set1_epi8(0x7F))),
                    _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xC2))),
@@ -234,28 +253,32 @@ Rewrites rewrites_of(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
   unsigned brackets = 0, glyph_leads = 0, controls = 0;
-  int unit_separators = 0;
+  Rewrites rewrites;
 #if defined(__SSE2__)
   std::size_t i = 0;
-  for (; i + 16 <= size; i += 16) add_block(s + i, 0xFFFF, brackets, glyph_leads, controls, unit_separators);
+  for (; i + 16 <= size; i += 16) add_block(s + i, i, 0xFFFF, brackets, glyph_leads, controls, rewrites);
   const std::size_t rest = size - i;
   if (rest > 0 && size >= 16) {
     // The last sixteen bytes, of which the ones not yet looked at count.
-    add_block(s + size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, glyph_leads, controls, unit_separators);
+    add_block(s + size - 16, size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, glyph_leads, controls, rewrites);
   } else if (rest > 0) {
     unsigned char block[16] = {};
     std::memcpy(block, s, size);
-    add_block(block, (1u << size) - 1, brackets, glyph_leads, controls, unit_separators);
+    add_block(block, 0, (1u << size) - 1, brackets, glyph_leads, controls, rewrites);
   }
 #else
   for (std::size_t i = 0; i < size; ++i) {
     brackets |= s[i] == '[';
     glyph_leads |= s[i] == 0xEE;
-    unit_separators += s[i] == 0x1F;
+    if (s[i] == 0x1F && rewrites.unit_separators < 2) rewrites.separator_at[rewrites.unit_separators] = i;
+    rewrites.unit_separators += s[i] == 0x1F;
     controls |= s[i] != 0x1F && may_start_control(s[i]);
   }
 #endif
-  return {brackets != 0, glyph_leads != 0, controls != 0, unit_separators};
+  rewrites.sequences = brackets != 0;
+  rewrites.glyphs = glyph_leads != 0;
+  rewrites.controls = controls != 0;
+  return rewrites;
 }
 
 // Makes room for a text line's time and channel and `rest` bytes after
@@ -265,14 +288,16 @@ char* put_line_head(LocalTimeCache& cache, std::int64_t time, int channel, std::
   const std::string_view name = printed_channel_name(channel);
   const std::size_t head = kTime + 2 + name.size() + 2;
   const std::size_t start = out.size();
-  out.resize(start + head + rest);
+  // Room for the whole time with its offset, written in place, which the
+  // channel then overwrites.
+  out.resize(start + std::max<std::size_t>(head + rest, 25));
   char* p = out.data() + start;
-  char time_text[25];
   // A moment the C library cannot place shows as zeros.
-  std::memcpy(p, write_time(cache, time, time_text) ? time_text : "0000-00-00 00:00:00", kTime);
+  if (!write_time(cache, time, p)) std::memcpy(p, "0000-00-00 00:00:00", kTime);
   std::memcpy(p + kTime, " [", 2);
   std::memcpy(p + kTime + 2, name.data(), name.size());
   std::memcpy(p + head - 2, "] ", 2);
+  out.resize(start + head + rest);
   return p + head;
 }
 
@@ -353,19 +378,25 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   const Rewrites rewrites = rewrites_of(text);
   // A shown sequence may become a line break: rewritten text is looked at again.
   bool plain = !rewrites.controls;
+  bool rewritten = false;
   if (shown_sequences && rewrites.sequences) {
     p.scratch.clear();
     append_with_shown_sequences(text, p.scratch);
     text = p.scratch;
     plain = false;
+    rewritten = true;
   }
   // Stand-ins hold neither a control character nor a field separator: the
   // fields are the same taken apart before or after the glyphs are
   // replaced, and a plain text line takes them straight into the history.
   const bool glyphs_on_the_way = rewrites.glyphs && plain && p.format == HistoryFormat::kText && !p.sinks.entry &&
                                  p.filter.sender.empty() && p.filter.text.empty();
-  if (rewrites.glyphs && !glyphs_on_the_way) text = with_game_glyphs(p, text);
-  EntryFields fields = split_entry_text(text);
+  if (rewrites.glyphs && !glyphs_on_the_way) {
+    text = with_game_glyphs(p, text);
+    rewritten = true;
+  }
+  EntryFields fields = rewritten ? split_entry_text(text)
+                                 : split_entry_text(text, rewrites.separator_at[0], rewrites.separator_at[1]);
   plain = plain && fields.unit_separators == rewrites.unit_separators;
   if (glyphs_on_the_way) {
     if (plain) {
