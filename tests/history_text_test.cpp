@@ -720,17 +720,29 @@ TEST(HistoryPrinter, GlyphsInEveryFieldForm) {
       {"\uE090 no sender \uE001\uE0FF", "① no sender \uE001\uE0FF", "sender"},
       {"\uE090" "Aaa\x1Fone", "①Aaa: one", "one"},
       {"\x1F\x1F\uE06F", "→", "→"},
+      {"\x1F\"A\\a\"\x1F\uE06F \"q\"\uE03C\\", "\"A\\a\": → \"q\"(HQ)\\", "(hq)"},
   };
   for (const auto& c : cases) {
+    std::string json[2];
     for (const bool filtered : {false, true}) {
-      HistoryPrinter p;
-      std::string out;
-      p.sinks.history = [&](std::string_view s) { out += s; };
-      if (filtered) set_text_filter(c.search, p.filter);
-      print_entry(p, 0x5316F48C, 0x000A, c.text, false);
-      flush_history(p);
-      EXPECT_EQ(out, "2014-03-05 18:55:24 [Say] " + std::string(c.line) + "\n") << c.text << " " << filtered;
+      for (const HistoryFormat format : {HistoryFormat::kText, HistoryFormat::kJson}) {
+        HistoryPrinter p;
+        p.format = format;
+        std::string out;
+        p.sinks.history = [&](std::string_view s) { out += s; };
+        if (filtered) set_text_filter(c.search, p.filter);
+        print_entry(p, 0x5316F48C, 0x000A, c.text, false);
+        flush_history(p);
+        if (format == HistoryFormat::kJson) {
+          json[filtered] = out;
+        } else {
+          EXPECT_EQ(out, "2014-03-05 18:55:24 [Say] " + std::string(c.line) + "\n") << c.text << " " << filtered;
+        }
+      }
     }
+    // A field filter takes the glyphs out before the fields are escaped.
+    EXPECT_EQ(json[0], json[1]) << c.text;
+    EXPECT_NE(json[0].find("\"channel\":\"Say\""), std::string::npos) << json[0];
   }
 }
 

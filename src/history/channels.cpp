@@ -65,6 +65,17 @@ constexpr auto kChannelNames = [] {
   return names;
 }();
 
+constexpr bool names_are_letters_and_digits() {
+  for (const std::string_view name : kChannelNames) {
+    if (name.size() > kLongestChannelName) return false;
+    for (const char c : name) {
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+    }
+  }
+  return true;
+}
+static_assert(names_are_letters_and_digits(), "a name goes into JSON as it is");
+
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool same_ignoring_case(std::string_view a, std::string_view b) {

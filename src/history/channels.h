@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -15,8 +16,10 @@ using ChannelSet = std::bitset<kChannelCount>;
 constexpr int channel_of_code(std::uint32_t code) { return static_cast<int>(code & 0x7F); }
 
 // The channel's name as printed: its XivChatType name, or for a channel
-// that has none its number in hex ("0x3E").
+// that has none its number in hex ("0x3E"). Letters and digits only, at
+// most kLongestChannelName of them.
 std::string_view printed_channel_name(int channel);
+constexpr std::size_t kLongestChannelName = 24;
 
 // The channels one filter word stands for, compared without regard to ASCII
 // case: a printed name, any channel's number in hex ("0x0A" is Say), or a

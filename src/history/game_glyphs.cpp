@@ -225,6 +225,16 @@ constexpr bool no_field_separators() {
 }
 static_assert(no_field_separators(), "stand-ins may be put in after an entry is taken apart");
 
+// Nor a character that JSON escapes: a text is escaped the same before and
+// after its glyphs are replaced.
+constexpr bool nothing_json_escapes() {
+  for (const GameGlyph& glyph : kGameGlyphs) {
+    if (glyph.stand_in.find_first_of("\"\\") != std::string_view::npos) return false;
+  }
+  return true;
+}
+static_assert(nothing_json_escapes(), "stand-ins may be put in after a text is escaped");
+
 constexpr GlyphIndex kGlyphIndex = make_glyph_index();
 
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.

@@ -24,8 +24,9 @@ using GlyphSet = std::bitset<256>;
 GlyphSet glyphs_a_search_may_meet(std::string_view needle);
 
 // Appends `text` (well-formed UTF-8) with each known glyph replaced by its
-// stand-in. No stand-in holds a control character or ":", so an entry's
-// text is taken apart into its fields the same before and after.
+// stand-in. No stand-in holds a control character, ":", or a character
+// JSON escapes, so an entry's text is taken apart into its fields, and
+// escaped, the same before and after.
 void append_with_game_glyphs(std::string_view text, std::string& out);
 
 }  // namespace tellwick

@@ -339,26 +339,80 @@ void put_text_line_with_glyphs(LocalTimeCache& cache, std::int64_t time, int cha
   out += '\n';
 }
 
-void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields) {
+// The decimal digits of `value`, written to end just before `end`; returns
+// where they start.
+char* put_decimal_before(char* end, std::uint64_t value) {
+  do {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return end;
+}
+
+char* put_bytes(char* out, std::string_view bytes) {
+  std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
+}
+
+char* put_integer(char* out, std::int64_t value) {
+  char digits[20];
+  const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  if (value < 0) *out++ = '-';
+  const char* first = put_decimal_before(digits + sizeof digits, magnitude);
+  return put_bytes(out, std::string_view(first, static_cast<std::size_t>(digits + sizeof digits - first)));
+}
+
+// Everything before the sender is made in one buffer and added at once;
+// the time and channel name hold nothing a JSON string escapes.
+// A JSON string of `text` with its glyphs' stand-ins, for a text that holds
+// no control character.
+void put_json_string_with_glyphs(HistoryPrinter& p, std::string_view text) {
   std::string& out = p.buffer;
-  out += "{\"time\":\"";
-  // The time text holds nothing that a JSON string escapes.
-  if (put_time(p.time_cache, time, true, out)) {
+  if (next_possible_control(text, 0, true) == text.size()) {
     out += '"';
-  } else {
-    out.pop_back();
-    out += "null";
+    append_with_game_glyphs(text, out);
+    out += '"';
+    return;
   }
-  out += ",\"unix\":";
-  out += std::to_string(time);
-  out += ",\"channel\":";
-  put_json_string(out, printed_channel_name(channel_of_code(code)));
-  out += ",\"code\":";
-  out += std::to_string(code);
-  out += ",\"sender\":";
-  put_json_string(out, fields.sender);
-  out += ",\"message\":";
-  put_json_string(out, fields.message);
+  p.glyph_scratch.clear();
+  append_with_game_glyphs(text, p.glyph_scratch);
+  put_json_string(out, p.glyph_scratch);
+}
+
+// `glyphs`: the fields hold no control character, and their glyphs get
+// their stand-ins on the way.
+void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields,
+                   bool glyphs) {
+  const std::string_view channel = printed_channel_name(channel_of_code(code));
+  char head[128];
+  static_assert(sizeof head >= 8 + 27 + 8 + 20 + 12 + kLongestChannelName + 9 + 10 + 10, "room for the longest head");
+  char* h = put_bytes(head, "{\"time\":");
+  if (write_time(p.time_cache, time, h + 1)) {
+    h[0] = '"';
+    h[11] = 'T';
+    h[26] = '"';
+    h += 27;
+  } else {
+    h = put_bytes(h, "null");
+  }
+  h = put_bytes(h, ",\"unix\":");
+  h = put_integer(h, time);
+  h = put_bytes(h, ",\"channel\":\"");
+  h = put_bytes(h, channel);
+  h = put_bytes(h, "\",\"code\":");
+  h = put_integer(h, code);
+  h = put_bytes(h, ",\"sender\":");
+  std::string& out = p.buffer;
+  out.append(head, static_cast<std::size_t>(h - head));
+  if (glyphs) {
+    put_json_string_with_glyphs(p, fields.sender);
+    out += ",\"message\":";
+    put_json_string_with_glyphs(p, fields.message);
+  } else {
+    put_json_string(out, fields.sender);
+    out += ",\"message\":";
+    put_json_string(out, fields.message);
+  }
   out += "}\n";
 }
 
@@ -389,8 +443,8 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   // Stand-ins hold neither a control character nor a field separator: the
   // fields are the same taken apart before or after the glyphs are
   // replaced, and a plain text line takes them straight into the history.
-  const bool glyphs_on_the_way = rewrites.glyphs && plain && p.format == HistoryFormat::kText && !p.sinks.entry &&
-                                 p.filter.sender.empty() && p.filter.text.empty();
+  const bool glyphs_on_the_way =
+      rewrites.glyphs && plain && !p.sinks.entry && p.filter.sender.empty() && p.filter.text.empty();
   if (rewrites.glyphs && !glyphs_on_the_way) {
     text = with_game_glyphs(p, text);
     rewritten = true;
@@ -400,7 +454,11 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   plain = plain && fields.unit_separators == rewrites.unit_separators;
   if (glyphs_on_the_way) {
     if (plain) {
-      put_text_line_with_glyphs(p.time_cache, time, channel, fields.sender, fields.message, p.buffer);
+      if (p.format == HistoryFormat::kJson) {
+        put_json_line(p, time, code, fields, true);
+      } else {
+        put_text_line_with_glyphs(p.time_cache, time, channel, fields.sender, fields.message, p.buffer);
+      }
       if (p.buffer.size() >= p.flush_size) flush_history(p);
       return;
     }
@@ -412,7 +470,7 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
     return;
   }
   if (p.format == HistoryFormat::kJson) {
-    put_json_line(p, time, code, fields);
+    put_json_line(p, time, code, fields, false);
   } else {
     put_text_line(p.time_cache, time, channel, fields.sender, fields.message, plain, p.buffer);
   }
