@@ -18,8 +18,10 @@ namespace tellwick {
 using ReadAt = std::function<bool(std::uint64_t offset, std::uint8_t* buffer, std::size_t capacity, std::size_t& size)>;
 
 // Large enough that reads and decoding run at full speed, small enough that
-// a history of any length stays far below the memory a reader may take.
-constexpr std::size_t kExportPieceSize = std::size_t{4} << 20;
+// a history of any length stays far below the memory a reader may take and
+// that a fresh buffer's first touch (a page fault for every 4 KiB) costs
+// little: a quarter MiB reads a file as fast as 4 MiB does.
+constexpr std::size_t kExportPieceSize = std::size_t{1} << 18;
 
 // Prints the file's entries and tells its bad input, as a reading of the
 // whole file at once would; messages about the input come after its
