@@ -398,7 +398,6 @@ void format_piece(PieceWorker& w, ExportCharset charset, bool well_formed_utf8, 
     result.odd_length = w.decoded.odd_length;
     cursor.text = w.decoded.text;
   }
-  result.line_ends = line_ends_in(data, size, charset);
   // The piece's text is gathered whole in the result's own buffer.
   w.printer.flush_size = static_cast<std::size_t>(-1);
   w.printer.buffer.swap(result.text);
@@ -410,6 +409,12 @@ void format_piece(PieceWorker& w, ExportCharset charset, bool well_formed_utf8, 
     if (step == ExportStep::kEntry) print_entry(w.printer, entry.time, entry.code, entry.text, true);
   }
   w.printer.buffer.swap(result.text);
+  // Line ends are counted in the file's bytes only while nothing was
+  // replaced; then the text holds the same, and the entries have passed
+  // them all.
+  if (result.replaced == 0) {
+    result.line_ends = cursor.line - (!cursor.text.empty() && cursor.text.back() != '\n' ? 1 : 0);
+  }
 }
 
 // Hands a formatted piece to the printer's output, and its bad input to

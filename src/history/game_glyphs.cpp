@@ -1,6 +1,7 @@
 #include "history/game_glyphs.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #if defined(__SSE2__)
@@ -235,7 +236,6 @@ constexpr bool nothing_json_escapes() {
 }
 static_assert(nothing_json_escapes(), "stand-ins may be put in after a text is escaped");
 
-constexpr GlyphIndex kGlyphIndex = make_glyph_index();
 
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.
 constexpr char kGlyphLead = '\xEE';
@@ -252,11 +252,38 @@ std::size_t next_glyph_lead(const char* s, std::size_t size, std::size_t from) {
       return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
     }
   }
+  if (from < size && size >= 16) {
+    // The text's last sixteen bytes, of which those from `from` on count.
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + size - 16));
+    const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lead))) &
+                          (0xFFFFu << (16 - (size - from)) & 0xFFFFu);
+    return hits == 0 ? size : size - 16 + static_cast<std::size_t>(__builtin_ctz(hits));
+  }
 #endif
   for (; from < size; ++from) {
     if (s[from] == kGlyphLead) return from;
   }
   return size;
+}
+
+constexpr GlyphIndex kGlyphIndex = make_glyph_index();
+
+// Calls `each(lead, stand_in)` for each glyph of `text` that has a stand-in,
+// in order; `lead` is the offset of its first byte, the glyph's three bytes
+// from there on.
+template <typename Each>
+[[gnu::always_inline]] inline void for_each_known_glyph(std::string_view text, Each each) {
+  const char* s = text.data();
+  const std::size_t size = text.size();
+  // A glyph's lead byte is never one of its continuation bytes: the look
+  // for the next goes on after the lead.
+  for (std::size_t lead = next_glyph_lead(s, size, 0); lead + 3 <= size; lead = next_glyph_lead(s, size, lead + 1)) {
+    const unsigned low = (static_cast<unsigned char>(s[lead + 1]) & 0x3Fu) << 6 | (static_cast<unsigned char>(s[lead + 2]) & 0x3Fu);
+    // Only U+E000..U+E0FF have stand-ins.
+    if (low > 0xFF) continue;
+    const std::uint8_t at = kGlyphIndex.of[low];
+    if (at != 0) each(lead, kGameGlyphs[at - 1].stand_in);
+  }
 }
 
 }  // namespace
@@ -298,22 +325,29 @@ GlyphSet glyphs_a_search_may_meet(std::string_view needle) {
   return glyphs;
 }
 
-void append_with_game_glyphs(std::string_view text, std::string& out) {
-  const char* s = text.data();
-  const std::size_t size = text.size();
+std::size_t size_with_game_glyphs(std::string_view text) {
+  std::size_t size = text.size();
+  for_each_known_glyph(text, [&](std::size_t, std::string_view stand_in) { size = size - 3 + stand_in.size(); });
+  return size;
+}
+
+char* put_with_game_glyphs(std::string_view text, char* out) {
   std::size_t run = 0;
-  // A glyph's lead byte is never one of its continuation bytes: the look
-  // for the next goes on after the lead.
-  for (std::size_t lead = next_glyph_lead(s, size, 0); lead + 3 <= size; lead = next_glyph_lead(s, size, lead + 1)) {
-    const std::uint32_t code_point =
-        0xE000u | (static_cast<unsigned char>(s[lead + 1]) & 0x3Fu) << 6 | (static_cast<unsigned char>(s[lead + 2]) & 0x3Fu);
-    const std::string_view stand_in = game_glyph_stand_in(code_point);
-    if (stand_in.empty()) continue;
-    out.append(s + run, lead - run);
-    out.append(stand_in);
+  for_each_known_glyph(text, [&](std::size_t lead, std::string_view stand_in) {
+    std::memcpy(out, text.data() + run, lead - run);
+    out += lead - run;
+    std::memcpy(out, stand_in.data(), stand_in.size());
+    out += stand_in.size();
     run = lead + 3;
-  }
-  out.append(s + run, size - run);
+  });
+  if (run < text.size()) std::memcpy(out, text.data() + run, text.size() - run);
+  return out + (text.size() - run);
+}
+
+void append_with_game_glyphs(std::string_view text, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + size_with_game_glyphs(text));
+  put_with_game_glyphs(text, out.data() + start);
 }
 
 }  // namespace tellwick

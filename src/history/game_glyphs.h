@@ -6,6 +6,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,5 +29,11 @@ GlyphSet glyphs_a_search_may_meet(std::string_view needle);
 // JSON escapes, so an entry's text is taken apart into its fields, and
 // escaped, the same before and after.
 void append_with_game_glyphs(std::string_view text, std::string& out);
+
+// The same in two steps, for a caller that makes room first: the size of
+// `text` with its stand-ins, and writing it to `out` (that many bytes);
+// returns the end of what was written.
+std::size_t size_with_game_glyphs(std::string_view text);
+char* put_with_game_glyphs(std::string_view text, char* out);
 
 }  // namespace tellwick

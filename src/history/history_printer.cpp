@@ -55,18 +55,15 @@ constexpr auto kTwoDigits = [] {
   return digits;
 }();
 
-// Entry times are mostly in order and many share a minute: its text is
-// made once, and each entry adds its seconds. Writes the 25 bytes of
-// "YYYY-MM-DD HH:MM:SS+hh:mm" into `line`.
-bool write_time(LocalTimeCache& cache, std::int64_t t, char* line) {
-  const std::int64_t minute = t >= 0 ? t / 60 : (t - 59) / 60;
-  if (!cache.valid || minute != cache.minute) {
-    cache.valid = local_calendar_second(minute * 60, cache.start);
-    cache.minute = minute;
-    if (!cache.valid) return false;
-    format_local_time(cache.start, cache.text);
-    format_offset(cache.start.utc_offset, cache.offset);
-  }
+// The time of a moment the kept minute does not give: its minute is made
+// anew and kept.
+[[gnu::noinline]] bool write_time_of_new_minute(LocalTimeCache& cache, std::int64_t t, std::int64_t minute,
+                                                char* line) {
+  cache.valid = local_calendar_second(minute * 60, cache.start);
+  cache.minute = minute;
+  if (!cache.valid) return false;
+  format_local_time(cache.start, cache.text);
+  format_offset(cache.start.utc_offset, cache.offset);
   const int second = cache.start.second + static_cast<int>(t - minute * 60);
   if (second < 60) {
     std::memcpy(line, cache.text, sizeof cache.text);
@@ -81,6 +78,23 @@ bool write_time(LocalTimeCache& cache, std::int64_t t, char* line) {
   put_digits(line + 17, local.second, 2);
   format_offset(local.utc_offset, line + 19);
   return true;
+}
+
+// Entry times are mostly in order and many share a minute: its text is
+// made once, and each entry adds its seconds. Writes the 25 bytes of
+// "YYYY-MM-DD HH:MM:SS+hh:mm" into `line`.
+[[gnu::always_inline]] inline bool write_time(LocalTimeCache& cache, std::int64_t t, char* line) {
+  const std::int64_t minute = t >= 0 ? t / 60 : (t - 59) / 60;
+  if (cache.valid && minute == cache.minute) {
+    const int second = cache.start.second + static_cast<int>(t - minute * 60);
+    if (second < 60) {
+      std::memcpy(line, cache.text, sizeof cache.text);
+      std::memcpy(line + 17, kTwoDigits.data() + 2 * second, 2);
+      std::memcpy(line + 19, cache.offset, sizeof cache.offset);
+      return true;
+    }
+  }
+  return write_time_of_new_minute(cache, t, minute, line);
 }
 
 // The time is written where it goes: copied from a buffer of its own, its
@@ -330,13 +344,15 @@ void put_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::s
 // which get their stand-ins on the way.
 void put_text_line_with_glyphs(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
                                std::string_view message, std::string& out) {
-  put_line_head(cache, time, channel, 0, out);
+  const std::size_t sender_size = sender.empty() ? 0 : size_with_game_glyphs(sender) + 2;
+  char* p = put_line_head(cache, time, channel, sender_size + size_with_game_glyphs(message) + 1, out);
   if (!sender.empty()) {
-    append_with_game_glyphs(sender, out);
-    out += ": ";
+    p = put_with_game_glyphs(sender, p);
+    std::memcpy(p, ": ", 2);
+    p += 2;
   }
-  append_with_game_glyphs(message, out);
-  out += '\n';
+  p = put_with_game_glyphs(message, p);
+  *p = '\n';
 }
 
 // The decimal digits of `value`, written to end just before `end`; returns
