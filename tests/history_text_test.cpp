@@ -721,6 +721,10 @@ TEST(HistoryPrinter, GlyphsInEveryFieldForm) {
       {"\uE090" "Aaa\x1Fone", "①Aaa: one", "one"},
       {"\x1F\x1F\uE06F", "→", "→"},
       {"\x1F\"A\\a\"\x1F\uE06F \"q\"\uE03C\\", "\"A\\a\": → \"q\"(HQ)\\", "(hq)"},
+      // More glyphs than the first look keeps places for, and one past U+E0FF.
+      {"\x1F\uE090\uE091\uE092" "Aaa\x1F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F" "x\uE100",
+       "①②③Aaa: →→→→→→x\uE100", "→x"},
+      {"\x1F\uE090" "Aaa\x1F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F" "x", "①Aaa: →→→→→→→x", "→x"},
   };
   for (const auto& c : cases) {
     std::string json[2];

@@ -12,7 +12,7 @@ namespace tellwick {
 namespace {
 
 // The end of the line that starts at `pos` (its "\n", or the text's end).
-std::size_t line_end(std::string_view text, std::size_t pos) {
+[[gnu::always_inline]] inline std::size_t line_end(std::string_view text, std::size_t pos) {
 #if defined(__SSE2__)
   // Lines are short: looked at here, sixteen bytes at a time, they end
   // sooner than a call to memchr would.
@@ -28,9 +28,9 @@ std::size_t line_end(std::string_view text, std::size_t pos) {
   return found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
 }
 
-}  // namespace
-
-bool read_entry_prefix(std::string_view line, std::uint32_t& time, std::uint32_t& code) {
+// read_entry_prefix, inlined where every line of a file goes through it.
+[[gnu::always_inline]] inline bool parse_entry_prefix(std::string_view line, std::uint32_t& time,
+                                                      std::uint32_t& code) {
   if (line.size() < kEntryLinePrefix) return false;
 #if defined(__SSE2__)
   // Read for every line of every file: the twelve digits are told and
@@ -78,6 +78,12 @@ bool read_entry_prefix(std::string_view line, std::uint32_t& time, std::uint32_t
 #endif
 }
 
+}  // namespace
+
+bool read_entry_prefix(std::string_view line, std::uint32_t& time, std::uint32_t& code) {
+  return parse_entry_prefix(line, time, code);
+}
+
 bool is_entry_line(std::string_view line) {
   std::uint32_t time, code;
   return read_entry_prefix(line, time, code);
@@ -96,7 +102,7 @@ ExportStep next_export_entry(ExportCursor& cursor, ExportEntry& entry) {
     entry.code = cursor.known_code;
   } else {
     end = line_end(text, start);
-    if (!read_entry_prefix(text.substr(start, end - start), entry.time, entry.code)) {
+    if (!parse_entry_prefix(std::string_view(text.data() + start, end - start), entry.time, entry.code)) {
       cursor.pos = end + 1;
       return ExportStep::kStray;
     }
@@ -106,7 +112,8 @@ ExportStep next_export_entry(ExportCursor& cursor, ExportEntry& entry) {
     const std::size_t next = end + 1;
     if (next >= text.size()) break;
     const std::size_t next_end = line_end(text, next);
-    if (read_entry_prefix(text.substr(next, next_end - next), cursor.known_time, cursor.known_code)) {
+    if (parse_entry_prefix(std::string_view(text.data() + next, next_end - next), cursor.known_time,
+                           cursor.known_code)) {
       cursor.known_start = next;
       cursor.known_end = next_end;
       break;
@@ -117,7 +124,7 @@ ExportStep next_export_entry(ExportCursor& cursor, ExportEntry& entry) {
   cursor.pos = end + 1;
   std::size_t text_end = end;
   if (text_end > start + kEntryLinePrefix && text[text_end - 1] == '\r') --text_end;
-  entry.text = text.substr(start + kEntryLinePrefix, text_end - start - kEntryLinePrefix);
+  entry.text = std::string_view(text.data() + start + kEntryLinePrefix, text_end - start - kEntryLinePrefix);
   return ExportStep::kEntry;
 }
 

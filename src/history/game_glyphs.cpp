@@ -240,49 +240,50 @@ static_assert(nothing_json_escapes(), "stand-ins may be put in after a text is e
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.
 constexpr char kGlyphLead = '\xEE';
 
-// Where the next glyph's lead byte is from `from` on; `size` when none.
-// Glyphs are in most entries, a few to a text: looked for here, sixteen
-// bytes at a time, rather than by a call to memchr for each.
-std::size_t next_glyph_lead(const char* s, std::size_t size, std::size_t from) {
-#if defined(__SSE2__)
-  const __m128i lead = _mm_set1_epi8(kGlyphLead);
-  for (; from + 16 <= size; from += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + from));
-    if (const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(block, lead)); hits != 0) {
-      return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
-    }
-  }
-  if (from < size && size >= 16) {
-    // The text's last sixteen bytes, of which those from `from` on count.
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + size - 16));
-    const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lead))) &
-                          (0xFFFFu << (16 - (size - from)) & 0xFFFFu);
-    return hits == 0 ? size : size - 16 + static_cast<std::size_t>(__builtin_ctz(hits));
-  }
-#endif
-  for (; from < size; ++from) {
-    if (s[from] == kGlyphLead) return from;
-  }
-  return size;
-}
-
 constexpr GlyphIndex kGlyphIndex = make_glyph_index();
 
 // Calls `each(lead, stand_in)` for each glyph of `text` that has a stand-in,
 // in order; `lead` is the offset of its first byte, the glyph's three bytes
-// from there on.
+// from there on. Glyphs are in most entries, a few to a text: the text is
+// looked at once, sixteen bytes at a time, each lead byte found taken as
+// it comes.
 template <typename Each>
 [[gnu::always_inline]] inline void for_each_known_glyph(std::string_view text, Each each) {
-  const char* s = text.data();
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
-  // A glyph's lead byte is never one of its continuation bytes: the look
-  // for the next goes on after the lead.
-  for (std::size_t lead = next_glyph_lead(s, size, 0); lead + 3 <= size; lead = next_glyph_lead(s, size, lead + 1)) {
-    const unsigned low = (static_cast<unsigned char>(s[lead + 1]) & 0x3Fu) << 6 | (static_cast<unsigned char>(s[lead + 2]) & 0x3Fu);
+  // False once a lead byte is too near the end to be a glyph: none can follow.
+  const auto take = [&](std::size_t lead) {
+    if (lead + 3 > size) return false;
+    const unsigned low = (s[lead + 1] & 0x3Fu) << 6 | (s[lead + 2] & 0x3Fu);
     // Only U+E000..U+E0FF have stand-ins.
-    if (low > 0xFF) continue;
-    const std::uint8_t at = kGlyphIndex.of[low];
-    if (at != 0) each(lead, kGameGlyphs[at - 1].stand_in);
+    if (low <= 0xFF) {
+      if (const std::uint8_t at = kGlyphIndex.of[low]; at != 0) each(lead, kGameGlyphs[at - 1].stand_in);
+    }
+    return true;
+  };
+  std::size_t from = 0;
+#if defined(__SSE2__)
+  const __m128i lead_byte = _mm_set1_epi8(kGlyphLead);
+  const auto leads_in = [&](std::size_t block) {
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + block)), lead_byte)));
+  };
+  for (; from + 16 <= size; from += 16) {
+    for (unsigned hits = leads_in(from); hits != 0; hits &= hits - 1) {
+      if (!take(from + static_cast<std::size_t>(__builtin_ctz(hits)))) return;
+    }
+  }
+  if (from < size && size >= 16) {
+    // The text's last sixteen bytes, of which those not yet looked at count.
+    for (unsigned hits = leads_in(size - 16) & (0xFFFFu << (16 - (size - from)) & 0xFFFFu); hits != 0;
+         hits &= hits - 1) {
+      if (!take(size - 16 + static_cast<std::size_t>(__builtin_ctz(hits)))) return;
+    }
+    return;
+  }
+#endif
+  for (; from < size; ++from) {
+    if (s[from] == static_cast<unsigned char>(kGlyphLead) && !take(from)) return;
   }
 }
 

@@ -235,18 +235,28 @@ struct Rewrites {
   int unit_separators = 0;
   // Where the first two are: the split takes them from here.
   std::size_t separator_at[2] = {std::string_view::npos, std::string_view::npos};
+  // Where the lead bytes of glyphs are (0xEE, which in UTF-8 leads only),
+  // when there are no more than a few: their stand-ins go in from here.
+  static constexpr int kGlyphPlaces = 8;
+  int glyph_leads = 0;
+  std::uint32_t glyph_at[kGlyphPlaces];
 };
 
 #if defined(__SSE2__)
 // Adds what the sixteen bytes at `block` hold, of the lanes set in `lanes`.
 [[gnu::always_inline]] inline void add_block(const unsigned char* block, std::size_t offset, unsigned lanes,
-                                             unsigned& brackets, unsigned& glyph_leads, unsigned& controls,
+                                             unsigned& brackets, unsigned& controls,
                                              Rewrites& rewrites) {
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
   const __m128i below_space = _mm_set1_epi8(0x1F);
   const auto mask = [lanes](__m128i hits) { return static_cast<unsigned>(_mm_movemask_epi8(hits)) & lanes; };
   brackets |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8('[')));
-  glyph_leads |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE))));
+  for (unsigned bits = mask(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE)))); bits != 0; bits &= bits - 1) {
+    if (rewrites.glyph_leads < Rewrites::kGlyphPlaces) {
+      rewrites.glyph_at[rewrites.glyph_leads] = static_cast<std::uint32_t>(offset + static_cast<std::size_t>(__builtin_ctz(bits)));
+    }
+    ++rewrites.glyph_leads;
+  }
   const __m128i separator = _mm_cmpeq_epi8(b, below_space);
   // One or two in an entry: counted bit by bit, as the baseline has no popcount instruction.
   for (unsigned bits = mask(separator); bits != 0; bits &= bits - 1) {
@@ -266,31 +276,34 @@ struct Rewrites {
 Rewrites rewrites_of(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
-  unsigned brackets = 0, glyph_leads = 0, controls = 0;
+  unsigned brackets = 0, controls = 0;
   Rewrites rewrites;
 #if defined(__SSE2__)
   std::size_t i = 0;
-  for (; i + 16 <= size; i += 16) add_block(s + i, i, 0xFFFF, brackets, glyph_leads, controls, rewrites);
+  for (; i + 16 <= size; i += 16) add_block(s + i, i, 0xFFFF, brackets, controls, rewrites);
   const std::size_t rest = size - i;
   if (rest > 0 && size >= 16) {
     // The last sixteen bytes, of which the ones not yet looked at count.
-    add_block(s + size - 16, size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, glyph_leads, controls, rewrites);
+    add_block(s + size - 16, size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, controls, rewrites);
   } else if (rest > 0) {
     unsigned char block[16] = {};
     std::memcpy(block, s, size);
-    add_block(block, 0, (1u << size) - 1, brackets, glyph_leads, controls, rewrites);
+    add_block(block, 0, (1u << size) - 1, brackets, controls, rewrites);
   }
 #else
   for (std::size_t i = 0; i < size; ++i) {
     brackets |= s[i] == '[';
-    glyph_leads |= s[i] == 0xEE;
+    if (s[i] == 0xEE) {
+      if (rewrites.glyph_leads < Rewrites::kGlyphPlaces) rewrites.glyph_at[rewrites.glyph_leads] = static_cast<std::uint32_t>(i);
+      ++rewrites.glyph_leads;
+    }
     if (s[i] == 0x1F && rewrites.unit_separators < 2) rewrites.separator_at[rewrites.unit_separators] = i;
     rewrites.unit_separators += s[i] == 0x1F;
     controls |= s[i] != 0x1F && may_start_control(s[i]);
   }
 #endif
   rewrites.sequences = brackets != 0;
-  rewrites.glyphs = glyph_leads != 0;
+  rewrites.glyphs = rewrites.glyph_leads != 0;
   rewrites.controls = controls != 0;
   return rewrites;
 }
@@ -352,6 +365,59 @@ void put_text_line_with_glyphs(LocalTimeCache& cache, std::int64_t time, int cha
     p += 2;
   }
   p = put_with_game_glyphs(message, p);
+  *p = '\n';
+}
+
+// The glyphs with stand-ins in one field of an entry's text, told by the
+// places of the lead bytes the look at the text found: `each(offset in the
+// field, stand_in)`, in order.
+template <typename Each>
+[[gnu::always_inline]] inline void for_each_glyph_in(std::string_view text, std::string_view field,
+                                                     const Rewrites& rewrites, Each each) {
+  const auto begin = static_cast<std::size_t>(field.data() - text.data());
+  const std::size_t end = begin + field.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (int i = 0; i < rewrites.glyph_leads; ++i) {
+    const std::size_t at = rewrites.glyph_at[i];
+    if (at < begin || at + 3 > end) continue;
+    const std::string_view stand_in =
+        game_glyph_stand_in(0xE000u | (bytes[at + 1] & 0x3Fu) << 6 | (bytes[at + 2] & 0x3Fu));
+    if (!stand_in.empty()) each(at - begin, stand_in);
+  }
+}
+
+std::size_t size_with_glyphs_in(std::string_view text, std::string_view field, const Rewrites& rewrites) {
+  std::size_t size = field.size();
+  for_each_glyph_in(text, field, rewrites, [&](std::size_t, std::string_view stand_in) { size = size - 3 + stand_in.size(); });
+  return size;
+}
+
+char* put_with_glyphs_in(std::string_view text, std::string_view field, const Rewrites& rewrites, char* out) {
+  std::size_t run = 0;
+  for_each_glyph_in(text, field, rewrites, [&](std::size_t lead, std::string_view stand_in) {
+    std::memcpy(out, field.data() + run, lead - run);
+    out += lead - run;
+    std::memcpy(out, stand_in.data(), stand_in.size());
+    out += stand_in.size();
+    run = lead + 3;
+  });
+  if (run < field.size()) std::memcpy(out, field.data() + run, field.size() - run);
+  return out + (field.size() - run);
+}
+
+// A text line of fields without control characters, taken from `text`,
+// whose few glyphs the look at it placed.
+void put_text_line_with_placed_glyphs(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view text,
+                                      const EntryFields& fields, const Rewrites& rewrites, std::string& out) {
+  const std::size_t sender_size = fields.sender.empty() ? 0 : size_with_glyphs_in(text, fields.sender, rewrites) + 2;
+  char* p = put_line_head(cache, time, channel,
+                          sender_size + size_with_glyphs_in(text, fields.message, rewrites) + 1, out);
+  if (!fields.sender.empty()) {
+    p = put_with_glyphs_in(text, fields.sender, rewrites, p);
+    std::memcpy(p, ": ", 2);
+    p += 2;
+  }
+  p = put_with_glyphs_in(text, fields.message, rewrites, p);
   *p = '\n';
 }
 
@@ -472,6 +538,8 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
     if (plain) {
       if (p.format == HistoryFormat::kJson) {
         put_json_line(p, time, code, fields, true);
+      } else if (rewrites.glyph_leads <= Rewrites::kGlyphPlaces) {
+        put_text_line_with_placed_glyphs(p.time_cache, time, channel, text, fields, rewrites, p.buffer);
       } else {
         put_text_line_with_glyphs(p.time_cache, time, channel, fields.sender, fields.message, p.buffer);
       }
