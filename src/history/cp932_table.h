@@ -11,7 +11,8 @@ struct Cp932Table {
   // UTF-16 of each byte 0x80..0xFF that is no lead byte, and of each lead
   // byte with each byte after it; 0 where the platform replaces the bytes
   // or gives anything but one character for them, which are then decoded
-  // by the platform in their place.
+  // by the platform in their place, and 0 in `pair` for every first byte
+  // that is no lead.
   char16_t single[128];
   char16_t pair[128][256];
   // The same characters in UTF-8, ready to be stored four bytes at once:

@@ -182,8 +182,9 @@ void decode_cp932(const std::uint8_t* data, std::size_t size, ExportText& result
     char* const run_out = out;
     std::size_t run = i;
     std::uint32_t utf8 = 1;
-    // Two characters of two bytes a step, as Japanese text mostly is.
-    while (run + 3 < size && kCp932Kinds[data[run]] == kLead && kCp932Kinds[data[run + 2]] == kLead) {
+    // Two characters of two bytes a step, as Japanese text mostly is. The
+    // table holds nothing for a first byte that is no lead.
+    while (run + 3 < size && (data[run] & data[run + 2]) >= 0x80) {
       const std::uint32_t first = table.pair_utf8[data[run] - 0x80][data[run + 1]];
       const std::uint32_t second = table.pair_utf8[data[run + 2] - 0x80][data[run + 3]];
       if (first == 0 || second == 0) break;
