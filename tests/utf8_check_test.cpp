@@ -1,7 +1,8 @@
-// UTF-8 checks, sixteen bytes at a time and byte by byte, against the
-// definition of well-formed UTF-8 written out as code points: every pair and
-// triple of bytes, the four-byte forms at their limits, on both sides of a
-// block boundary, and long random texts with faults here and there.
+// UTF-8 checks, in blocks of sixteen and of thirty-two bytes and byte by
+// byte, against the definition of well-formed UTF-8 written out as code
+// points: every pair and triple of bytes, the four-byte forms at their
+// limits, on both sides of a block boundary, and long random texts with
+// faults here and there.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -56,22 +57,26 @@ std::size_t oracle_first_fault(const std::vector<std::uint8_t>& s) {
 bool checks_agree(const std::vector<std::uint8_t>& s, const char* what) {
   const std::size_t fault = oracle_first_fault(s);
   const std::size_t blocks = well_formed_utf8_blocks(s.data(), s.size());
+  const std::size_t sixteen = well_formed_utf8_blocks(s.data(), s.size(), Utf8Blocks::kSixteen);
   const std::vector<std::uint8_t> prefix(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(blocks));
+  const std::vector<std::uint8_t> prefix16(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(sixteen));
   const std::string_view text(reinterpret_cast<const char*>(s.data()), s.size());
-  const bool agree = blocks <= fault && oracle_first_fault(prefix) == blocks && first_invalid_utf8(text) == fault;
+  const bool agree = blocks <= fault && oracle_first_fault(prefix) == blocks && sixteen <= fault &&
+                     oracle_first_fault(prefix16) == sixteen && first_invalid_utf8(text) == fault;
   if (!agree) {
     std::string hex;
     for (const std::uint8_t b : s) hex += "0123456789ABCDEF"[b >> 4], hex += "0123456789ABCDEF"[b & 15], hex += ' ';
-    ADD_FAILURE() << what << ": fault at " << fault << ", blocks " << blocks << ", first_invalid_utf8 "
+    ADD_FAILURE() << what << ": fault at " << fault << ", blocks " << blocks << ", of sixteen " << sixteen
+                  << ", first_invalid_utf8 "
                   << first_invalid_utf8(text) << " in " << hex;
   }
   return agree;
 }
 
-// `bytes` at `offset` in 48 bytes of ASCII, so that the blocks of sixteen
-// take them before, across and after a block boundary.
+// `bytes` at `offset` in 80 bytes of ASCII, so that blocks of sixteen and
+// of thirty-two take them before, across and after a block boundary.
 std::vector<std::uint8_t> placed(std::initializer_list<std::uint8_t> bytes, std::size_t offset) {
-  std::vector<std::uint8_t> s(48, 'a');
+  std::vector<std::uint8_t> s(80, 'a');
   std::size_t i = offset;
   for (const std::uint8_t b : bytes) s[i++] = b;
   return s;
@@ -88,7 +93,7 @@ TEST(Utf8Check, EveryPairOfBytesAtEveryPlaceInABlock) {
 }
 
 TEST(Utf8Check, EveryTripleAcrossABlockBoundary) {
-  for (const std::size_t offset : {13u, 14u, 15u, 16u}) {
+  for (const std::size_t offset : {13u, 14u, 15u, 16u, 29u, 30u, 31u, 32u}) {
     for (int a = 0x80; a < 256; ++a) {
       for (int b = 0; b < 256; ++b) {
         for (int c = 0; c < 256; ++c) {
@@ -102,7 +107,7 @@ TEST(Utf8Check, EveryTripleAcrossABlockBoundary) {
 TEST(Utf8Check, FourByteFormsAtTheirLimits) {
   const std::uint8_t edges[] = {0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF,
                                 0xC0, 0xC2, 0xE0, 0xED, 0xF0, 0xF4, 0xFF};
-  for (std::size_t offset = 10; offset < 20; ++offset) {
+  for (const std::size_t offset : {10u, 12u, 13u, 14u, 15u, 16u, 18u, 28u, 29u, 30u, 31u, 32u}) {
     for (int a = 0xE0; a < 256; ++a) {
       for (int b = 0; b < 256; ++b) {
         for (const std::uint8_t c : edges) {
@@ -153,6 +158,7 @@ TEST(Utf8Check, LongWellFormedTextIsCheckedInBlocks) {
   std::vector<std::uint8_t> s;
   while (s.size() < 4000) s.insert(s.end(), {0xE3, 0x81, 0x82, 'x'});
   EXPECT_GT(well_formed_utf8_blocks(s.data(), s.size()), 3000u);
+  EXPECT_GT(well_formed_utf8_blocks(s.data(), s.size(), Utf8Blocks::kSixteen), 3000u);
 }
 #endif
 
