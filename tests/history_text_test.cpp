@@ -106,9 +106,8 @@ TEST(ExportText, CodePage932WithoutAMappingIsCounted) {
 // as the platform converts them whole, with the same count of characters
 // it could not map.
 TEST(ExportText, CodePage932ReadsAsThePlatformConvertsIt) {
-  const std::uint8_t kinds[][2] = {{'a', 'z'},   {'\n', '\n'}, {0x40, 0x7E}, {0x80, 0x80}, {0x81, 0x9F},
-                                   {0xA0, 0xA0}, {0xA1, 0xDF},   {0xE0, 0xEF}, {0xF0, 0xF9}, {0xFA, 0xFC},
-                                   {0xFD, 0xFF}, {0x00, 0x1F}};
+  const std::uint8_t kinds[][2] = {{'a', 'z'},   {'\n', '\n'}, {0x40, 0x7E}, {0x80, 0x80}, {0x81, 0x9F}, {0xA0, 0xA0},
+                                   {0xA1, 0xDF}, {0xE0, 0xEF}, {0xF0, 0xF9}, {0xFA, 0xFC}, {0xFD, 0xFF}, {0x00, 0x1F}};
   std::uint32_t seed = 932;
   const auto next = [&seed] {
     seed = seed * 1103515245u + 12345u;
@@ -123,8 +122,8 @@ TEST(ExportText, CodePage932ReadsAsThePlatformConvertsIt) {
     }
     std::u16string wide(text.size(), u'\0');
     std::size_t replaced = 0;
-    wide.resize(cp932_to_utf16(reinterpret_cast<const char*>(text.data()), text.size(), wide.data(), wide.size(),
-                               replaced));
+    wide.resize(
+        cp932_to_utf16(reinterpret_cast<const char*>(text.data()), text.size(), wide.data(), wide.size(), replaced));
     std::string expected(wide.size() * 3, '\0');
     expected.resize(utf16_to_utf8(wide.data(), wide.size(), expected.data(), expected.size()));
     decode_export_piece(text.data(), text.size(), ExportCharset::kShiftJis, t);
@@ -391,19 +390,20 @@ TEST(Cp932Search, NeedlesThatTheBytesCanFind) {
 // is not wanted, whether two-byte characters come in pairs or alone.
 TEST(Cp932Search, WantedGlyphsAreNotedWhereTheyStand) {
   NarrowGlyphs wanted;
-  wanted.set(0x4F);          // F0 4F
+  wanted.set(0x4F);            // F0 4F
   wanted.set(1u << 8 | 0x9E);  // F1 9E
   const std::string bytes =
-      "ab\xF0\x4F"           // alone after ASCII
-      "\x82\xA0\xF0\x4F"   // second of a pair
-      "\xF0\x4F\x82\xA0"   // first of a pair
-      "\x82\xF0\xF0\x4F"   // a trail F0, then a wanted one
-      "\xF0\x50\xF1\x9E"   // one not wanted, then the other lead
-      "\xB1\xF1\x9E";       // after a single byte, at the end
+      "ab\xF0\x4F"        // alone after ASCII
+      "\x82\xA0\xF0\x4F"  // second of a pair
+      "\xF0\x4F\x82\xA0"  // first of a pair
+      "\x82\xF0\xF0\x4F"  // a trail F0, then a wanted one
+      "\xF0\x50\xF1\x9E"  // one not wanted, then the other lead
+      "\xB1\xF1\x9E";     // after a single byte, at the end
   std::vector<std::size_t> found;
   ASSERT_TRUE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), wanted, found));
   EXPECT_EQ(found, (std::vector<std::size_t>{2, 6, 8, 14, 18, 21}));
-  ASSERT_TRUE(cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), NarrowGlyphs{}, found));
+  ASSERT_TRUE(
+      cp932_bytes_are_plain(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), NarrowGlyphs{}, found));
   EXPECT_TRUE(found.empty());
 }
 
@@ -680,7 +680,12 @@ TEST(HistoryPrinter, ControlsAtAnyPlaceOfTextsOfAnyLength) {
   const struct {
     const char* head;  // before the message
     const char* sender;
-  } forms[] = {{"\x1F" "Aaa\x1F", "Aaa: "}, {"Aaa\x1F", "Aaa: "}, {":Aaa:", "Aaa: "}, {"", ""}};
+  } forms[] = {{"\x1F"
+                "Aaa\x1F",
+                "Aaa: "},
+               {"Aaa\x1F", "Aaa: "},
+               {":Aaa:", "Aaa: "},
+               {"", ""}};
   for (const auto& form : forms) {
     for (std::size_t length = 1; length <= 40; ++length) {
       for (std::size_t place = 0; place < length; ++place) {
@@ -713,18 +718,31 @@ TEST(HistoryPrinter, GlyphsInEveryFieldForm) {
     const char* line;
     const char* search;  // found in the message
   } cases[] = {
-      {"\x1F\uE090" "Aaa\x1F\uE06F hi\uE03C", "①Aaa: → hi(HQ)", "i(hq"},
+      {"\x1F\uE090"
+       "Aaa\x1F\uE06F hi\uE03C",
+       "①Aaa: → hi(HQ)", "i(hq"},
       {"Aaa\x1F\uE090 hi\x1Fthere", "Aaa: ① hi there", "① hi"},
-      {"\x1F" "Aaa\x1F\uE090 hi\x1Fthere\uE0BB", "Aaa: ① hi there↗", "e↗"},
-      {":Aaa\uE05D" "Bbb:\uE0BB x", "Aaa@Bbb: ↗ x", "↗"},
+      {"\x1F"
+       "Aaa\x1F\uE090 hi\x1Fthere\uE0BB",
+       "Aaa: ① hi there↗", "e↗"},
+      {":Aaa\uE05D"
+       "Bbb:\uE0BB x",
+       "Aaa@Bbb: ↗ x", "↗"},
       {"\uE090 no sender \uE001\uE0FF", "① no sender \uE001\uE0FF", "sender"},
-      {"\uE090" "Aaa\x1Fone", "①Aaa: one", "one"},
+      {"\uE090"
+       "Aaa\x1Fone",
+       "①Aaa: one", "one"},
       {"\x1F\x1F\uE06F", "→", "→"},
       {"\x1F\"A\\a\"\x1F\uE06F \"q\"\uE03C\\", "\"A\\a\": → \"q\"(HQ)\\", "(hq)"},
       // More glyphs than the first look keeps places for, and one past U+E0FF.
-      {"\x1F\uE090\uE091\uE092" "Aaa\x1F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F" "x\uE100",
+      {"\x1F\uE090\uE091\uE092"
+       "Aaa\x1F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F"
+       "x\uE100",
        "①②③Aaa: →→→→→→x\uE100", "→x"},
-      {"\x1F\uE090" "Aaa\x1F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F" "x", "①Aaa: →→→→→→→x", "→x"},
+      {"\x1F\uE090"
+       "Aaa\x1F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F\uE06F"
+       "x",
+       "①Aaa: →→→→→→→x", "→x"},
   };
   for (const auto& c : cases) {
     std::string json[2];

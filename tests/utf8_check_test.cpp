@@ -67,8 +67,7 @@ bool checks_agree(const std::vector<std::uint8_t>& s, const char* what) {
     std::string hex;
     for (const std::uint8_t b : s) hex += "0123456789ABCDEF"[b >> 4], hex += "0123456789ABCDEF"[b & 15], hex += ' ';
     ADD_FAILURE() << what << ": fault at " << fault << ", blocks " << blocks << ", of sixteen " << sixteen
-                  << ", first_invalid_utf8 "
-                  << first_invalid_utf8(text) << " in " << hex;
+                  << ", first_invalid_utf8 " << first_invalid_utf8(text) << " in " << hex;
   }
   return agree;
 }

@@ -29,8 +29,7 @@ namespace {
 }
 
 // read_entry_prefix, inlined where every line of a file goes through it.
-[[gnu::always_inline]] inline bool parse_entry_prefix(std::string_view line, std::uint32_t& time,
-                                                      std::uint32_t& code) {
+[[gnu::always_inline]] inline bool parse_entry_prefix(std::string_view line, std::uint32_t& time, std::uint32_t& code) {
   if (line.size() < kEntryLinePrefix) return false;
 #if defined(__SSE2__)
   // Read for every line of every file: the twelve digits are told and
@@ -39,8 +38,8 @@ namespace {
   std::uint32_t last4;
   std::memcpy(&first8, line.data(), 8);
   std::memcpy(&last4, line.data() + 8, 4);
-  const __m128i c = _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(first8)),
-                                       _mm_cvtsi32_si128(static_cast<int>(last4)));
+  const __m128i c =
+      _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(first8)), _mm_cvtsi32_si128(static_cast<int>(last4)));
   // A byte lies in [low, low + count) when, moved so that low lands on the
   // smallest signed byte, it is below the smallest plus count.
   const auto in_range = [](__m128i bytes, int low, int count) {
@@ -56,8 +55,8 @@ namespace {
   const __m128i value = _mm_or_si128(_mm_and_si128(digit, _mm_sub_epi8(c, _mm_set1_epi8('0'))),
                                      _mm_and_si128(letter, _mm_sub_epi8(lower, _mm_set1_epi8('a' - 10))));
   // Two digits to a byte, the first the high one.
-  const __m128i pairs = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(value, _mm_set1_epi16(0xFF)), 4),
-                                     _mm_srli_epi16(value, 8));
+  const __m128i pairs =
+      _mm_or_si128(_mm_slli_epi16(_mm_and_si128(value, _mm_set1_epi16(0xFF)), 4), _mm_srli_epi16(value, 8));
   const auto packed = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(pairs, pairs)));
   time = __builtin_bswap32(static_cast<std::uint32_t>(packed));
   code = static_cast<std::uint32_t>((packed >> 32 & 0xFF) << 8 | (packed >> 40 & 0xFF));

@@ -236,7 +236,6 @@ constexpr bool nothing_json_escapes() {
 }
 static_assert(nothing_json_escapes(), "stand-ins may be put in after a text is escaped");
 
-
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.
 constexpr char kGlyphLead = '\xEE';
 

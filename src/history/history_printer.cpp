@@ -245,15 +245,15 @@ struct Rewrites {
 #if defined(__SSE2__)
 // Adds what the sixteen bytes at `block` hold, of the lanes set in `lanes`.
 [[gnu::always_inline]] inline void add_block(const unsigned char* block, std::size_t offset, unsigned lanes,
-                                             unsigned& brackets, unsigned& controls,
-                                             Rewrites& rewrites) {
+                                             unsigned& brackets, unsigned& controls, Rewrites& rewrites) {
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
   const __m128i below_space = _mm_set1_epi8(0x1F);
   const auto mask = [lanes](__m128i hits) { return static_cast<unsigned>(_mm_movemask_epi8(hits)) & lanes; };
   brackets |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8('[')));
   for (unsigned bits = mask(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE)))); bits != 0; bits &= bits - 1) {
     if (rewrites.glyph_leads < Rewrites::kGlyphPlaces) {
-      rewrites.glyph_at[rewrites.glyph_leads] = static_cast<std::uint32_t>(offset + static_cast<std::size_t>(__builtin_ctz(bits)));
+      rewrites.glyph_at[rewrites.glyph_leads] =
+          static_cast<std::uint32_t>(offset + static_cast<std::size_t>(__builtin_ctz(bits)));
     }
     ++rewrites.glyph_leads;
   }
@@ -265,10 +265,10 @@ struct Rewrites {
     }
     ++rewrites.unit_separators;
   }
-  const __m128i control =
-      _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, _mm_set1_epi8(0x7F))),
-                   _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xC2))),
-                                _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xE2)))));
+  const __m128i control = _mm_or_si128(
+      _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(b, below_space), b), _mm_cmpeq_epi8(b, _mm_set1_epi8(0x7F))),
+      _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xC2))),
+                   _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xE2)))));
   controls |= mask(_mm_andnot_si128(separator, control));
 }
 #endif
@@ -294,7 +294,8 @@ Rewrites rewrites_of(std::string_view text) {
   for (std::size_t i = 0; i < size; ++i) {
     brackets |= s[i] == '[';
     if (s[i] == 0xEE) {
-      if (rewrites.glyph_leads < Rewrites::kGlyphPlaces) rewrites.glyph_at[rewrites.glyph_leads] = static_cast<std::uint32_t>(i);
+      if (rewrites.glyph_leads < Rewrites::kGlyphPlaces)
+        rewrites.glyph_at[rewrites.glyph_leads] = static_cast<std::uint32_t>(i);
       ++rewrites.glyph_leads;
     }
     if (s[i] == 0x1F && rewrites.unit_separators < 2) rewrites.separator_at[rewrites.unit_separators] = i;
@@ -388,7 +389,8 @@ template <typename Each>
 
 std::size_t size_with_glyphs_in(std::string_view text, std::string_view field, const Rewrites& rewrites) {
   std::size_t size = field.size();
-  for_each_glyph_in(text, field, rewrites, [&](std::size_t, std::string_view stand_in) { size = size - 3 + stand_in.size(); });
+  for_each_glyph_in(text, field, rewrites,
+                    [&](std::size_t, std::string_view stand_in) { size = size - 3 + stand_in.size(); });
   return size;
 }
 
@@ -410,8 +412,8 @@ char* put_with_glyphs_in(std::string_view text, std::string_view field, const Re
 void put_text_line_with_placed_glyphs(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view text,
                                       const EntryFields& fields, const Rewrites& rewrites, std::string& out) {
   const std::size_t sender_size = fields.sender.empty() ? 0 : size_with_glyphs_in(text, fields.sender, rewrites) + 2;
-  char* p = put_line_head(cache, time, channel,
-                          sender_size + size_with_glyphs_in(text, fields.message, rewrites) + 1, out);
+  char* p =
+      put_line_head(cache, time, channel, sender_size + size_with_glyphs_in(text, fields.message, rewrites) + 1, out);
   if (!fields.sender.empty()) {
     p = put_with_glyphs_in(text, fields.sender, rewrites, p);
     std::memcpy(p, ": ", 2);
@@ -463,8 +465,7 @@ void put_json_string_with_glyphs(HistoryPrinter& p, std::string_view text) {
 
 // `glyphs`: the fields hold no control character, and their glyphs get
 // their stand-ins on the way.
-void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields,
-                   bool glyphs) {
+void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields, bool glyphs) {
   const std::string_view channel = printed_channel_name(channel_of_code(code));
   char head[128];
   static_assert(sizeof head >= 8 + 27 + 8 + 20 + 12 + kLongestChannelName + 9 + 10 + 10, "room for the longest head");
@@ -531,8 +532,8 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
     text = with_game_glyphs(p, text);
     rewritten = true;
   }
-  EntryFields fields = rewritten ? split_entry_text(text)
-                                 : split_entry_text(text, rewrites.separator_at[0], rewrites.separator_at[1]);
+  EntryFields fields =
+      rewritten ? split_entry_text(text) : split_entry_text(text, rewrites.separator_at[0], rewrites.separator_at[1]);
   plain = plain && fields.unit_separators == rewrites.unit_separators;
   if (glyphs_on_the_way) {
     if (plain) {

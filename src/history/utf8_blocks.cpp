@@ -119,10 +119,10 @@ __attribute__((target("avx2"))) __m256i before(__m256i input, __m256i previous) 
 }
 
 __attribute__((target("avx2"))) __m256i block_faults(__m256i input, __m256i previous) {
-  const __m256i first_high = twice(
-      _mm_setr_epi8(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTwoConts,
-                    kTwoConts, kTwoConts, kTwoConts, kTooShort | kOverlong2, kTooShort,
-                    kTooShort | kOverlong3 | kSurrogate, kTooShort | kTooLarge | kTooLarge1000 | kOverlong4));
+  const __m256i first_high =
+      twice(_mm_setr_epi8(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTwoConts,
+                          kTwoConts, kTwoConts, kTwoConts, kTooShort | kOverlong2, kTooShort,
+                          kTooShort | kOverlong3 | kSurrogate, kTooShort | kTooLarge | kTooLarge1000 | kOverlong4));
   const __m256i first_low = twice(_mm_setr_epi8(
       kCarry | kOverlong3 | kOverlong2 | kOverlong4, kCarry | kOverlong2, kCarry, kCarry, kCarry | kTooLarge,
       kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000,
