@@ -607,6 +607,34 @@ TEST(HistoryPrinter, TextAndJsonLines) {
             "\"sender\":\"\",\"message\":\"\"}\n");
 }
 
+// JSON numbers of every length, one moment after the other as a file holds
+// them: seconds that share their hundreds, and those that do not.
+TEST(HistoryPrinter, JsonNumbersOfEveryLength) {
+  const std::uint32_t times[] = {0,         9,          10,         99,         100,        101,
+                                 199,       200,        9999,       10000,      99999999,   100000000,
+                                 999999999, 1000000000, 1394013300, 1394013399, 1394013400, 4294967295};
+  const std::uint32_t codes[] = {0, 9, 10, 99, 100, 999, 1000, 9999, 10000, 65535};
+  HistoryPrinter p;
+  p.format = HistoryFormat::kJson;
+  std::string out;
+  p.sinks.history = [&](std::string_view s) { out += s; };
+  std::size_t n = 0;
+  for (const std::uint32_t time : times) print_entry(p, time, codes[n++ % std::size(codes)], "x", false);
+  flush_history(p);
+  n = 0;
+  std::size_t at = 0;
+  for (const std::uint32_t time : times) {
+    const std::size_t end = out.find('\n', at);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = out.substr(at, end - at);
+    EXPECT_NE(line.find(",\"unix\":" + std::to_string(time) + ",\"channel\":"), std::string::npos) << line;
+    EXPECT_NE(line.find(",\"code\":" + std::to_string(codes[n++ % std::size(codes)]) + ",\"sender\":"),
+              std::string::npos)
+        << line;
+    at = end + 1;
+  }
+}
+
 // What the game showed, in both formats: the new line is a line break in
 // the message (a space in a text line, "\\n" in JSON), glyphs are readable.
 TEST(HistoryPrinter, SequencesAndGlyphsAsTheGameShowedThem) {

@@ -65,6 +65,17 @@ constexpr auto kChannelNames = [] {
   return names;
 }();
 
+constexpr auto kPaddedChannelNames = [] {
+  std::array<PaddedChannelName, kChannelCount> padded{};
+  for (int c = 0; c < kChannelCount; ++c) {
+    const std::string_view name = kChannelNames[c];
+    for (std::size_t i = 0; i < name.size(); ++i) padded[c].text[i] = name[i];
+    padded[c].size = name.size();
+  }
+  return padded;
+}();
+static_assert(kLongestChannelName <= PaddedChannelName::kRoom);
+
 constexpr bool names_are_letters_and_digits() {
   for (const std::string_view name : kChannelNames) {
     if (name.size() > kLongestChannelName) return false;
@@ -94,6 +105,8 @@ void add_all(const int (&list)[N], ChannelSet& channels) {
 }  // namespace
 
 std::string_view printed_channel_name(int channel) { return kChannelNames[channel & 0x7F]; }
+
+const PaddedChannelName& padded_channel_name(int channel) { return kPaddedChannelNames[channel & 0x7F]; }
 
 bool channels_of_name(std::string_view name, ChannelSet& channels) {
   if (same_ignoring_case(name, "chat")) {

@@ -21,6 +21,15 @@ constexpr int channel_of_code(std::uint32_t code) { return static_cast<int>(code
 std::string_view printed_channel_name(int channel);
 constexpr std::size_t kLongestChannelName = 24;
 
+// The same in a fixed room, for writers that copy the whole room at once
+// and then move on by the name's size.
+struct PaddedChannelName {
+  static constexpr std::size_t kRoom = 32;
+  char text[kRoom];
+  std::size_t size;
+};
+const PaddedChannelName& padded_channel_name(int channel);
+
 // The channels one filter word stands for, compared without regard to ASCII
 // case: a printed name, any channel's number in hex ("0x0A" is Say), or a
 // group:

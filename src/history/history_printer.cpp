@@ -45,10 +45,10 @@ void format_offset(int offset, char* out) {
   put_digits(out + 4, magnitude / 60 % 60, 2);
 }
 
-// "00" to "59", for the seconds.
-constexpr auto kTwoDigits = [] {
-  std::array<char, 120> digits{};
-  for (int i = 0; i < 60; ++i) {
+// "00" to "99": seconds, and numbers two digits at a time.
+constexpr auto kTwoDigitNumbers = [] {
+  std::array<char, 200> digits{};
+  for (int i = 0; i < 100; ++i) {
     digits[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
     digits[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
   }
@@ -67,7 +67,7 @@ constexpr auto kTwoDigits = [] {
   const int second = cache.start.second + static_cast<int>(t - minute * 60);
   if (second < 60) {
     std::memcpy(line, cache.text, sizeof cache.text);
-    std::memcpy(line + 17, kTwoDigits.data() + 2 * second, 2);
+    std::memcpy(line + 17, kTwoDigitNumbers.data() + 2 * second, 2);
     std::memcpy(line + 19, cache.offset, sizeof cache.offset);
     return true;
   }
@@ -89,7 +89,7 @@ constexpr auto kTwoDigits = [] {
     const int second = cache.start.second + static_cast<int>(t - minute * 60);
     if (second < 60) {
       std::memcpy(line, cache.text, sizeof cache.text);
-      std::memcpy(line + 17, kTwoDigits.data() + 2 * second, 2);
+      std::memcpy(line + 17, kTwoDigitNumbers.data() + 2 * second, 2);
       std::memcpy(line + 19, cache.offset, sizeof cache.offset);
       return true;
     }
@@ -231,7 +231,8 @@ void put_json_string(std::string& out, std::string_view text) {
 struct Rewrites {
   bool sequences = false;
   bool glyphs = false;
-  bool controls = false;  // a byte but 0x1F that may start a control character
+  bool controls = false;      // a byte but 0x1F that may start a control character
+  bool json_escapes = false;  // a quotation mark or a backslash
   int unit_separators = 0;
   // Where the first two are: the split takes them from here.
   std::size_t separator_at[2] = {std::string_view::npos, std::string_view::npos};
@@ -245,11 +246,13 @@ struct Rewrites {
 #if defined(__SSE2__)
 // Adds what the sixteen bytes at `block` hold, of the lanes set in `lanes`.
 [[gnu::always_inline]] inline void add_block(const unsigned char* block, std::size_t offset, unsigned lanes,
-                                             unsigned& brackets, unsigned& controls, Rewrites& rewrites) {
+                                             unsigned& brackets, unsigned& escapes, unsigned& controls,
+                                             Rewrites& rewrites) {
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
   const __m128i below_space = _mm_set1_epi8(0x1F);
   const auto mask = [lanes](__m128i hits) { return static_cast<unsigned>(_mm_movemask_epi8(hits)) & lanes; };
   brackets |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8('[')));
+  escapes |= mask(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('"')), _mm_cmpeq_epi8(b, _mm_set1_epi8('\\'))));
   for (unsigned bits = mask(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE)))); bits != 0; bits &= bits - 1) {
     if (rewrites.glyph_leads < Rewrites::kGlyphPlaces) {
       rewrites.glyph_at[rewrites.glyph_leads] =
@@ -276,23 +279,24 @@ struct Rewrites {
 Rewrites rewrites_of(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
-  unsigned brackets = 0, controls = 0;
+  unsigned brackets = 0, escapes = 0, controls = 0;
   Rewrites rewrites;
 #if defined(__SSE2__)
   std::size_t i = 0;
-  for (; i + 16 <= size; i += 16) add_block(s + i, i, 0xFFFF, brackets, controls, rewrites);
+  for (; i + 16 <= size; i += 16) add_block(s + i, i, 0xFFFF, brackets, escapes, controls, rewrites);
   const std::size_t rest = size - i;
   if (rest > 0 && size >= 16) {
     // The last sixteen bytes, of which the ones not yet looked at count.
-    add_block(s + size - 16, size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, controls, rewrites);
+    add_block(s + size - 16, size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, escapes, controls, rewrites);
   } else if (rest > 0) {
     unsigned char block[16] = {};
     std::memcpy(block, s, size);
-    add_block(block, 0, (1u << size) - 1, brackets, controls, rewrites);
+    add_block(block, 0, (1u << size) - 1, brackets, escapes, controls, rewrites);
   }
 #else
   for (std::size_t i = 0; i < size; ++i) {
     brackets |= s[i] == '[';
+    escapes |= s[i] == '"' || s[i] == '\\';
     if (s[i] == 0xEE) {
       if (rewrites.glyph_leads < Rewrites::kGlyphPlaces)
         rewrites.glyph_at[rewrites.glyph_leads] = static_cast<std::uint32_t>(i);
@@ -306,6 +310,7 @@ Rewrites rewrites_of(std::string_view text) {
   rewrites.sequences = brackets != 0;
   rewrites.glyphs = rewrites.glyph_leads != 0;
   rewrites.controls = controls != 0;
+  rewrites.json_escapes = escapes != 0;
   return rewrites;
 }
 
@@ -423,31 +428,36 @@ void put_text_line_with_placed_glyphs(LocalTimeCache& cache, std::int64_t time, 
   *p = '\n';
 }
 
-// The decimal digits of `value`, written to end just before `end`; returns
-// where they start.
-char* put_decimal_before(char* end, std::uint64_t value) {
-  do {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return end;
-}
-
 char* put_bytes(char* out, std::string_view bytes) {
   std::memcpy(out, bytes.data(), bytes.size());
   return out + bytes.size();
 }
 
-char* put_integer(char* out, std::int64_t value) {
-  char digits[20];
-  const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  if (value < 0) *out++ = '-';
-  const char* first = put_decimal_before(digits + sizeof digits, magnitude);
-  return put_bytes(out, std::string_view(first, static_cast<std::size_t>(digits + sizeof digits - first)));
+// A text known when the program is built, copied without a call.
+template <std::size_t size>
+char* put_literal(char* out, const char (&text)[size]) {
+  std::memcpy(out, text, size - 1);
+  return out + size - 1;
 }
 
-// Everything before the sender is made in one buffer and added at once;
-// the time and channel name hold nothing a JSON string escapes.
+// The decimal digits of `value`, two at a time, written in place.
+char* put_integer(char* out, std::uint32_t value) {
+  const int digits = 1 + (value >= 10) + (value >= 100) + (value >= 1000) + (value >= 10000) + (value >= 100000) +
+                     (value >= 1000000) + (value >= 10000000) + (value >= 100000000) + (value >= 1000000000);
+  char* const end = out + digits;
+  char* p = end;
+  for (; value >= 100; value /= 100) {
+    p -= 2;
+    std::memcpy(p, kTwoDigitNumbers.data() + 2 * (value % 100), 2);
+  }
+  if (value >= 10) {
+    std::memcpy(p - 2, kTwoDigitNumbers.data() + 2 * value, 2);
+  } else {
+    p[-1] = static_cast<char>('0' + value);
+  }
+  return end;
+}
+
 // A JSON string of `text` with its glyphs' stand-ins, for a text that holds
 // no control character.
 void put_json_string_with_glyphs(HistoryPrinter& p, std::string_view text) {
@@ -465,28 +475,54 @@ void put_json_string_with_glyphs(HistoryPrinter& p, std::string_view text) {
 
 // `glyphs`: the fields hold no control character, and their glyphs get
 // their stand-ins on the way.
-void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, const EntryFields& fields, bool glyphs) {
-  const std::string_view channel = printed_channel_name(channel_of_code(code));
-  char head[128];
-  static_assert(sizeof head >= 8 + 27 + 8 + 20 + 12 + kLongestChannelName + 9 + 10 + 10, "room for the longest head");
-  char* h = put_bytes(head, "{\"time\":");
+// Everything of a JSON line before the sender's string, written to `head`;
+// returns its end. The time and channel name hold nothing a JSON string
+// escapes.
+// The seconds since 1970 in decimal: entries close in time share all digits
+// but the last two, which are made once.
+char* put_unix_time(LocalTimeCache& cache, std::uint32_t time, char* out) {
+  const std::uint32_t hundreds = time / 100;
+  if (hundreds == 0) return put_integer(out, time);
+  if (static_cast<std::int64_t>(hundreds) != cache.hundreds) {
+    cache.hundreds = hundreds;
+    cache.hundreds_digits = static_cast<int>(put_integer(cache.hundreds_text, hundreds) - cache.hundreds_text);
+  }
+  std::memcpy(out, cache.hundreds_text, sizeof cache.hundreds_text);
+  out += cache.hundreds_digits;
+  std::memcpy(out, kTwoDigitNumbers.data() + 2 * (time % 100), 2);
+  return out + 2;
+}
+
+char* put_json_head(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, char* head) {
+  char* h = put_literal(head, "{\"time\":");
   if (write_time(p.time_cache, time, h + 1)) {
     h[0] = '"';
     h[11] = 'T';
     h[26] = '"';
     h += 27;
   } else {
-    h = put_bytes(h, "null");
+    h = put_literal(h, "null");
   }
-  h = put_bytes(h, ",\"unix\":");
-  h = put_integer(h, time);
-  h = put_bytes(h, ",\"channel\":\"");
-  h = put_bytes(h, channel);
-  h = put_bytes(h, "\",\"code\":");
+  h = put_literal(h, ",\"unix\":");
+  h = put_unix_time(p.time_cache, time, h);
+  h = put_literal(h, ",\"channel\":\"");
+  const PaddedChannelName& channel = padded_channel_name(channel_of_code(code));
+  std::memcpy(h, channel.text, PaddedChannelName::kRoom);
+  h += channel.size;
+  h = put_literal(h, "\",\"code\":");
   h = put_integer(h, code);
-  h = put_bytes(h, ",\"sender\":");
+  return put_literal(h, ",\"sender\":");
+}  // Up to the channel's name, then room for the whole of its room, the rest
+// after the longest name.
+constexpr std::size_t kLongestJsonHead =
+    std::max(8 + 27 + 8 + 20 + 12 + PaddedChannelName::kRoom, 8 + 27 + 8 + 20 + 12 + kLongestChannelName + 9 + 10 + 10);
+
+// `glyphs`: the fields hold no control character, and their glyphs get
+// their stand-ins on the way.
+void put_json_line(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, const EntryFields& fields, bool glyphs) {
+  char head[kLongestJsonHead];
   std::string& out = p.buffer;
-  out.append(head, static_cast<std::size_t>(h - head));
+  out.append(head, static_cast<std::size_t>(put_json_head(p, time, code, head) - head));
   if (glyphs) {
     put_json_string_with_glyphs(p, fields.sender);
     out += ",\"message\":";
@@ -497,6 +533,27 @@ void put_json_line(HistoryPrinter& p, std::int64_t time, std::uint32_t code, con
     put_json_string(out, fields.message);
   }
   out += "}\n";
+}
+
+// The same for fields of `text` that hold nothing JSON escapes, whose few
+// glyphs the look at the text placed: measured first, written in place.
+void put_json_line_with_placed_glyphs(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std::string_view text,
+                                      const EntryFields& fields, const Rewrites& rewrites) {
+  static constexpr std::string_view kBetween = "\",\"message\":\"";
+  static constexpr std::string_view kEnd = "\"}\n";
+  char head[kLongestJsonHead];
+  const auto head_size = static_cast<std::size_t>(put_json_head(p, time, code, head) - head);
+  const std::size_t sender_size = size_with_glyphs_in(text, fields.sender, rewrites);
+  const std::size_t message_size = size_with_glyphs_in(text, fields.message, rewrites);
+  std::string& out = p.buffer;
+  const std::size_t start = out.size();
+  out.resize(start + head_size + 1 + sender_size + kBetween.size() + message_size + kEnd.size());
+  char* o = put_bytes(out.data() + start, std::string_view(head, head_size));
+  *o++ = '"';
+  o = put_with_glyphs_in(text, fields.sender, rewrites, o);
+  o = put_bytes(o, kBetween);
+  o = put_with_glyphs_in(text, fields.message, rewrites, o);
+  put_bytes(o, kEnd);
 }
 
 std::string_view with_game_glyphs(HistoryPrinter& p, std::string_view text) {
@@ -535,9 +592,16 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   EntryFields fields =
       rewritten ? split_entry_text(text) : split_entry_text(text, rewrites.separator_at[0], rewrites.separator_at[1]);
   plain = plain && fields.unit_separators == rewrites.unit_separators;
+  // Fields of the text as it came, without a control character or a
+  // character JSON escapes, and with their glyphs placed: a JSON line is
+  // written straight from them.
+  const bool placed_json = p.format == HistoryFormat::kJson && !rewritten && plain && !rewrites.json_escapes &&
+                           rewrites.glyph_leads <= Rewrites::kGlyphPlaces;
   if (glyphs_on_the_way) {
     if (plain) {
-      if (p.format == HistoryFormat::kJson) {
+      if (placed_json) {
+        put_json_line_with_placed_glyphs(p, time, code, text, fields, rewrites);
+      } else if (p.format == HistoryFormat::kJson) {
         put_json_line(p, time, code, fields, true);
       } else if (rewrites.glyph_leads <= Rewrites::kGlyphPlaces) {
         put_text_line_with_placed_glyphs(p.time_cache, time, channel, text, fields, rewrites, p.buffer);
@@ -554,7 +618,10 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
     p.sinks.entry(time, code, fields.sender, fields.message);
     return;
   }
-  if (p.format == HistoryFormat::kJson) {
+  if (placed_json) {
+    // Glyphs would have gone in on the way: these fields hold none.
+    put_json_line_with_placed_glyphs(p, time, code, text, fields, rewrites);
+  } else if (p.format == HistoryFormat::kJson) {
     put_json_line(p, time, code, fields, false);
   } else {
     put_text_line(p.time_cache, time, channel, fields.sender, fields.message, plain, p.buffer);

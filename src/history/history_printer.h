@@ -34,6 +34,11 @@ struct LocalTimeCache {
   bool valid = false;
   char text[17];   // "YYYY-MM-DD HH:MM:" of that minute
   char offset[6];  // "+09:00"
+  // The decimal digits of the last moment's hundreds of seconds since 1970,
+  // which JSON lines show.
+  std::int64_t hundreds = -1;
+  char hundreds_text[10];
+  int hundreds_digits = 0;
 };
 
 struct HistoryPrinter {
