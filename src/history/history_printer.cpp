@@ -232,7 +232,7 @@ struct Rewrites {
   bool sequences = false;
   bool glyphs = false;
   bool controls = false;      // a byte but 0x1F that may start a control character
-  bool json_escapes = false;  // a quotation mark or a backslash
+  bool json_escapes = false;  // a quotation mark or a backslash, looked for in JSON alone
   int unit_separators = 0;
   // Where the first two are: the split takes them from here.
   std::size_t separator_at[2] = {std::string_view::npos, std::string_view::npos};
@@ -245,6 +245,8 @@ struct Rewrites {
 
 #if defined(__SSE2__)
 // Adds what the sixteen bytes at `block` hold, of the lanes set in `lanes`.
+// `json`: the characters JSON escapes are looked for too.
+template <bool json>
 [[gnu::always_inline]] inline void add_block(const unsigned char* block, std::size_t offset, unsigned lanes,
                                              unsigned& brackets, unsigned& escapes, unsigned& controls,
                                              Rewrites& rewrites) {
@@ -252,7 +254,9 @@ struct Rewrites {
   const __m128i below_space = _mm_set1_epi8(0x1F);
   const auto mask = [lanes](__m128i hits) { return static_cast<unsigned>(_mm_movemask_epi8(hits)) & lanes; };
   brackets |= mask(_mm_cmpeq_epi8(b, _mm_set1_epi8('[')));
-  escapes |= mask(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('"')), _mm_cmpeq_epi8(b, _mm_set1_epi8('\\'))));
+  if constexpr (json) {
+    escapes |= mask(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('"')), _mm_cmpeq_epi8(b, _mm_set1_epi8('\\'))));
+  }
   for (unsigned bits = mask(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE)))); bits != 0; bits &= bits - 1) {
     if (rewrites.glyph_leads < Rewrites::kGlyphPlaces) {
       rewrites.glyph_at[rewrites.glyph_leads] =
@@ -276,6 +280,7 @@ struct Rewrites {
 }
 #endif
 
+template <bool json>
 Rewrites rewrites_of(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
@@ -283,15 +288,15 @@ Rewrites rewrites_of(std::string_view text) {
   Rewrites rewrites;
 #if defined(__SSE2__)
   std::size_t i = 0;
-  for (; i + 16 <= size; i += 16) add_block(s + i, i, 0xFFFF, brackets, escapes, controls, rewrites);
+  for (; i + 16 <= size; i += 16) add_block<json>(s + i, i, 0xFFFF, brackets, escapes, controls, rewrites);
   const std::size_t rest = size - i;
   if (rest > 0 && size >= 16) {
     // The last sixteen bytes, of which the ones not yet looked at count.
-    add_block(s + size - 16, size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, escapes, controls, rewrites);
+    add_block<json>(s + size - 16, size - 16, 0xFFFFu << (16 - rest) & 0xFFFF, brackets, escapes, controls, rewrites);
   } else if (rest > 0) {
     unsigned char block[16] = {};
     std::memcpy(block, s, size);
-    add_block(block, 0, (1u << size) - 1, brackets, escapes, controls, rewrites);
+    add_block<json>(block, 0, (1u << size) - 1, brackets, escapes, controls, rewrites);
   }
 #else
   for (std::size_t i = 0; i < size; ++i) {
@@ -318,17 +323,17 @@ Rewrites rewrites_of(std::string_view text) {
 // them, writes the time and channel, and returns where the rest goes.
 char* put_line_head(LocalTimeCache& cache, std::int64_t time, int channel, std::size_t rest, std::string& out) {
   constexpr std::size_t kTime = 19;
-  const std::string_view name = printed_channel_name(channel);
-  const std::size_t head = kTime + 2 + name.size() + 2;
+  const PaddedChannelName& name = padded_channel_name(channel);
+  const std::size_t head = kTime + 2 + name.size + 2;
   const std::size_t start = out.size();
-  // Room for the whole time with its offset, written in place, which the
-  // channel then overwrites.
-  out.resize(start + std::max<std::size_t>(head + rest, 25));
+  // Room for the whole time with its offset and the channel name's whole
+  // room, written in place, each overwritten by what follows it.
+  out.resize(start + std::max(head + rest, kTime + 2 + PaddedChannelName::kRoom));
   char* p = out.data() + start;
   // A moment the C library cannot place shows as zeros.
   if (!write_time(cache, time, p)) std::memcpy(p, "0000-00-00 00:00:00", kTime);
   std::memcpy(p + kTime, " [", 2);
-  std::memcpy(p + kTime + 2, name.data(), name.size());
+  std::memcpy(p + kTime + 2, name.text, PaddedChannelName::kRoom);
   std::memcpy(p + head - 2, "] ", 2);
   out.resize(start + head + rest);
   return p + head;
@@ -569,7 +574,7 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   if (p.stopped) return;
   const int channel = channel_of_code(code);
   if (!time_and_channel_pass(p.filter, time, channel)) return;
-  const Rewrites rewrites = rewrites_of(text);
+  const Rewrites rewrites = p.format == HistoryFormat::kJson ? rewrites_of<true>(text) : rewrites_of<false>(text);
   // A shown sequence may become a line break: rewritten text is looked at again.
   bool plain = !rewrites.controls;
   bool rewritten = false;
