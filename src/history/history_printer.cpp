@@ -55,6 +55,18 @@ constexpr auto kTwoDigitNumbers = [] {
   return digits;
 }();
 
+// The time of a moment in the kept minute from that minute's text, when
+// the moment lies in the minute's sixty seconds.
+[[gnu::always_inline]] inline bool write_time_in_kept_minute(const LocalTimeCache& cache, std::int64_t t,
+                                                             std::int64_t minute, char* line) {
+  const int second = cache.start.second + static_cast<int>(t - minute * 60);
+  if (second >= 60) return false;
+  std::memcpy(line, cache.text, sizeof cache.text);
+  std::memcpy(line + 17, kTwoDigitNumbers.data() + 2 * second, 2);
+  std::memcpy(line + 19, cache.offset, sizeof cache.offset);
+  return true;
+}
+
 // The time of a moment the kept minute does not give: its minute is made
 // anew and kept.
 [[gnu::noinline]] bool write_time_of_new_minute(LocalTimeCache& cache, std::int64_t t, std::int64_t minute,
@@ -64,13 +76,7 @@ constexpr auto kTwoDigitNumbers = [] {
   if (!cache.valid) return false;
   format_local_time(cache.start, cache.text);
   format_offset(cache.start.utc_offset, cache.offset);
-  const int second = cache.start.second + static_cast<int>(t - minute * 60);
-  if (second < 60) {
-    std::memcpy(line, cache.text, sizeof cache.text);
-    std::memcpy(line + 17, kTwoDigitNumbers.data() + 2 * second, 2);
-    std::memcpy(line + 19, cache.offset, sizeof cache.offset);
-    return true;
-  }
+  if (write_time_in_kept_minute(cache, t, minute, line)) return true;
   // Only an offset from UTC with seconds of its own moves the minute.
   CalendarSecond local;
   if (!local_calendar_second(t, local)) return false;
@@ -85,15 +91,7 @@ constexpr auto kTwoDigitNumbers = [] {
 // "YYYY-MM-DD HH:MM:SS+hh:mm" into `line`.
 [[gnu::always_inline]] inline bool write_time(LocalTimeCache& cache, std::int64_t t, char* line) {
   const std::int64_t minute = t >= 0 ? t / 60 : (t - 59) / 60;
-  if (cache.valid && minute == cache.minute) {
-    const int second = cache.start.second + static_cast<int>(t - minute * 60);
-    if (second < 60) {
-      std::memcpy(line, cache.text, sizeof cache.text);
-      std::memcpy(line + 17, kTwoDigitNumbers.data() + 2 * second, 2);
-      std::memcpy(line + 19, cache.offset, sizeof cache.offset);
-      return true;
-    }
-  }
+  if (cache.valid && minute == cache.minute && write_time_in_kept_minute(cache, t, minute, line)) return true;
   return write_time_of_new_minute(cache, t, minute, line);
 }
 
