@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gamelog/entry_line.h"
+#include "history/byte_scans.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,21 +13,7 @@ namespace tellwick {
 namespace {
 
 // The end of the line that starts at `pos` (its "\n", or the text's end).
-[[gnu::always_inline]] inline std::size_t line_end(std::string_view text, std::size_t pos) {
-#if defined(__SSE2__)
-  // Lines are short: looked at here, sixteen bytes at a time, they end
-  // sooner than a call to memchr would.
-  const __m128i line_feed = _mm_set1_epi8('\n');
-  for (; pos + 16 <= text.size(); pos += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
-    if (const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(block, line_feed)); hits != 0) {
-      return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
-    }
-  }
-#endif
-  const void* found = std::memchr(text.data() + pos, '\n', text.size() - pos);
-  return found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-}
+std::size_t line_end(std::string_view text, std::size_t pos) { return find_byte(text.data(), text.size(), pos, '\n'); }
 
 // read_entry_prefix, inlined where every line of a file goes through it.
 [[gnu::always_inline]] inline bool parse_entry_prefix(std::string_view line, std::uint32_t& time, std::uint32_t& code) {

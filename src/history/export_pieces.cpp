@@ -154,28 +154,16 @@ struct PieceReading {
 // match; none when the search can never meet them.
 std::size_t next_glyph(const PieceReading& r, std::string_view text, std::size_t pos) {
   if (!r.glyphs_may_match) return std::string_view::npos;
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
   const auto is_wanted = [&](std::size_t at) {
     if (at + 2 >= size) return false;
-    const unsigned second = s[at + 1];
-    return second >= 0x80 && second <= 0x83 && r.glyphs[(second & 0x03u) << 6 | (s[at + 2] & 0x3Fu)];
+    const unsigned second = bytes[at + 1];
+    return second >= 0x80 && second <= 0x83 && r.glyphs[(second & 0x03u) << 6 | (bytes[at + 2] & 0x3Fu)];
   };
-  // Most entries hold a glyph the search does not want: they are passed
-  // over here, sixteen bytes at a time, not by a call to memchr for each.
-#if defined(__SSE2__)
-  const __m128i lead = _mm_set1_epi8(kGlyphLead);
-  for (; pos + 16 <= size; pos += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos));
-    for (auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lead))); hits != 0;
-         hits &= hits - 1) {
-      const std::size_t at = pos + static_cast<std::size_t>(__builtin_ctz(hits));
-      if (is_wanted(at)) return at;
-    }
-  }
-#endif
-  for (; pos < size; ++pos) {
-    if (s[pos] == static_cast<unsigned char>(kGlyphLead) && is_wanted(pos)) return pos;
+  const char* s = text.data();
+  for (pos = find_byte(s, size, pos, kGlyphLead); pos < size; pos = find_byte(s, size, pos + 1, kGlyphLead)) {
+    if (is_wanted(pos)) return pos;
   }
   return std::string_view::npos;
 }

@@ -4,9 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "history/byte_scans.h"
 
 namespace tellwick {
 namespace {
@@ -243,46 +241,19 @@ constexpr GlyphIndex kGlyphIndex = make_glyph_index();
 
 // Calls `each(lead, stand_in)` for each glyph of `text` that has a stand-in,
 // in order; `lead` is the offset of its first byte, the glyph's three bytes
-// from there on. Glyphs are in most entries, a few to a text: the text is
-// looked at once, sixteen bytes at a time, each lead byte found taken as
-// it comes.
+// from there on. A glyph's lead byte is never one of its continuation
+// bytes: the look for the next goes on after the lead.
 template <typename Each>
-[[gnu::always_inline]] inline void for_each_known_glyph(std::string_view text, Each each) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+void for_each_known_glyph(std::string_view text, Each each) {
+  const char* s = text.data();
   const std::size_t size = text.size();
-  // False once a lead byte is too near the end to be a glyph: none can follow.
-  const auto take = [&](std::size_t lead) {
-    if (lead + 3 > size) return false;
-    const unsigned low = (s[lead + 1] & 0x3Fu) << 6 | (s[lead + 2] & 0x3Fu);
+  for (std::size_t lead = find_byte(s, size, 0, kGlyphLead); lead + 3 <= size;
+       lead = find_byte(s, size, lead + 1, kGlyphLead)) {
+    const unsigned low =
+        (static_cast<unsigned char>(s[lead + 1]) & 0x3Fu) << 6 | (static_cast<unsigned char>(s[lead + 2]) & 0x3Fu);
     // Only U+E000..U+E0FF have stand-ins.
-    if (low <= 0xFF) {
-      if (const std::uint8_t at = kGlyphIndex.of[low]; at != 0) each(lead, kGameGlyphs[at - 1].stand_in);
-    }
-    return true;
-  };
-  std::size_t from = 0;
-#if defined(__SSE2__)
-  const __m128i lead_byte = _mm_set1_epi8(kGlyphLead);
-  const auto leads_in = [&](std::size_t block) {
-    return static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + block)), lead_byte)));
-  };
-  for (; from + 16 <= size; from += 16) {
-    for (unsigned hits = leads_in(from); hits != 0; hits &= hits - 1) {
-      if (!take(from + static_cast<std::size_t>(__builtin_ctz(hits)))) return;
-    }
-  }
-  if (from < size && size >= 16) {
-    // The text's last sixteen bytes, of which those not yet looked at count.
-    for (unsigned hits = leads_in(size - 16) & (0xFFFFu << (16 - (size - from)) & 0xFFFFu); hits != 0;
-         hits &= hits - 1) {
-      if (!take(size - 16 + static_cast<std::size_t>(__builtin_ctz(hits)))) return;
-    }
-    return;
-  }
-#endif
-  for (; from < size; ++from) {
-    if (s[from] == static_cast<unsigned char>(kGlyphLead) && !take(from)) return;
+    if (low > 0xFF) continue;
+    if (const std::uint8_t at = kGlyphIndex.of[low]; at != 0) each(lead, kGameGlyphs[at - 1].stand_in);
   }
 }
 
@@ -326,22 +297,12 @@ GlyphSet glyphs_a_search_may_meet(std::string_view needle) {
 }
 
 std::size_t size_with_game_glyphs(std::string_view text) {
-  std::size_t size = text.size();
-  for_each_known_glyph(text, [&](std::size_t, std::string_view stand_in) { size = size - 3 + stand_in.size(); });
-  return size;
+  return size_with_stand_ins(text, [&](auto each) { for_each_known_glyph(text, each); });
 }
 
 char* put_with_game_glyphs(std::string_view text, char* out) {
-  std::size_t run = 0;
-  for_each_known_glyph(text, [&](std::size_t lead, std::string_view stand_in) {
-    std::memcpy(out, text.data() + run, lead - run);
-    out += lead - run;
-    std::memcpy(out, stand_in.data(), stand_in.size());
-    out += stand_in.size();
-    run = lead + 3;
-  });
-  if (run < text.size()) std::memcpy(out, text.data() + run, text.size() - run);
-  return out + (text.size() - run);
+  return put_with_stand_ins(
+      text, [&](auto each) { for_each_known_glyph(text, each); }, out);
 }
 
 void append_with_game_glyphs(std::string_view text, std::string& out) {

@@ -8,6 +8,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,29 @@ void append_with_game_glyphs(std::string_view text, std::string& out);
 // returns the end of what was written.
 std::size_t size_with_game_glyphs(std::string_view text);
 char* put_with_game_glyphs(std::string_view text, char* out);
+
+// The two steps for glyphs a caller has found itself: `for_each_glyph(each)`
+// calls `each(lead, stand_in)` for each glyph of `text` to replace, in
+// order, `lead` the offset of its three bytes.
+template <typename ForEachGlyph>
+std::size_t size_with_stand_ins(std::string_view text, ForEachGlyph for_each_glyph) {
+  std::size_t size = text.size();
+  for_each_glyph([&](std::size_t, std::string_view stand_in) { size = size - 3 + stand_in.size(); });
+  return size;
+}
+
+template <typename ForEachGlyph>
+char* put_with_stand_ins(std::string_view text, ForEachGlyph for_each_glyph, char* out) {
+  std::size_t run = 0;
+  for_each_glyph([&](std::size_t lead, std::string_view stand_in) {
+    std::memcpy(out, text.data() + run, lead - run);
+    out += lead - run;
+    std::memcpy(out, stand_in.data(), stand_in.size());
+    out += stand_in.size();
+    run = lead + 3;
+  });
+  if (run < text.size()) std::memcpy(out, text.data() + run, text.size() - run);
+  return out + (text.size() - run);
+}
 
 }  // namespace tellwick

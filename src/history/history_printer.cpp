@@ -228,7 +228,6 @@ void put_json_string(std::string& out, std::string_view text) {
 // between its fields, which the split takes out: those are counted apart.
 struct Rewrites {
   bool sequences = false;
-  bool glyphs = false;
   bool controls = false;      // a byte but 0x1F that may start a control character
   bool json_escapes = false;  // a quotation mark or a backslash, looked for in JSON alone
   int unit_separators = 0;
@@ -311,7 +310,6 @@ Rewrites rewrites_of(std::string_view text) {
   }
 #endif
   rewrites.sequences = brackets != 0;
-  rewrites.glyphs = rewrites.glyph_leads != 0;
   rewrites.controls = controls != 0;
   rewrites.json_escapes = escapes != 0;
   return rewrites;
@@ -337,52 +335,51 @@ char* put_line_head(LocalTimeCache& cache, std::int64_t time, int channel, std::
   return p + head;
 }
 
-// One entry's text line; `plain`: sender and message hold no control
-// character, and go out as they are, written in place.
-void put_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
-                   std::string_view message, bool plain, std::string& out) {
-  if (!plain) {
-    put_line_head(cache, time, channel, 0, out);
-    if (!sender.empty()) {
-      put_plain(out, sender);
-      out += ": ";
-    }
-    put_plain(out, message);
-    out += '\n';
-    return;
-  }
-  char* p = put_line_head(cache, time, channel, (sender.empty() ? 0 : sender.size() + 2) + message.size() + 1, out);
+// A text line whose fields hold no control character: `size_of(field)` and
+// `put(field, out)` measure and write a field as it goes out, so that the
+// line is made in place at once.
+template <typename SizeOf, typename Put>
+void put_text_line_of(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
+                      std::string_view message, SizeOf size_of, Put put, std::string& out) {
+  const std::size_t sender_size = sender.empty() ? 0 : size_of(sender) + 2;
+  char* p = put_line_head(cache, time, channel, sender_size + size_of(message) + 1, out);
   if (!sender.empty()) {
-    std::memcpy(p, sender.data(), sender.size());
-    p += sender.size();
+    p = put(sender, p);
     std::memcpy(p, ": ", 2);
     p += 2;
   }
-  if (!message.empty()) std::memcpy(p, message.data(), message.size());
-  p[message.size()] = '\n';
-}
-
-// The same for fields that hold no control character but game glyphs,
-// which get their stand-ins on the way.
-void put_text_line_with_glyphs(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
-                               std::string_view message, std::string& out) {
-  const std::size_t sender_size = sender.empty() ? 0 : size_with_game_glyphs(sender) + 2;
-  char* p = put_line_head(cache, time, channel, sender_size + size_with_game_glyphs(message) + 1, out);
-  if (!sender.empty()) {
-    p = put_with_game_glyphs(sender, p);
-    std::memcpy(p, ": ", 2);
-    p += 2;
-  }
-  p = put_with_game_glyphs(message, p);
+  p = put(message, p);
   *p = '\n';
 }
 
-// The glyphs with stand-ins in one field of an entry's text, told by the
+// One entry's text line; `plain`: sender and message hold no control
+// character, and go out as they are.
+void put_text_line(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view sender,
+                   std::string_view message, bool plain, std::string& out) {
+  if (plain) {
+    put_text_line_of(
+        cache, time, channel, sender, message, [](std::string_view field) { return field.size(); },
+        [](std::string_view field, char* p) {
+          if (!field.empty()) std::memcpy(p, field.data(), field.size());
+          return p + field.size();
+        },
+        out);
+    return;
+  }
+  put_line_head(cache, time, channel, 0, out);
+  if (!sender.empty()) {
+    put_plain(out, sender);
+    out += ": ";
+  }
+  put_plain(out, message);
+  out += '\n';
+}
+
+// Each glyph with a stand-in in one field of an entry's text, told by the
 // places of the lead bytes the look at the text found: `each(offset in the
 // field, stand_in)`, in order.
 template <typename Each>
-[[gnu::always_inline]] inline void for_each_glyph_in(std::string_view text, std::string_view field,
-                                                     const Rewrites& rewrites, Each each) {
+void for_each_glyph_in(std::string_view text, std::string_view field, const Rewrites& rewrites, Each each) {
   const auto begin = static_cast<std::size_t>(field.data() - text.data());
   const std::size_t end = begin + field.size();
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
@@ -396,39 +393,28 @@ template <typename Each>
 }
 
 std::size_t size_with_glyphs_in(std::string_view text, std::string_view field, const Rewrites& rewrites) {
-  std::size_t size = field.size();
-  for_each_glyph_in(text, field, rewrites,
-                    [&](std::size_t, std::string_view stand_in) { size = size - 3 + stand_in.size(); });
-  return size;
+  return size_with_stand_ins(field, [&](auto each) { for_each_glyph_in(text, field, rewrites, each); });
 }
 
 char* put_with_glyphs_in(std::string_view text, std::string_view field, const Rewrites& rewrites, char* out) {
-  std::size_t run = 0;
-  for_each_glyph_in(text, field, rewrites, [&](std::size_t lead, std::string_view stand_in) {
-    std::memcpy(out, field.data() + run, lead - run);
-    out += lead - run;
-    std::memcpy(out, stand_in.data(), stand_in.size());
-    out += stand_in.size();
-    run = lead + 3;
-  });
-  if (run < field.size()) std::memcpy(out, field.data() + run, field.size() - run);
-  return out + (field.size() - run);
+  return put_with_stand_ins(
+      field, [&](auto each) { for_each_glyph_in(text, field, rewrites, each); }, out);
 }
 
-// A text line of fields without control characters, taken from `text`,
-// whose few glyphs the look at it placed.
-void put_text_line_with_placed_glyphs(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view text,
-                                      const EntryFields& fields, const Rewrites& rewrites, std::string& out) {
-  const std::size_t sender_size = fields.sender.empty() ? 0 : size_with_glyphs_in(text, fields.sender, rewrites) + 2;
-  char* p =
-      put_line_head(cache, time, channel, sender_size + size_with_glyphs_in(text, fields.message, rewrites) + 1, out);
-  if (!fields.sender.empty()) {
-    p = put_with_glyphs_in(text, fields.sender, rewrites, p);
-    std::memcpy(p, ": ", 2);
-    p += 2;
+// The text line of plain fields of `text` whose glyphs get their stand-ins
+// on the way: placed by the look at the text when it found few, else
+// found anew.
+void put_text_line_with_glyphs(LocalTimeCache& cache, std::int64_t time, int channel, std::string_view text,
+                               const EntryFields& fields, const Rewrites& rewrites, std::string& out) {
+  if (rewrites.glyph_leads <= Rewrites::kGlyphPlaces) {
+    put_text_line_of(
+        cache, time, channel, fields.sender, fields.message,
+        [&](std::string_view field) { return size_with_glyphs_in(text, field, rewrites); },
+        [&](std::string_view field, char* p) { return put_with_glyphs_in(text, field, rewrites, p); }, out);
+  } else {
+    put_text_line_of(cache, time, channel, fields.sender, fields.message, size_with_game_glyphs, put_with_game_glyphs,
+                     out);
   }
-  p = put_with_glyphs_in(text, fields.message, rewrites, p);
-  *p = '\n';
 }
 
 char* put_bytes(char* out, std::string_view bytes) {
@@ -476,11 +462,6 @@ void put_json_string_with_glyphs(HistoryPrinter& p, std::string_view text) {
   put_json_string(out, p.glyph_scratch);
 }
 
-// `glyphs`: the fields hold no control character, and their glyphs get
-// their stand-ins on the way.
-// Everything of a JSON line before the sender's string, written to `head`;
-// returns its end. The time and channel name hold nothing a JSON string
-// escapes.
 // The seconds since 1970 in decimal: entries close in time share all digits
 // but the last two, which are made once.
 char* put_unix_time(LocalTimeCache& cache, std::uint32_t time, char* out) {
@@ -496,6 +477,9 @@ char* put_unix_time(LocalTimeCache& cache, std::uint32_t time, char* out) {
   return out + 2;
 }
 
+// Everything of a JSON line before the sender's string, written to `head`;
+// returns its end. The time and channel name hold nothing a JSON string
+// escapes.
 char* put_json_head(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, char* head) {
   char* h = put_literal(head, "{\"time\":");
   if (write_time(p.time_cache, time, h + 1)) {
@@ -515,7 +499,9 @@ char* put_json_head(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, c
   h = put_literal(h, "\",\"code\":");
   h = put_integer(h, code);
   return put_literal(h, ",\"sender\":");
-}  // Up to the channel's name, then room for the whole of its room, the rest
+}
+
+// Up to the channel's name, then room for the whole of its room, the rest
 // after the longest name.
 constexpr std::size_t kLongestJsonHead =
     std::max(8 + 27 + 8 + 20 + 12 + PaddedChannelName::kRoom, 8 + 27 + 8 + 20 + 12 + kLongestChannelName + 9 + 10 + 10);
@@ -587,8 +573,8 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
   // fields are the same taken apart before or after the glyphs are
   // replaced, and a plain text line takes them straight into the history.
   const bool glyphs_on_the_way =
-      rewrites.glyphs && plain && !p.sinks.entry && p.filter.sender.empty() && p.filter.text.empty();
-  if (rewrites.glyphs && !glyphs_on_the_way) {
+      rewrites.glyph_leads != 0 && plain && !p.sinks.entry && p.filter.sender.empty() && p.filter.text.empty();
+  if (rewrites.glyph_leads != 0 && !glyphs_on_the_way) {
     text = with_game_glyphs(p, text);
     rewritten = true;
   }
@@ -606,10 +592,8 @@ void print_entry(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, std:
         put_json_line_with_placed_glyphs(p, time, code, text, fields, rewrites);
       } else if (p.format == HistoryFormat::kJson) {
         put_json_line(p, time, code, fields, true);
-      } else if (rewrites.glyph_leads <= Rewrites::kGlyphPlaces) {
-        put_text_line_with_placed_glyphs(p.time_cache, time, channel, text, fields, rewrites, p.buffer);
       } else {
-        put_text_line_with_glyphs(p.time_cache, time, channel, fields.sender, fields.message, p.buffer);
+        put_text_line_with_glyphs(p.time_cache, time, channel, text, fields, rewrites, p.buffer);
       }
       if (p.buffer.size() >= p.flush_size) flush_history(p);
       return;
