@@ -13,6 +13,7 @@
 
 #include "gamelog/entry_line.h"
 #include "history/byte_scans.h"
+#include "history/cp932_lines.h"
 #include "history/cp932_search.h"
 #include "history/export_lines.h"
 #include "history/export_text.h"
@@ -367,6 +368,7 @@ constexpr std::size_t kFormattedPart = std::size_t{1} << 18;
 struct PieceWorker {
   HistoryPrinter printer;
   ExportText decoded;
+  Cp932Lines cp932;
 };
 
 // A piece after the first entry, without a search, formatted on a worker as
@@ -374,22 +376,27 @@ struct PieceWorker {
 // holds a stray line.
 void format_piece(PieceWorker& w, ExportCharset charset, bool well_formed_utf8, const std::vector<std::uint8_t>& piece,
                   PieceResult& result) {
-  const std::uint8_t* data = piece.data();
-  const std::size_t size = piece.size();
+  // The piece's text is gathered whole in the result's own buffer.
+  w.printer.flush_size = static_cast<std::size_t>(-1);
+  w.printer.buffer.swap(result.text);
+  w.printer.buffer.clear();
+  // Code page 932 is printed straight from its bytes as far as that goes.
+  std::size_t taken = 0, taken_line_ends = 0;
+  if (charset == ExportCharset::kShiftJis) {
+    taken = print_cp932_entries(w.printer, w.cp932, piece.data(), piece.size(), taken_line_ends);
+  }
+  const std::uint8_t* data = piece.data() + taken;
+  const std::size_t size = piece.size() - taken;
   ExportCursor cursor;
   if (well_formed_utf8) {
     cursor.text = std::string_view(reinterpret_cast<const char*>(data), size);
   } else {
     decode_export_piece(data, size, charset, w.decoded);
     result.replaced = w.decoded.replaced;
-    result.first_replaced_line = w.decoded.first_replaced_line;
+    result.first_replaced_line = w.decoded.replaced > 0 ? taken_line_ends + w.decoded.first_replaced_line : 0;
     result.odd_length = w.decoded.odd_length;
     cursor.text = w.decoded.text;
   }
-  // The piece's text is gathered whole in the result's own buffer.
-  w.printer.flush_size = static_cast<std::size_t>(-1);
-  w.printer.buffer.swap(result.text);
-  w.printer.buffer.clear();
   ExportEntry entry;
   for (;;) {
     const ExportStep step = next_export_entry(cursor, entry);
@@ -401,7 +408,7 @@ void format_piece(PieceWorker& w, ExportCharset charset, bool well_formed_utf8, 
   // replaced; then the text holds the same, and the entries have passed
   // them all.
   if (result.replaced == 0) {
-    result.line_ends = cursor.line - (!cursor.text.empty() && cursor.text.back() != '\n' ? 1 : 0);
+    result.line_ends = taken_line_ends + cursor.line - (!cursor.text.empty() && cursor.text.back() != '\n' ? 1 : 0);
   }
 }
 

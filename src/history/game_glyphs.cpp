@@ -1,6 +1,7 @@
 #include "history/game_glyphs.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <iterator>
 
@@ -234,10 +235,29 @@ constexpr bool nothing_json_escapes() {
 }
 static_assert(nothing_json_escapes(), "stand-ins may be put in after a text is escaped");
 
+constexpr bool none_longer_than_the_longest() {
+  for (const GameGlyph& glyph : kGameGlyphs) {
+    if (glyph.stand_in.size() > kLongestStandIn) return false;
+  }
+  return true;
+}
+static_assert(none_longer_than_the_longest(), "writers make room for kLongestStandIn");
+
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.
 constexpr char kGlyphLead = '\xEE';
 
 constexpr GlyphIndex kGlyphIndex = make_glyph_index();
+
+static_assert(kLongestStandIn <= PaddedStandIn::kRoom);
+constexpr auto kPaddedStandIns = [] {
+  std::array<PaddedStandIn, 256> padded{};
+  for (const GameGlyph& glyph : kGameGlyphs) {
+    PaddedStandIn& room = padded[glyph.code_point & 0xFF];
+    std::copy(glyph.stand_in.begin(), glyph.stand_in.end(), room.text);
+    room.size = glyph.stand_in.size();
+  }
+  return padded;
+}();
 
 // Calls `each(lead, stand_in)` for each glyph of `text` that has a stand-in,
 // in order; `lead` is the offset of its first byte, the glyph's three bytes
@@ -264,6 +284,8 @@ std::string_view game_glyph_stand_in(std::uint32_t code_point) {
   const std::uint8_t at = kGlyphIndex.of[code_point & 0xFF];
   return at == 0 ? std::string_view() : kGameGlyphs[at - 1].stand_in;
 }
+
+const PaddedStandIn& padded_stand_in(std::uint8_t low) { return kPaddedStandIns[low]; }
 
 GlyphSet glyphs_a_search_may_meet(std::string_view needle) {
   GlyphSet glyphs;

@@ -16,6 +16,18 @@ namespace tellwick {
 
 // The stand-in for a code point, or an empty view when it has none.
 std::string_view game_glyph_stand_in(std::uint32_t code_point);
+// No stand-in is longer, so a writer can make room for the longest.
+constexpr std::size_t kLongestStandIn = 22;
+
+// The stand-in of U+E000 + `low` in a room of a fixed size, for writers
+// that copy the whole room at once and move on by its size, which is 0 for
+// a glyph without one.
+struct PaddedStandIn {
+  static constexpr std::size_t kRoom = 24;
+  char text[kRoom];
+  std::size_t size;
+};
+const PaddedStandIn& padded_stand_in(std::uint8_t low);
 
 // The glyphs whose stand-ins a text search for `needle` (UTF-8, ASCII
 // letters in either case) could find a match taking in part of: the needle

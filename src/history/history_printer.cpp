@@ -12,88 +12,10 @@
 #include "history/channels.h"
 #include "history/entry_text.h"
 #include "history/game_glyphs.h"
+#include "history/line_heads.h"
 
 namespace tellwick {
 namespace {
-
-void put_digits(char* out, int value, int width) {
-  for (int i = width - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-}
-
-// "YYYY-MM-DD HH:MM:", to which the seconds are added.
-void format_local_time(const CalendarSecond& t, char* out) {
-  put_digits(out, t.year, 4);
-  out[4] = '-';
-  put_digits(out + 5, t.month, 2);
-  out[7] = '-';
-  put_digits(out + 8, t.day, 2);
-  out[10] = ' ';
-  put_digits(out + 11, t.hour, 2);
-  out[13] = ':';
-  put_digits(out + 14, t.minute, 2);
-  out[16] = ':';
-}
-
-void format_offset(int offset, char* out) {
-  out[0] = offset < 0 ? '-' : '+';
-  const int magnitude = offset < 0 ? -offset : offset;
-  put_digits(out + 1, magnitude / 3600, 2);
-  out[3] = ':';
-  put_digits(out + 4, magnitude / 60 % 60, 2);
-}
-
-// "00" to "99": seconds, and numbers two digits at a time.
-constexpr auto kTwoDigitNumbers = [] {
-  std::array<char, 200> digits{};
-  for (int i = 0; i < 100; ++i) {
-    digits[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    digits[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-  }
-  return digits;
-}();
-
-// The time of a moment in the kept minute from that minute's text, when
-// the moment lies in the minute's sixty seconds.
-[[gnu::always_inline]] inline bool write_time_in_kept_minute(const LocalTimeCache& cache, std::int64_t t,
-                                                             std::int64_t minute, char* line) {
-  const int second = cache.start.second + static_cast<int>(t - minute * 60);
-  if (second >= 60) return false;
-  std::memcpy(line, cache.text, sizeof cache.text);
-  std::memcpy(line + 17, kTwoDigitNumbers.data() + 2 * second, 2);
-  std::memcpy(line + 19, cache.offset, sizeof cache.offset);
-  return true;
-}
-
-// The time of a moment the kept minute does not give: its minute is made
-// anew and kept.
-[[gnu::noinline]] bool write_time_of_new_minute(LocalTimeCache& cache, std::int64_t t, std::int64_t minute,
-                                                char* line) {
-  cache.valid = local_calendar_second(minute * 60, cache.start);
-  cache.minute = minute;
-  if (!cache.valid) return false;
-  format_local_time(cache.start, cache.text);
-  format_offset(cache.start.utc_offset, cache.offset);
-  if (write_time_in_kept_minute(cache, t, minute, line)) return true;
-  // Only an offset from UTC with seconds of its own moves the minute.
-  CalendarSecond local;
-  if (!local_calendar_second(t, local)) return false;
-  format_local_time(local, line);
-  put_digits(line + 17, local.second, 2);
-  format_offset(local.utc_offset, line + 19);
-  return true;
-}
-
-// Entry times are mostly in order and many share a minute: its text is
-// made once, and each entry adds its seconds. Writes the 25 bytes of
-// "YYYY-MM-DD HH:MM:SS+hh:mm" into `line`.
-[[gnu::always_inline]] inline bool write_time(LocalTimeCache& cache, std::int64_t t, char* line) {
-  const std::int64_t minute = t >= 0 ? t / 60 : (t - 59) / 60;
-  if (cache.valid && minute == cache.minute && write_time_in_kept_minute(cache, t, minute, line)) return true;
-  return write_time_of_new_minute(cache, t, minute, line);
-}
 
 // The time is written where it goes: copied from a buffer of its own, its
 // bytes would be read back before the pieces they were written in settle.
@@ -318,21 +240,12 @@ Rewrites rewrites_of(std::string_view text) {
 // Makes room for a text line's time and channel and `rest` bytes after
 // them, writes the time and channel, and returns where the rest goes.
 char* put_line_head(LocalTimeCache& cache, std::int64_t time, int channel, std::size_t rest, std::string& out) {
-  constexpr std::size_t kTime = 19;
-  const PaddedChannelName& name = padded_channel_name(channel);
-  const std::size_t head = kTime + 2 + name.size + 2;
+  const std::size_t head = text_head_size(channel);
   const std::size_t start = out.size();
-  // Room for the whole time with its offset and the channel name's whole
-  // room, written in place, each overwritten by what follows it.
-  out.resize(start + std::max(head + rest, kTime + 2 + PaddedChannelName::kRoom));
-  char* p = out.data() + start;
-  // A moment the C library cannot place shows as zeros.
-  if (!write_time(cache, time, p)) std::memcpy(p, "0000-00-00 00:00:00", kTime);
-  std::memcpy(p + kTime, " [", 2);
-  std::memcpy(p + kTime + 2, name.text, PaddedChannelName::kRoom);
-  std::memcpy(p + head - 2, "] ", 2);
+  out.resize(start + std::max(head + rest, kTextHeadRoom));
+  char* p = put_text_head(cache, time, channel, out.data() + start);
   out.resize(start + head + rest);
-  return p + head;
+  return p;
 }
 
 // A text line whose fields hold no control character: `size_of(field)` and
@@ -422,31 +335,6 @@ char* put_bytes(char* out, std::string_view bytes) {
   return out + bytes.size();
 }
 
-// A text known when the program is built, copied without a call.
-template <std::size_t size>
-char* put_literal(char* out, const char (&text)[size]) {
-  std::memcpy(out, text, size - 1);
-  return out + size - 1;
-}
-
-// The decimal digits of `value`, two at a time, written in place.
-char* put_integer(char* out, std::uint32_t value) {
-  const int digits = 1 + (value >= 10) + (value >= 100) + (value >= 1000) + (value >= 10000) + (value >= 100000) +
-                     (value >= 1000000) + (value >= 10000000) + (value >= 100000000) + (value >= 1000000000);
-  char* const end = out + digits;
-  char* p = end;
-  for (; value >= 100; value /= 100) {
-    p -= 2;
-    std::memcpy(p, kTwoDigitNumbers.data() + 2 * (value % 100), 2);
-  }
-  if (value >= 10) {
-    std::memcpy(p - 2, kTwoDigitNumbers.data() + 2 * value, 2);
-  } else {
-    p[-1] = static_cast<char>('0' + value);
-  }
-  return end;
-}
-
 // A JSON string of `text` with its glyphs' stand-ins, for a text that holds
 // no control character.
 void put_json_string_with_glyphs(HistoryPrinter& p, std::string_view text) {
@@ -462,56 +350,12 @@ void put_json_string_with_glyphs(HistoryPrinter& p, std::string_view text) {
   put_json_string(out, p.glyph_scratch);
 }
 
-// The seconds since 1970 in decimal: entries close in time share all digits
-// but the last two, which are made once.
-char* put_unix_time(LocalTimeCache& cache, std::uint32_t time, char* out) {
-  const std::uint32_t hundreds = time / 100;
-  if (hundreds == 0) return put_integer(out, time);
-  if (static_cast<std::int64_t>(hundreds) != cache.hundreds) {
-    cache.hundreds = hundreds;
-    cache.hundreds_digits = static_cast<int>(put_integer(cache.hundreds_text, hundreds) - cache.hundreds_text);
-  }
-  std::memcpy(out, cache.hundreds_text, sizeof cache.hundreds_text);
-  out += cache.hundreds_digits;
-  std::memcpy(out, kTwoDigitNumbers.data() + 2 * (time % 100), 2);
-  return out + 2;
-}
-
-// Everything of a JSON line before the sender's string, written to `head`;
-// returns its end. The time and channel name hold nothing a JSON string
-// escapes.
-char* put_json_head(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, char* head) {
-  char* h = put_literal(head, "{\"time\":");
-  if (write_time(p.time_cache, time, h + 1)) {
-    h[0] = '"';
-    h[11] = 'T';
-    h[26] = '"';
-    h += 27;
-  } else {
-    h = put_literal(h, "null");
-  }
-  h = put_literal(h, ",\"unix\":");
-  h = put_unix_time(p.time_cache, time, h);
-  h = put_literal(h, ",\"channel\":\"");
-  const PaddedChannelName& channel = padded_channel_name(channel_of_code(code));
-  std::memcpy(h, channel.text, PaddedChannelName::kRoom);
-  h += channel.size;
-  h = put_literal(h, "\",\"code\":");
-  h = put_integer(h, code);
-  return put_literal(h, ",\"sender\":");
-}
-
-// Up to the channel's name, then room for the whole of its room, the rest
-// after the longest name.
-constexpr std::size_t kLongestJsonHead =
-    std::max(8 + 27 + 8 + 20 + 12 + PaddedChannelName::kRoom, 8 + 27 + 8 + 20 + 12 + kLongestChannelName + 9 + 10 + 10);
-
 // `glyphs`: the fields hold no control character, and their glyphs get
 // their stand-ins on the way.
 void put_json_line(HistoryPrinter& p, std::uint32_t time, std::uint32_t code, const EntryFields& fields, bool glyphs) {
-  char head[kLongestJsonHead];
+  char head[kJsonHeadRoom];
   std::string& out = p.buffer;
-  out.append(head, static_cast<std::size_t>(put_json_head(p, time, code, head) - head));
+  out.append(head, static_cast<std::size_t>(put_json_head(p.time_cache, time, code, head) - head));
   if (glyphs) {
     put_json_string_with_glyphs(p, fields.sender);
     out += ",\"message\":";
@@ -530,8 +374,8 @@ void put_json_line_with_placed_glyphs(HistoryPrinter& p, std::uint32_t time, std
                                       const EntryFields& fields, const Rewrites& rewrites) {
   static constexpr std::string_view kBetween = "\",\"message\":\"";
   static constexpr std::string_view kEnd = "\"}\n";
-  char head[kLongestJsonHead];
-  const auto head_size = static_cast<std::size_t>(put_json_head(p, time, code, head) - head);
+  char head[kJsonHeadRoom];
+  const auto head_size = static_cast<std::size_t>(put_json_head(p.time_cache, time, code, head) - head);
   const std::size_t sender_size = size_with_glyphs_in(text, fields.sender, rewrites);
   const std::size_t message_size = size_with_glyphs_in(text, fields.message, rewrites);
   std::string& out = p.buffer;
