@@ -65,6 +65,10 @@ void set_up_console() {
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
   if (!prepare_standard_streams()) note_failure(EBADF);
+  // Each text is flushed as soon as it is written: without a buffer of its
+  // own, a large one (a piece of a long history) goes out in one call
+  // instead of being copied through the stream's buffer in parts.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
 }
 
 void write_stdout_utf8(const char16_t* text) {
