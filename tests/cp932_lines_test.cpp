@@ -45,6 +45,8 @@ Taken straight_reading(const std::string& piece, HistoryFormat format, const His
   HistoryPrinter printer;
   printer.format = format;
   printer.filter = filter;
+  // What the buffer held is room: the lines replace it.
+  printer.buffer.assign(5000, 'j');
   Cp932Lines state;
   Taken taken;
   // In a buffer of its own size, as the reader's pieces are, so that a look past its end is caught.

@@ -33,6 +33,7 @@ constexpr std::size_t kMostPerByte = std::max<std::size_t>(3, (kLongestStandIn +
 
 // The history buffer with room made ahead of the lines written into it:
 // making it a line at a time would fill each line's room with zeros first.
+// What it held before is room too.
 struct Room {
   std::string& out;
   std::size_t used;  // what holds lines; the rest is room
@@ -274,7 +275,7 @@ std::size_t print_entries(HistoryPrinter& p, Cp932Lines& state, const std::uint8
   state.long_way.format = p.format;
   // Its line is taken from its buffer, however long: never handed out.
   state.long_way.flush_size = std::numeric_limits<std::size_t>::max();
-  Room room{p.buffer, p.buffer.size()};
+  Room room{p.buffer, 0};
   std::size_t pos = 0;
   while (pos < size) {
     const std::size_t end = find_byte(chars, size, pos, '\n');

@@ -26,6 +26,8 @@ struct Cp932Lines {
 // followed by a line of the same entry, or one that holds a character the
 // table does not decode, or that ends in a lead byte. Returns the offset of
 // that entry line, or `size`; `line_ends` is set to the line ends before it.
+// The lines replace what `printer.buffer` held, whose bytes are room to
+// write into: a buffer used again is not filled with zeros again.
 std::size_t print_cp932_entries(HistoryPrinter& printer, Cp932Lines& state, const std::uint8_t* data, std::size_t size,
                                 std::size_t& line_ends);
 

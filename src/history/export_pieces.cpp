@@ -379,11 +379,12 @@ void format_piece(PieceWorker& w, ExportCharset charset, bool well_formed_utf8, 
   // The piece's text is gathered whole in the result's own buffer.
   w.printer.flush_size = static_cast<std::size_t>(-1);
   w.printer.buffer.swap(result.text);
-  w.printer.buffer.clear();
   // Code page 932 is printed straight from its bytes as far as that goes.
   std::size_t taken = 0, taken_line_ends = 0;
   if (charset == ExportCharset::kShiftJis) {
     taken = print_cp932_entries(w.printer, w.cp932, piece.data(), piece.size(), taken_line_ends);
+  } else {
+    w.printer.buffer.clear();
   }
   const std::uint8_t* data = piece.data() + taken;
   const std::size_t size = piece.size() - taken;

@@ -73,7 +73,8 @@ bool OrderedPieces::give(std::vector<std::uint8_t>&& piece) {
   } else {
     job = std::move(spare_.back());
     spare_.pop_back();
-    job->result.text.clear();
+    // Its text goes back to the work as it is: the work replaces it, and
+    // the bytes it holds are room that need not be filled again.
     job->result = PieceResult{std::move(job->result.text)};
     job->done = false;
   }

@@ -18,6 +18,8 @@ namespace tellwick {
 
 // What the work on one piece gives.
 struct PieceResult {
+  // Replaced by each work: a result used again comes with the text of an
+  // earlier piece, whose bytes are room to write into.
   std::string text;
   std::size_t replaced = 0;
   std::size_t first_replaced_line = 0;  // in the piece, 1-based; 0 when none
