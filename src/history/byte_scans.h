@@ -50,4 +50,22 @@ inline std::size_t find_byte(const char* s, std::size_t size, std::size_t from, 
   return found == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(found) - s);
 }
 
+// The offset of the first UTF-16 little-endian code unit `unit` at an even
+// offset from `from` on (`from` even), or `size` when there is none; `size`
+// is even. Inline for the same reason.
+inline std::size_t find_wide_unit(const std::uint8_t* data, std::size_t size, std::size_t from, std::uint16_t unit) {
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
+  for (; from + 16 <= size; from += 16) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+    const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted)));
+    if (hits != 0) return from + static_cast<std::size_t>(__builtin_ctz(hits));
+  }
+#endif
+  for (; from < size; from += 2) {
+    if ((data[from] | data[from + 1] << 8) == unit) return from;
+  }
+  return size;
+}
+
 }  // namespace tellwick

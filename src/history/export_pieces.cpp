@@ -13,13 +13,14 @@
 
 #include "gamelog/entry_line.h"
 #include "history/byte_scans.h"
-#include "history/cp932_lines.h"
 #include "history/cp932_search.h"
 #include "history/export_lines.h"
 #include "history/export_text.h"
 #include "history/game_glyphs.h"
 #include "history/ordered_pieces.h"
+#include "history/straight_lines.h"
 #include "history/text_search.h"
+#include "history/utf8_repair.h"
 #include "platform/encoding.h"
 
 namespace tellwick {
@@ -368,7 +369,7 @@ constexpr std::size_t kFormattedPart = std::size_t{1} << 18;
 struct PieceWorker {
   HistoryPrinter printer;
   ExportText decoded;
-  Cp932Lines cp932;
+  StraightLines straight;
 };
 
 // A piece after the first entry, without a search, formatted on a worker as
@@ -379,10 +380,12 @@ void format_piece(PieceWorker& w, ExportCharset charset, bool well_formed_utf8, 
   // The piece's text is gathered whole in the result's own buffer.
   w.printer.flush_size = static_cast<std::size_t>(-1);
   w.printer.buffer.swap(result.text);
-  // Code page 932 is printed straight from its bytes as far as that goes.
+  // Printed straight from the bytes as far as that goes; UTF-8 only when
+  // it is well-formed, as the rest is read with ill-formed bytes replaced.
   std::size_t taken = 0, taken_line_ends = 0;
-  if (charset == ExportCharset::kShiftJis) {
-    taken = print_cp932_entries(w.printer, w.cp932, piece.data(), piece.size(), taken_line_ends);
+  if (charset != ExportCharset::kUtf8 || well_formed_utf8 ||
+      first_invalid_utf8(std::string_view(reinterpret_cast<const char*>(piece.data()), piece.size())) == piece.size()) {
+    taken = print_entries_straight(w.printer, w.straight, charset, piece.data(), piece.size(), taken_line_ends);
   } else {
     w.printer.buffer.clear();
   }
