@@ -123,17 +123,83 @@ std::uint32_t code_point_of_packed(std::uint32_t utf8) {
   }
 }
 
-// Each charset's field decoder: `put_field` decodes text[i, size) into `o`
-// up to a unit separator, with each glyph's stand-in in its place.
-// `readable`: the bytes from `text` on that may be loaded, which may go
-// past the text; the code unit after the text, when it is readable, is a
-// line end, which stops any run. `i` and `o` are taken into locals, as what
-// is written through `o` could be them for all the compiler knows.
+// Each charset's field decoder: `put_run` copies a run of what goes into a
+// line as it is, and `put_other` what follows it, which ends the field when
+// it says false (at a unit separator, or what only the long way shows
+// right). `readable`: the bytes from `text` on that may be loaded, which
+// may go past the text; the code unit after the text, when it is readable,
+// is a line end, which stops any run.
+
+#if defined(__SSE2__)
+__m128i load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+#endif
+
+// Runs of the charset's plain code units, sixteen bytes a step: each block
+// is stored whole, and the text goes on past its plain lead. A block that
+// reaches past the text reaches its line end, which is no plain unit: a
+// run never goes past the text.
+template <bool json, typename Charset>
+[[gnu::always_inline]] inline void put_run(const std::uint8_t* text, std::size_t size, std::size_t readable,
+                                           std::size_t& i, char*& o) {
+#if defined(__SSE2__)
+  while (i < size && i + 16 <= readable) {
+    const __m128i block = load(text + i);
+    Charset::store_block(block, o);
+    const std::size_t plain = plain_lead(Charset::template plain_lanes<json>(block));
+    i += plain;
+    o += plain / Charset::kUnit;
+    if (plain < 16) return;
+  }
+#endif
+  while (i < size && Charset::template is_plain<json>(text, i)) {
+    *o++ = static_cast<char>(text[i]);
+    i += Charset::kUnit;
+  }
+}
+
+// Decodes text[i, size) into `o` up to a unit separator, with each glyph's
+// stand-in in its place.
+template <bool json, typename Charset>
+Stop put_field(const Charset& charset, const std::uint8_t* text, std::size_t size, std::size_t readable,
+               std::size_t& from, char*& out) {
+  // Kept in locals: what is written through `o` could be them, for all the compiler knows.
+  std::size_t i = from;
+  char* o = out;
+  Stop stop = Stop::kEnd;
+  for (;;) {
+    put_run<json, Charset>(text, size, readable, i, o);
+    if (i == size) break;
+    if (const std::uint32_t unit = Charset::unit_at(text, i); unit < 0x80) {
+      stop = unit == kUnitSeparator ? Stop::kSeparator : Stop::kLong;
+      break;
+    }
+    if (!charset.put_other(text, size, i, o)) {
+      stop = Stop::kLong;
+      break;
+    }
+  }
+  from = i;
+  out = o;
+  return stop;
+}
 
 // Code page 932, by the table.
 struct Cp932Text {
   static constexpr std::size_t kUnit = 1;
   const Cp932Table& table = cp932_table();
+
+  static std::uint32_t unit_at(const std::uint8_t* text, std::size_t i) { return text[i]; }
+  template <bool json>
+  static bool is_plain(const std::uint8_t* text, std::size_t i) {
+    return is_plain_ascii<json>(text[i]);
+  }
+#if defined(__SSE2__)
+  static void store_block(__m128i block, char* o) { _mm_storeu_si128(reinterpret_cast<__m128i*>(o), block); }
+  template <bool json>
+  static __m128i plain_lanes(__m128i block) {
+    return plain_ascii<json>(block);
+  }
+#endif
 
   // Whether a character of three bytes in UTF-8 from U+3000 on goes into a
   // line as it is: no glyph of the game (U+E000..U+EFFF), and not 0 for a
@@ -143,71 +209,44 @@ struct Cp932Text {
     return lead >= 0xE3 && lead != 0xEE;
   }
 
-  template <bool json>
-  Stop put_field(const std::uint8_t* text, std::size_t size, std::size_t readable, std::size_t& from,
-                 char*& out) const {
-    std::size_t i = from;
-    char* o = out;
-    const auto stop = [&](Stop why) {
-      from = i;
-      out = o;
-      return why;
-    };
-    while (i < size) {
-#if defined(__SSE2__)
-      if (i + 16 <= readable) {
-        const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), sixteen);
-        const std::size_t plain = plain_lead(plain_ascii<json>(sixteen));
-        i += plain;
-        o += plain;
-        if (plain == 16) continue;
-        if (i == size) break;
-      } else
-#endif
-      {
-        while (i < size && is_plain_ascii<json>(text[i])) *o++ = static_cast<char>(text[i++]);
-        if (i == size) break;
+  // A run of characters beyond ASCII: two of two bytes a step, as Japanese
+  // text mostly is, while they need no look; any other one at a time. The
+  // table holds nothing for a first byte that is no lead.
+  [[gnu::always_inline]] bool put_other(const std::uint8_t* text, std::size_t size, std::size_t& i, char*& o) const {
+    do {
+      while (i + 3 < size && (text[i] & text[i + 2]) >= 0x80) {
+        const std::uint32_t first = table.pair_utf8[text[i] - 0x80][text[i + 1]];
+        const std::uint32_t second = table.pair_utf8[text[i + 2] - 0x80][text[i + 3]];
+        if (!needs_no_look(first) || !needs_no_look(second)) break;
+        std::memcpy(o, &first, 4);
+        o += first >> 24;
+        std::memcpy(o, &second, 4);
+        o += second >> 24;
+        i += 4;
       }
-      if (text[i] < 0x80) return stop(text[i] == kUnitSeparator ? Stop::kSeparator : Stop::kLong);
-      // A run of characters beyond ASCII: two of two bytes a step, as
-      // Japanese text mostly is, while they need no look; any other one at
-      // a time. The table holds nothing for a first byte that is no lead.
-      do {
-        while (i + 3 < size && (text[i] & text[i + 2]) >= 0x80) {
-          const std::uint32_t first = table.pair_utf8[text[i] - 0x80][text[i + 1]];
-          const std::uint32_t second = table.pair_utf8[text[i + 2] - 0x80][text[i + 3]];
-          if (!needs_no_look(first) || !needs_no_look(second)) break;
-          std::memcpy(o, &first, 4);
-          o += first >> 24;
-          std::memcpy(o, &second, 4);
-          o += second >> 24;
-          i += 4;
-        }
-        if (i == size || text[i] < 0x80) break;
-        const std::uint8_t b = text[i];
-        std::uint32_t utf8;
-        if (is_cp932_lead(b)) {
-          // A lead byte that ends the text takes the line end in the decoded piece.
-          if (i + 1 == size) return stop(Stop::kLong);
-          utf8 = table.pair_utf8[b - 0x80][text[i + 1]];
-          i += 2;
-        } else {
-          utf8 = table.single_utf8[b - 0x80];
-          i += 1;
-        }
-        if (utf8 == 0) return stop(Stop::kLong);
-        // Only a character that starts so in UTF-8 may be a glyph or a control character.
-        if (const std::uint32_t lead = utf8 & 0xFF; lead == 0xC2 || lead == 0xE2 || lead == 0xEE) {
-          const std::uint32_t code_point = code_point_of_packed(utf8);
-          if (put_stand_in(code_point, o)) continue;
-          if (is_control(code_point)) return stop(Stop::kLong);
-        }
-        std::memcpy(o, &utf8, 4);
-        o += utf8 >> 24;
-      } while (i < size && text[i] >= 0x80);
-    }
-    return stop(Stop::kEnd);
+      if (i == size || text[i] < 0x80) break;
+      const std::uint8_t b = text[i];
+      std::uint32_t utf8;
+      if (is_cp932_lead(b)) {
+        // A lead byte that ends the text takes the line end in the decoded piece.
+        if (i + 1 == size) return false;
+        utf8 = table.pair_utf8[b - 0x80][text[i + 1]];
+        i += 2;
+      } else {
+        utf8 = table.single_utf8[b - 0x80];
+        i += 1;
+      }
+      if (utf8 == 0) return false;
+      // Only a character that starts so in UTF-8 may be a glyph or a control character.
+      if (const std::uint32_t lead = utf8 & 0xFF; lead == 0xC2 || lead == 0xE2 || lead == 0xEE) {
+        const std::uint32_t code_point = code_point_of_packed(utf8);
+        if (put_stand_in(code_point, o)) continue;
+        if (is_control(code_point)) return false;
+      }
+      std::memcpy(o, &utf8, 4);
+      o += utf8 >> 24;
+    } while (i < size && text[i] >= 0x80);
+    return true;
   }
 
   // Whether the text ends on a character's last byte, a lead byte taking
@@ -234,54 +273,38 @@ struct Utf8Text {
 
   static bool may_need_a_look(std::uint8_t b) { return b == 0xC2 || b == 0xE2 || b == 0xEE; }
 
+  static std::uint32_t unit_at(const std::uint8_t* text, std::size_t i) { return text[i]; }
   template <bool json>
-  Stop put_field(const std::uint8_t* text, std::size_t size, std::size_t readable, std::size_t& from,
-                 char*& out) const {
-    std::size_t i = from;
-    char* o = out;
-    const auto stop = [&](Stop why) {
-      from = i;
-      out = o;
-      return why;
-    };
-    while (i < size) {
+  static bool is_plain(const std::uint8_t* text, std::size_t i) {
+    return text[i] >= 0x80 ? !may_need_a_look(text[i]) : is_plain_ascii<json>(text[i]);
+  }
 #if defined(__SSE2__)
-      if (i + 16 <= readable) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), b);
-        const __m128i looked_at = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xC2))),
-                                                            _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xE2)))),
-                                               _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE))));
-        const __m128i beyond_ascii = _mm_cmplt_epi8(b, _mm_setzero_si128());
-        const std::size_t plain =
-            plain_lead(_mm_or_si128(plain_ascii<json>(b), _mm_andnot_si128(looked_at, beyond_ascii)));
-        i += plain;
-        o += plain;
-        if (plain == 16) continue;
-        if (i == size) break;
-      } else
+  static void store_block(__m128i block, char* o) { _mm_storeu_si128(reinterpret_cast<__m128i*>(o), block); }
+  template <bool json>
+  static __m128i plain_lanes(__m128i b) {
+    const __m128i looked_at = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xC2))),
+                                                        _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xE2)))),
+                                           _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0xEE))));
+    const __m128i beyond_ascii = _mm_cmplt_epi8(b, _mm_setzero_si128());
+    return _mm_or_si128(plain_ascii<json>(b), _mm_andnot_si128(looked_at, beyond_ascii));
+  }
 #endif
-      {
-        while (i < size && (text[i] >= 0x80 ? !may_need_a_look(text[i]) : is_plain_ascii<json>(text[i]))) {
-          *o++ = static_cast<char>(text[i++]);
-        }
-        if (i == size) break;
-      }
-      const std::uint8_t b = text[i];
-      if (b < 0x80) return stop(b == kUnitSeparator ? Stop::kSeparator : Stop::kLong);
-      const std::size_t length = b == 0xC2 ? 2 : 3;
-      // Never past the text, should the bytes have changed since they were found well-formed.
-      if (i + length > size) return stop(Stop::kLong);
-      const std::uint32_t code_point = length == 2
-                                           ? (b & 0x1Fu) << 6 | (text[i + 1] & 0x3Fu)
-                                           : (b & 0x0Fu) << 12 | (text[i + 1] & 0x3Fu) << 6 | (text[i + 2] & 0x3Fu);
-      if (is_control(code_point)) return stop(Stop::kLong);
-      i += length;
-      if (put_stand_in(code_point, o)) continue;
-      std::memcpy(o, text + i - length, length);
-      o += length;
-    }
-    return stop(Stop::kEnd);
+
+  // One character that may need a look.
+  [[gnu::always_inline]] bool put_other(const std::uint8_t* text, std::size_t size, std::size_t& i, char*& o) const {
+    const std::uint8_t b = text[i];
+    const std::size_t length = b == 0xC2 ? 2 : 3;
+    // Never past the text, should the bytes have changed since they were found well-formed.
+    if (i + length > size) return false;
+    const std::uint32_t code_point = length == 2
+                                         ? (b & 0x1Fu) << 6 | (text[i + 1] & 0x3Fu)
+                                         : (b & 0x0Fu) << 12 | (text[i + 1] & 0x3Fu) << 6 | (text[i + 2] & 0x3Fu);
+    if (is_control(code_point)) return false;
+    i += length;
+    if (put_stand_in(code_point, o)) return true;
+    std::memcpy(o, text + i - length, length);
+    o += length;
+    return true;
   }
 
   static bool decode_alone(const std::uint8_t* text, std::size_t size, ExportText& decoded) {
@@ -297,51 +320,35 @@ struct Utf16Text {
   static std::uint32_t unit_at(const std::uint8_t* text, std::size_t i) {
     return text[i] | static_cast<std::uint32_t>(text[i + 1]) << 8;
   }
-
   template <bool json>
-  Stop put_field(const std::uint8_t* text, std::size_t size, std::size_t readable, std::size_t& from,
-                 char*& out) const {
-    std::size_t i = from;
-    char* o = out;
-    const auto stop = [&](Stop why) {
-      from = i;
-      out = o;
-      return why;
-    };
-    while (i < size) {
+  static bool is_plain(const std::uint8_t* text, std::size_t i) {
+    return is_plain_ascii<json>(unit_at(text, i));
+  }
 #if defined(__SSE2__)
-      if (i + 16 <= readable) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(units, units));
-        // Both bytes of a unit that is not plain are clear: an even count.
-        const std::size_t plain = plain_lead(plain_ascii_units<json>(units));
-        i += plain;
-        o += plain / 2;
-        if (plain == 16) continue;
-        if (i == size) break;
-      } else
+  // The low bytes of the eight units: those of plain units are their ASCII.
+  static void store_block(__m128i units, char* o) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(units, units));
+  }
+  // Both bytes of a unit that is not plain are clear.
+  template <bool json>
+  static __m128i plain_lanes(__m128i units) {
+    return plain_ascii_units<json>(units);
+  }
 #endif
-      {
-        while (i < size && is_plain_ascii<json>(unit_at(text, i))) {
-          *o++ = static_cast<char>(text[i]);
-          i += 2;
-        }
-        if (i == size) break;
-      }
-      std::uint32_t unit = unit_at(text, i);
-      if (unit < 0x80) return stop(unit == kUnitSeparator ? Stop::kSeparator : Stop::kLong);
-      // A run of characters beyond ASCII, each one unit; a surrogate takes
-      // the long way, which pairs it or replaces it.
-      do {
-        if ((unit & 0xF800) == 0xD800 || is_control(unit)) return stop(Stop::kLong);
-        i += 2;
-        if (put_stand_in(unit, o)) continue;
-        const std::uint32_t utf8 = packed_utf8(static_cast<char16_t>(unit));
-        std::memcpy(o, &utf8, 4);
-        o += utf8 >> 24;
-      } while (i < size && (unit = unit_at(text, i)) >= 0x80);
-    }
-    return stop(Stop::kEnd);
+
+  // A run of characters beyond ASCII, each one unit; a surrogate takes the
+  // long way, which pairs it or replaces it.
+  [[gnu::always_inline]] bool put_other(const std::uint8_t* text, std::size_t size, std::size_t& i, char*& o) const {
+    std::uint32_t unit = unit_at(text, i);
+    do {
+      if ((unit & 0xF800) == 0xD800 || is_control(unit)) return false;
+      i += 2;
+      if (put_stand_in(unit, o)) continue;
+      const std::uint32_t utf8 = packed_utf8(static_cast<char16_t>(unit));
+      std::memcpy(o, &utf8, 4);
+      o += utf8 >> 24;
+    } while (i < size && (unit = unit_at(text, i)) >= 0x80);
+    return true;
   }
 
   static bool decode_alone(const std::uint8_t* text, std::size_t size, ExportText& decoded) {
@@ -380,7 +387,7 @@ char* put_line(HistoryPrinter& p, const Charset& charset, std::uint32_t time, st
     o = put_text_head(p.time_cache, time, channel_of_code(code), line);
   }
   char* const first = o;
-  const Stop stop = charset.template put_field<json>(text, size, readable, i, o);
+  const Stop stop = put_field<json>(charset, text, size, readable, i, o);
   if (stop == Stop::kLong) return nullptr;
   if (stop == Stop::kSeparator) {
     i += unit;
@@ -395,7 +402,7 @@ char* put_line(HistoryPrinter& p, const Charset& charset, std::uint32_t time, st
     } else if (o != first) {
       o = put_view(o, ": ");
     }
-    if (charset.template put_field<json>(text, size, readable, i, o) != Stop::kEnd) return nullptr;
+    if (put_field<json>(charset, text, size, readable, i, o) != Stop::kEnd) return nullptr;
   } else if (json && !separator_first) {
     // The text was a message alone, after an empty sender.
     const auto message = static_cast<std::size_t>(o - first);
@@ -488,6 +495,7 @@ std::size_t print_entries(HistoryPrinter& p, StraightLines& state, const std::ui
     if (text_end > pos + prefix && data[text_end - unit] == '\r' && (unit == 1 || data[text_end - 1] == 0)) {
       text_end -= unit;
     }
+    // What follows the text in the piece, if anything, is its line end.
     const std::uint8_t* text = data + pos + prefix;
     const std::size_t text_size = text_end - pos - prefix;
     // Lines not shown are decoded all the same: what they hold that is
