@@ -2,8 +2,9 @@
 // detection, decoding, entry lines, shown control sequences and what they
 // show, the game's glyphs, sender fields) and as a chunk file (raw control
 // sequences, those cut by the end of an entry among them), printed as text
-// and as JSON through a filter. The seeds game-text-* hold the sequences and
-// glyphs that show text, in both forms.
+// and as JSON through a filter, and read in small pieces formatted on other
+// threads. The seeds game-text-* hold the sequences and glyphs that show
+// text, in both forms.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,6 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     read_export_file(printer, path);
     read_chunk_bytes(printer, "chunk", data, size);
     flush_history(printer);
+
+    // In small pieces, which without a search are formatted on other
+    // threads straight from their bytes, filtered by time alone.
+    HistoryPrinter parted;
+    parted.format = format;
+    parted.sinks.history = [](std::string_view) {};
+    parted.sinks.message = [](std::string_view) {};
+    if (format == HistoryFormat::kJson) parted.filter.since = 0x53170000;
+    read_export_bytes(parted, "parted.log", data, size, 64);
+    flush_history(parted);
   }
   return 0;
 }

@@ -293,6 +293,23 @@ TEST(StraightLines, ALongLineTheLongWay) {
   }
 }
 
+// A piece whose entries mostly need the long way is left, after a few of
+// them, to the decoding of the piece, at an entry line.
+TEST(StraightLines, EntriesThatMostlyNeedTheLongWayAreLeftToTheDecoding) {
+  std::string piece;
+  for (int i = 0; i < 40; ++i)
+    piece += std::string(kEntryLine) +
+             "\x1F"
+             "a[02 1D 01 03]b\r\n";
+  for (const ExportCharset charset : {ExportCharset::kShiftJis, ExportCharset::kUtf8}) {
+    const Taken taken = straight_reading(piece, charset, HistoryFormat::kText);
+    EXPECT_GT(taken.offset, 0u);
+    EXPECT_LT(taken.offset, piece.size());
+    EXPECT_EQ(piece.compare(taken.offset, std::string(kEntryLine).size(), kEntryLine), 0);
+    EXPECT_EQ(taken.history, decoded_reading(piece.substr(0, taken.offset), charset, HistoryFormat::kText));
+  }
+}
+
 // Entries a filter leaves out are still decoded: a character that is
 // replaced is told with the piece, shown or not.
 TEST(StraightLines, FilteredEntriesAreDecodedAllTheSame) {
