@@ -9,7 +9,8 @@ once in each charset (0 ANSI/code page 932, 1 UTF-8, 2 UTF-16):
 
 As in export_vs_cat.py, the two runs of a pair follow each other directly in
 alternating order; "ratio" is the median of the pairs' wall-clock ratios,
-"cpu" the median of their CPU-time ratios.
+"cpu" the median of their CPU-time ratios. The tellwick-export measured is
+the one that ships for Linux, linked statically (build/src/cli/static/).
 
   bench/read_vs_grep.py [--build build/native] [--pairs 7] [--charsets 0,1,2]
                         [--grep TEXT] [--keep DIR] [--program FILE]
@@ -60,7 +61,12 @@ def main():
     a = parser.parse_args()
 
     build = os.path.abspath(a.build)
-    program = os.path.abspath(a.program) if a.program else os.path.join(build, "src/cli/tellwick-export")
+    # The program as it ships for Linux (linked statically, it starts as fast
+    # as cat does), or the development build where there is none.
+    shipped = os.path.join(build, "src/cli/static/tellwick-export")
+    if not os.path.exists(shipped):
+        shipped = os.path.join(build, "src/cli/tellwick-export")
+    program = os.path.abspath(a.program) if a.program else shipped
     root = os.path.abspath(a.keep) if a.keep else tempfile.mkdtemp(prefix="tellwick-read-vs-grep-")
     os.makedirs(root, exist_ok=True)
     try:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -186,7 +187,34 @@ Stop put_field(const Charset& charset, const std::uint8_t* text, std::size_t siz
 // Code page 932, by the table.
 struct Cp932Text {
   static constexpr std::size_t kUnit = 1;
+  // Set in a pair's UTF-8 that needs a look before it goes into a line, or
+  // that the table does not hold (which is 0 then): one test of two pairs
+  // tells that both go in as they are.
+  static constexpr std::uint32_t kLook = 0x80000000u;
+  struct FlaggedPairs {
+    std::uint32_t utf8[128][256];
+  };
+
   const Cp932Table& table = cp932_table();
+  const FlaggedPairs& pairs = flagged_pairs();
+
+  // Kana, kanji and full-width forms need no look: characters of three
+  // bytes in UTF-8 from U+3000 on, but the game's glyphs (U+E000..U+EFFF).
+  static const FlaggedPairs& flagged_pairs() {
+    static const std::unique_ptr<FlaggedPairs> flagged = [] {
+      auto made = std::make_unique<FlaggedPairs>();
+      const Cp932Table& table = cp932_table();
+      for (int lead = 0; lead < 128; ++lead) {
+        for (int trail = 0; trail < 256; ++trail) {
+          const std::uint32_t utf8 = table.pair_utf8[lead][trail];
+          const bool plain = (utf8 & 0xFF) >= 0xE3 && (utf8 & 0xFF) != 0xEE;
+          made->utf8[lead][trail] = plain ? utf8 : utf8 | kLook;
+        }
+      }
+      return made;
+    }();
+    return *flagged;
+  }
 
   static std::uint32_t unit_at(const std::uint8_t* text, std::size_t i) { return text[i]; }
   template <bool json>
@@ -201,23 +229,15 @@ struct Cp932Text {
   }
 #endif
 
-  // Whether a character of three bytes in UTF-8 from U+3000 on goes into a
-  // line as it is: no glyph of the game (U+E000..U+EFFF), and not 0 for a
-  // character the table does not hold. Kana, kanji and full-width forms are.
-  static bool needs_no_look(std::uint32_t utf8) {
-    const std::uint32_t lead = utf8 & 0xFF;
-    return lead >= 0xE3 && lead != 0xEE;
-  }
-
   // A run of characters beyond ASCII: two of two bytes a step, as Japanese
   // text mostly is, while they need no look; any other one at a time. The
   // table holds nothing for a first byte that is no lead.
   [[gnu::always_inline]] bool put_other(const std::uint8_t* text, std::size_t size, std::size_t& i, char*& o) const {
     do {
       while (i + 3 < size && (text[i] & text[i + 2]) >= 0x80) {
-        const std::uint32_t first = table.pair_utf8[text[i] - 0x80][text[i + 1]];
-        const std::uint32_t second = table.pair_utf8[text[i + 2] - 0x80][text[i + 3]];
-        if (!needs_no_look(first) || !needs_no_look(second)) break;
+        const std::uint32_t first = pairs.utf8[text[i] - 0x80][text[i + 1]];
+        const std::uint32_t second = pairs.utf8[text[i + 2] - 0x80][text[i + 3]];
+        if (((first | second) & kLook) != 0) break;
         std::memcpy(o, &first, 4);
         o += first >> 24;
         std::memcpy(o, &second, 4);
@@ -230,7 +250,7 @@ struct Cp932Text {
       if (is_cp932_lead(b)) {
         // A lead byte that ends the text takes the line end in the decoded piece.
         if (i + 1 == size) return false;
-        utf8 = table.pair_utf8[b - 0x80][text[i + 1]];
+        utf8 = pairs.utf8[b - 0x80][text[i + 1]] & ~kLook;
         i += 2;
       } else {
         utf8 = table.single_utf8[b - 0x80];
