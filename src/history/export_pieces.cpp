@@ -364,6 +364,9 @@ void take_piece(PieceReading& r, const std::uint8_t* data, std::size_t size) {
 
 // Pieces formatted on threads of their own are about this size.
 constexpr std::size_t kFormattedPart = std::size_t{1} << 18;
+// The first piece, which one thread reads alone to find the first entry,
+// is small, so that the others start soon.
+constexpr std::size_t kFirstPart = std::size_t{1} << 14;
 
 // What a thread that formats pieces keeps from one piece to the next.
 struct PieceWorker {
@@ -499,7 +502,7 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   // What comes before the first entry is read alone: in a small piece when
   // the rest is parted out, so that the other cores start soon.
   std::vector<std::uint8_t> buffer(
-      std::max(parted ? std::min(piece_size, kFormattedPart) : piece_size, kSmallestPiece));
+      std::max(parted ? std::min(piece_size, kFirstPart) : piece_size, kSmallestPiece));
   std::size_t got = 0;
   if (!read_at(0, buffer.data(), buffer.size(), got)) return false;
   ExportCharset charset = ExportCharset::kUtf8;
