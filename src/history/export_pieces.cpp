@@ -501,8 +501,7 @@ bool read_export_pieces(HistoryPrinter& printer, std::string_view name, const Re
   const bool parted = threads > 0 && !searching;
   // What comes before the first entry is read alone: in a small piece when
   // the rest is parted out, so that the other cores start soon.
-  std::vector<std::uint8_t> buffer(
-      std::max(parted ? std::min(piece_size, kFirstPart) : piece_size, kSmallestPiece));
+  std::vector<std::uint8_t> buffer(std::max(parted ? std::min(piece_size, kFirstPart) : piece_size, kSmallestPiece));
   std::size_t got = 0;
   if (!read_at(0, buffer.data(), buffer.size(), got)) return false;
   ExportCharset charset = ExportCharset::kUtf8;

@@ -124,12 +124,12 @@ std::uint32_t code_point_of_packed(std::uint32_t utf8) {
   }
 }
 
-// Each charset's field decoder: `put_run` copies a run of what goes into a
-// line as it is, and `put_other` what follows it, which ends the field when
-// it says false (at a unit separator, or what only the long way shows
-// right). `readable`: the bytes from `text` on that may be loaded, which
-// may go past the text; the code unit after the text, when it is readable,
-// is a line end, which stops any run.
+// Each charset decodes a field in two steps, which put_field() takes in
+// turn: `put_run` copies a run of what goes into a line as it is, and
+// `put_other` decodes what follows beyond ASCII, false when only the long
+// way shows it right. `readable`: the bytes from `text` on that may be
+// loaded, which may go past the text; the code unit after the text, when it
+// is readable, is a line end, which stops any run.
 
 #if defined(__SSE2__)
 __m128i load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
