@@ -173,28 +173,13 @@ constexpr GameGlyph kGameGlyphs[] = {
 };
 // clang-format on
 
-// Where each glyph of U+E000..U+E0FF stands in kGameGlyphs, plus one; 0 for
-// a code point without a stand-in. More than half of all entries hold a
-// glyph, so it is found without a search.
-struct GlyphIndex {
-  std::uint8_t of[256];
-};
-
-constexpr GlyphIndex make_glyph_index() {
-  GlyphIndex index{};
-  for (std::size_t i = 0; i < std::size(kGameGlyphs); ++i) {
-    index.of[kGameGlyphs[i].code_point & 0xFF] = static_cast<std::uint8_t>(i + 1);
-  }
-  return index;
-}
-
 constexpr bool all_in_one_block() {
   for (const GameGlyph& glyph : kGameGlyphs) {
     if ((glyph.code_point & ~0xFFu) != 0xE000) return false;
   }
-  return std::size(kGameGlyphs) < 255;
+  return true;
 }
-static_assert(all_in_one_block(), "the glyph index covers U+E000..U+E0FF");
+static_assert(all_in_one_block(), "the stand-ins are found by the low byte of U+E000..U+E0FF");
 
 // A line of text is written without looking at stand-ins again: none may
 // hold a control character (C0, DEL, C1, U+2028, U+2029).
@@ -246,8 +231,9 @@ static_assert(none_longer_than_the_longest(), "writers make room for kLongestSta
 // U+E000..U+EFFF in UTF-8; the text is well-formed, so two continuation bytes follow.
 constexpr char kGlyphLead = '\xEE';
 
-constexpr GlyphIndex kGlyphIndex = make_glyph_index();
-
+// Each glyph's stand-in by the low byte of its code point. More than half
+// of all entries hold a glyph, so it is found without a search, in a room
+// of a fixed size that writers copy whole.
 static_assert(kLongestStandIn <= PaddedStandIn::kRoom);
 constexpr auto kPaddedStandIns = [] {
   std::array<PaddedStandIn, 256> padded{};
@@ -258,6 +244,8 @@ constexpr auto kPaddedStandIns = [] {
   }
   return padded;
 }();
+
+std::string_view stand_in_of(const PaddedStandIn& room) { return std::string_view(room.text, room.size); }
 
 // Calls `each(lead, stand_in)` for each glyph of `text` that has a stand-in,
 // in order; `lead` is the offset of its first byte, the glyph's three bytes
@@ -273,7 +261,7 @@ void for_each_known_glyph(std::string_view text, Each each) {
         (static_cast<unsigned char>(s[lead + 1]) & 0x3Fu) << 6 | (static_cast<unsigned char>(s[lead + 2]) & 0x3Fu);
     // Only U+E000..U+E0FF have stand-ins.
     if (low > 0xFF) continue;
-    if (const std::uint8_t at = kGlyphIndex.of[low]; at != 0) each(lead, kGameGlyphs[at - 1].stand_in);
+    if (const PaddedStandIn& room = kPaddedStandIns[low]; room.size != 0) each(lead, stand_in_of(room));
   }
 }
 
@@ -281,8 +269,7 @@ void for_each_known_glyph(std::string_view text, Each each) {
 
 std::string_view game_glyph_stand_in(std::uint32_t code_point) {
   if ((code_point & ~0xFFu) != 0xE000) return {};
-  const std::uint8_t at = kGlyphIndex.of[code_point & 0xFF];
-  return at == 0 ? std::string_view() : kGameGlyphs[at - 1].stand_in;
+  return stand_in_of(kPaddedStandIns[code_point & 0xFF]);
 }
 
 const PaddedStandIn& padded_stand_in(std::uint8_t low) { return kPaddedStandIns[low]; }

@@ -114,14 +114,11 @@ bool put_stand_in(std::uint32_t code_point, char*& o) {
   return true;
 }
 
-// The code point of UTF-8 packed as Cp932Table packs it (a character of the
-// Basic Multilingual Plane).
+// The code point of a character beyond ASCII, in UTF-8 packed as
+// Cp932Table packs it (two or three bytes).
 std::uint32_t code_point_of_packed(std::uint32_t utf8) {
-  switch (utf8 >> 24) {
-    case 1: return utf8 & 0x7F;
-    case 2: return (utf8 & 0x1F) << 6 | (utf8 >> 8 & 0x3F);
-    default: return (utf8 & 0x0F) << 12 | (utf8 >> 8 & 0x3F) << 6 | (utf8 >> 16 & 0x3F);
-  }
+  if (utf8 >> 24 == 2) return (utf8 & 0x1F) << 6 | (utf8 >> 8 & 0x3F);
+  return (utf8 & 0x0F) << 12 | (utf8 >> 8 & 0x3F) << 6 | (utf8 >> 16 & 0x3F);
 }
 
 // Each charset decodes a field in two steps, which put_field() takes in
